@@ -1,0 +1,117 @@
+#include "dialogs.h"
+
+#include <QDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace platform {
+namespace {
+Dialogs* g_dialogs = nullptr;
+
+// "Text files (*.txt)|*.txt|All (*.*)|*.*" -> "Text files (*.txt);;All (*.*)"
+QString qtFilter(const QString& filter) {
+    const QStringList parts = filter.split('|');
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString label = parts[i];
+        const QString pattern = QString(parts[i + 1]).replace(';', ' ');
+        if (!label.contains('(')) label += " (" + pattern + ")";
+        out << label;
+    }
+    if (out.isEmpty() && !filter.isEmpty()) out << filter;
+    return out.join(";;");
+}
+} // namespace
+
+Dialogs& Dialogs::instance() {
+    static QtDialogs real;
+    return g_dialogs ? *g_dialogs : real;
+}
+void Dialogs::setInstance(Dialogs* d) { g_dialogs = d; }
+
+int Dialogs::firstButton(int style) {
+    switch (style & 7) {
+    case OkCancel: return AnsOk;
+    case AbortRetryIgnore: return AnsAbort;
+    case YesNoCancel:
+    case YesNo: return AnsYes;
+    case RetryCancel: return AnsRetry;
+    default: return AnsOk;
+    }
+}
+
+int QtDialogs::messageBox(const QString& text, int style, const QString& title, QWidget* owner) {
+    QMessageBox box(owner);
+    box.setText(text);
+    box.setWindowTitle(title);
+    switch (style & 0x70) {
+    case Critical: box.setIcon(QMessageBox::Critical); break;
+    case Question: box.setIcon(QMessageBox::Question); break;
+    case Exclamation: box.setIcon(QMessageBox::Warning); break;
+    case Information: box.setIcon(QMessageBox::Information); break;
+    default: break;
+    }
+    struct B { QMessageBox::StandardButton b; int answer; };
+    QVector<B> buttons;
+    switch (style & 7) {
+    case OkCancel: buttons = {{QMessageBox::Ok, AnsOk}, {QMessageBox::Cancel, AnsCancel}}; break;
+    case AbortRetryIgnore: buttons = {{QMessageBox::Abort, AnsAbort}, {QMessageBox::Retry, AnsRetry}, {QMessageBox::Ignore, AnsIgnore}}; break;
+    case YesNoCancel: buttons = {{QMessageBox::Yes, AnsYes}, {QMessageBox::No, AnsNo}, {QMessageBox::Cancel, AnsCancel}}; break;
+    case YesNo: buttons = {{QMessageBox::Yes, AnsYes}, {QMessageBox::No, AnsNo}}; break;
+    case RetryCancel: buttons = {{QMessageBox::Retry, AnsRetry}, {QMessageBox::Cancel, AnsCancel}}; break;
+    default: buttons = {{QMessageBox::Ok, AnsOk}}; break;
+    }
+    QMessageBox::StandardButtons set;
+    for (const B& b : buttons) set |= b.b;
+    box.setStandardButtons(set);
+    const int def = (style & DefaultButton3) ? 2 : (style & DefaultButton2) ? 1 : 0;
+    if (def < buttons.size()) box.setDefaultButton(buttons[def].b);
+    if (style & HelpButton) box.addButton(QMessageBox::Help);
+    box.exec();
+    const auto clicked = box.standardButton(box.clickedButton());
+    for (const B& b : buttons)
+        if (b.b == clicked) return b.answer;
+    // Closed with Escape or the window's close button.
+    const bool hasCancel = (style & 7) == OkCancel || (style & 7) == YesNoCancel || (style & 7) == RetryCancel;
+    return hasCancel ? AnsCancel : buttons.front().answer;
+}
+
+QString QtDialogs::openFileName(const QString& title, const QString& filter, const QString& dir, QWidget* owner) {
+    return QFileDialog::getOpenFileName(owner, title, dir, qtFilter(filter));
+}
+
+QString QtDialogs::saveFileName(const QString& title, const QString& filter, const QString& dir, QWidget* owner) {
+    return QFileDialog::getSaveFileName(owner, title, dir, qtFilter(filter));
+}
+
+int QtDialogs::runModal(QDialog& dialog) { return dialog.exec(); }
+
+int ScriptedDialogs::messageBox(const QString& text, int style, const QString& title, QWidget*) {
+    shown.push_back({text, style, title});
+    if (answers.empty()) return firstButton(style);
+    const int a = answers.front();
+    answers.pop_front();
+    return a;
+}
+
+QString ScriptedDialogs::openFileName(const QString&, const QString&, const QString&, QWidget*) {
+    if (files.empty()) return QString();
+    QString f = files.front();
+    files.pop_front();
+    return f;
+}
+
+QString ScriptedDialogs::saveFileName(const QString& t, const QString& f, const QString& d, QWidget* o) {
+    return openFileName(t, f, d, o);
+}
+
+int ScriptedDialogs::runModal(QDialog& dialog) {
+    modalsShown << dialog.objectName();
+    auto it = modalHandlers.find(dialog.objectName());
+    if (it != modalHandlers.end()) return it->second(dialog);
+    if (defaultModal) return defaultModal(dialog);
+    return 0;
+}
+
+} // namespace platform

@@ -1,0 +1,87 @@
+#pragma once
+// Message boxes, file dialogs and modal windows go through one service, so core code never
+// calls exec() itself and tests script the answers and read what was shown.
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <deque>
+#include <functional>
+#include <map>
+
+class QWidget;
+class QDialog;
+
+namespace platform {
+
+// Buttons, icons and flags of a message box style (added together).
+enum MsgStyle {
+    OkOnly = 0, OkCancel = 1, AbortRetryIgnore = 2, YesNoCancel = 3, YesNo = 4, RetryCancel = 5,
+    Critical = 16, Question = 32, Exclamation = 48, Information = 64,
+    DefaultButton2 = 256, DefaultButton3 = 512,
+    HelpButton = 16384,
+};
+// Answers of a message box.
+enum MsgAnswer { AnsOk = 1, AnsCancel = 2, AnsAbort = 3, AnsRetry = 4, AnsIgnore = 5, AnsYes = 6, AnsNo = 7 };
+
+struct ShownMessage {
+    QString text;
+    int style = 0;
+    QString title;
+};
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    // Shows a modal message box; returns one of MsgAnswer.
+    virtual int messageBox(const QString& text, int style = OkOnly, const QString& title = QString(),
+                           QWidget* owner = nullptr) = 0;
+    // Common file dialog; empty text when cancelled. filter uses the "Text (*.txt)|*.txt" form.
+    virtual QString openFileName(const QString& title, const QString& filter, const QString& dir = QString(),
+                                 QWidget* owner = nullptr) = 0;
+    virtual QString saveFileName(const QString& title, const QString& filter, const QString& dir = QString(),
+                                 QWidget* owner = nullptr) = 0;
+    // Runs a window modally (owned by `owner`); returns the dialog's result code.
+    virtual int runModal(QDialog& dialog) = 0;
+
+    static Dialogs& instance();
+    static void setInstance(Dialogs* d);   // nullptr restores the real dialogs
+
+    // The first button of a style's button set (what Enter would press).
+    static int firstButton(int style);
+};
+
+// Real dialogs on screen.
+class QtDialogs : public Dialogs {
+public:
+    int messageBox(const QString& text, int style, const QString& title, QWidget* owner) override;
+    QString openFileName(const QString& title, const QString& filter, const QString& dir, QWidget* owner) override;
+    QString saveFileName(const QString& title, const QString& filter, const QString& dir, QWidget* owner) override;
+    int runModal(QDialog& dialog) override;
+};
+
+// Test double: answers from queues, records everything shown.
+class ScriptedDialogs : public Dialogs {
+public:
+    int messageBox(const QString& text, int style, const QString& title, QWidget* owner) override;
+    QString openFileName(const QString& title, const QString& filter, const QString& dir, QWidget* owner) override;
+    QString saveFileName(const QString& title, const QString& filter, const QString& dir, QWidget* owner) override;
+    int runModal(QDialog& dialog) override;
+
+    std::deque<int> answers;          // message box answers; empty: the style's first button
+    std::deque<QString> files;        // file dialog answers; empty: cancelled ("")
+    QVector<ShownMessage> shown;      // every message box, in order
+    QStringList modalsShown;          // objectName of every modal window run
+    // Drives a modal window by objectName (fill fields, click buttons) and returns its result.
+    // Without a handler the window is rejected (0).
+    std::map<QString, std::function<int(QDialog&)>> modalHandlers;
+    std::function<int(QDialog&)> defaultModal;
+};
+
+// Installs a dialogs service for the lifetime of the guard.
+class DialogsOverride {
+public:
+    explicit DialogsOverride(Dialogs* d) { Dialogs::setInstance(d); }
+    ~DialogsOverride() { Dialogs::setInstance(nullptr); }
+};
+
+} // namespace platform
