@@ -1,0 +1,1 @@
+// The framework lands here.
