@@ -1,1 +1,0 @@
-// The framework lands here.
