@@ -1,0 +1,87 @@
+#pragma once
+// Stored-text files and the key=value grammar that the student program writes and the class
+// server reads: a file is one quoted record of transformed text; the plain text is CR LF
+// lines, settings are key=value lines and players are "begin".."end" blocks.
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+
+namespace common {
+
+// The one line break of every stored text, message and settings file.
+inline const QString CRLF = QStringLiteral("\r\n");
+
+// ---- Files -------------------------------------------------------------------------------
+
+// Replaces path with data so that a reader (or a crash) sees either the old file whole or
+// the new one whole: writes a temporary file in the same folder, flushes and syncs it,
+// renames it over path and syncs the folder. On failure the old file is untouched, the
+// temporary is removed, and *error (when given) says why.
+bool writeFileAtomic(const QString& path, const QByteArray& data, QString* error = nullptr);
+
+enum class StoredTextStatus {
+    Ok,           // read (and decoded); an empty file is Ok with the empty text
+    Missing,      // no such file
+    Unreadable,   // exists but could not be opened or read
+    Undecodable,  // read, but the transform refused it (cut, altered or not ours)
+};
+
+// Reads a stored text file: its quoted items joined, then decoded. text is set only on Ok.
+StoredTextStatus readStoredText(const QString& path, QString& text);
+
+// The items of a stored text file joined without the transform (comma or line end between
+// items; a quoted item runs to the next quote and loses its quotes; blanks around an
+// unquoted item are dropped).
+QString joinFileItems(const QByteArray& bytes);
+
+// True with the plain text; False (text unchanged) when the file is missing, unreadable or
+// does not decode.
+bool LoadStoredText(const QString& path, QString& text);
+// Writes text as one quoted stored record followed by CR LF, atomically. False when the file
+// could not be written; the old file then stays as it was.
+bool SaveStoredText(const QString& path, const QString& text);
+// The stored text itself (not decoded), as the class link sends it.
+bool ReadTextFile(const QString& path, QString& text);
+
+// ---- Plain-text grammar ------------------------------------------------------------------
+
+// Cuts the "begin".."end" block that holds the line `search` ("name=" & a player name).
+// The line must be a whole line of the block: its key matches ignoring letter case, its
+// value matches exactly, so "name=Ann" never finds "name=Anna" or "name=ann".
+// start is the 1-based position of the block's "begin" line and length runs through the
+// "end" line and its CR LF; when no such block exists the result is empty, start is -1 and
+// length 0.
+QString ExtractBlock(qint32& start, qint32& length, const QString& text, const QString& search);
+// The same search starting at a 1-based position (blocks that begin before it are skipped).
+QString ExtractBlockFrom(qint32 from, qint32& start, qint32& length, const QString& text,
+                         const QString& search);
+
+// key := before the first "=", value := after it; without "=": "begin" for a line holding
+// "begin", "end" for a 3-character line holding "end" (letter case ignored), else empty.
+void SplitKeyValue(const QString& line, QString& key, QString& value);
+
+// items := "" at index 0, then each line of text that is not blank, as it stands, to the
+// end of the text. An empty text leaves items as they were.
+void SplitToArray(const QString& text, QStringList& items, const QString& delimiter);
+
+// The progress grid and the numbers behind it, per lesson 0..7 (field 0 and lesson 0 unused
+// by the records). Field 1 level shown, 2 completion %, 3 average %, 4 attempts, 5 exercises.
+struct LessonProgressTable {
+    std::array<std::array<QString, 8>, 6> LessonProgress{};
+    std::array<int, 8> AverageScore{};
+    std::array<int, 8> CompletedLevel{};
+    std::array<int, 8> AttemptCount{};
+};
+
+// Parses a lesson record "L<level>S<average>M<completed>Q<attempts>" of lesson 1..7 into
+// the table; level receives the record's level. A lesson outside 0..7 changes nothing.
+void ParseScoreRecord(LessonProgressTable& table, qint16 lesson, qint16 exerciseCount,
+                      const QString& record, qint16& level);
+
+// The leading whole number of a text (blanks, an optional sign, digits), 0 when there is
+// none; held to the 16-bit range the records are kept in.
+int leadingWholeNumber(const QString& text);
+
+} // namespace common
