@@ -1,0 +1,33 @@
+#include "midiout.h"
+
+#include "platform/midi/systemmididevices.h"
+
+namespace platform {
+namespace {
+MidiDevices* g_devices = nullptr;
+} // namespace
+
+std::vector<quint8> shortMessageBytes(quint32 message) {
+    const quint8 status = quint8(message & 0xFF);
+    const quint8 d1 = quint8((message >> 8) & 0xFF);
+    const quint8 d2 = quint8((message >> 16) & 0xFF);
+    if (status < 0x80) return {};  // not a status byte: nothing that could be sent
+    switch (status & 0xF0) {
+    case 0xC0:
+    case 0xD0: return {status, d1};
+    case 0xF0:
+        if (status == 0xF1 || status == 0xF3) return {status, d1};
+        if (status == 0xF2) return {status, d1, d2};
+        return {status};
+    default: return {status, d1, d2};
+    }
+}
+
+MidiDevices& MidiDevices::instance() {
+    static SystemMidiDevices system;
+    return g_devices ? *g_devices : system;
+}
+
+void MidiDevices::setInstance(MidiDevices* devices) { g_devices = devices; }
+
+} // namespace platform

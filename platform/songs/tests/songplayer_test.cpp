@@ -1,0 +1,124 @@
+// The generated songs through FluidSynth's player, rendered offline (no sound card), and the
+// player's answers to the ways it can be misused.
+#include "common/testing/testoutput.h"
+#include "platform/midi/tests/wavfile.h"
+#include "platform/paths.h"
+#include "platform/songs/fluidsongplayer.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace platform;
+
+namespace {
+FluidSongPlayer::Options offline(const QString& wav = QString()) {
+    FluidSongPlayer::Options o;
+    o.offline = true;
+    o.wavFile = wav;
+    return o;
+}
+} // namespace
+
+TEST(Songs, GeneratedFilesPlayForTheirLength) {
+    struct Case { const char* file; int ticks; qint64 ms; };
+    for (const Case& c : {Case{"\\fugue7.mid", 9 * 1920, 15000}, Case{"\\done.mid", 3360, 3500}}) {
+        const QString path = Paths::shareFile(c.file);
+        ASSERT_TRUE(QFile::exists(path)) << path.toStdString();
+        const QString wav = testOutputPath(QString(c.file).mid(1).replace(".mid", ".wav"));
+        FluidSongPlayer player(offline(wav));
+        ASSERT_EQ(player.open(path), SongOk) << c.file;
+        ASSERT_EQ(player.play(), SongOk);
+        const qint64 ran = player.renderOffline(60000, 1500);
+        EXPECT_EQ(player.totalTicks(), c.ticks) << c.file;
+        EXPECT_NEAR(double(ran), double(c.ms), 100.0) << c.file;
+        EXPECT_FALSE(player.isPlaying());
+        EXPECT_EQ(player.close(), SongOk);
+
+        WavData w;
+        ASSERT_TRUE(readWav(wav, &w)) << wav.toStdString();
+        EXPECT_NEAR(w.seconds(), c.ms / 1000.0 + 1.5, 0.1);
+        EXPECT_GT(w.rms(0.0, c.ms / 1000.0), 0.01) << c.file << " is (nearly) silent";
+        EXPECT_LT(w.peak(), 1.0) << c.file << " clips";
+    }
+}
+
+TEST(Songs, FugueOpensInCMinorAndEndsInCMajor) {
+    const QString wav = testOutputPath("fugue7_check.wav");
+    FluidSongPlayer player(offline(wav));
+    ASSERT_EQ(player.open(Paths::shareFile("\\fugue7.mid")), SongOk);
+    ASSERT_EQ(player.play(), SongOk);
+    player.renderOffline(60000, 1500);
+    player.close();
+    WavData w;
+    ASSERT_TRUE(readWav(wav, &w));
+    // Bar 1 is the subject alone: its first note C4 sounds, no E natural.
+    EXPECT_GT(w.power(261.63, 0.02, 0.40), 10 * w.power(329.63, 0.02, 0.40));
+    // The last chord holds E natural (E4) over its C.
+    EXPECT_GT(w.power(329.63, 13.5, 14.9), 10 * w.power(311.13, 13.5, 14.9));
+}
+
+TEST(Songs, MisuseAnswersWithCodes) {
+    QTemporaryDir dir;
+    const QString notMidi = dir.filePath("notes.mid");
+    {
+        QFile f(notMidi);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("this is not a MIDI file");
+    }
+    FluidSongPlayer player(offline());
+    EXPECT_EQ(player.close(), SongNotOpen);
+    EXPECT_EQ(player.play(), SongNotOpen);
+    EXPECT_EQ(player.open(dir.filePath("missing.mid")), SongFileError);
+    EXPECT_EQ(player.open(notMidi), SongFileError);
+    EXPECT_FALSE(player.isOpen());
+
+    // A second open while a song is open leaves the first one playing.
+    ASSERT_EQ(player.open(Paths::shareFile("\\done.mid")), SongOk);
+    ASSERT_EQ(player.play(), SongOk);
+    player.renderOffline(200);
+    EXPECT_TRUE(player.isPlaying());
+    const int tick = player.currentTick();
+    EXPECT_GT(tick, 0);
+    EXPECT_EQ(player.open(Paths::shareFile("\\fugue7.mid")), SongInUse);
+    EXPECT_EQ(player.play(), SongOk);  // goes on where it was
+    EXPECT_GE(player.currentTick(), tick);
+    EXPECT_EQ(player.totalTicks(), 3360);
+    EXPECT_EQ(player.close(), SongOk);
+    EXPECT_FALSE(player.isPlaying());
+    EXPECT_EQ(player.close(), SongNotOpen);
+}
+
+TEST(Songs, MissingAudioOutputIsAFailureNotACrash) {
+    FluidSongPlayer::Options o;
+    o.audioDrivers = {"no-such-driver"};
+    FluidSongPlayer player(o);
+    ASSERT_EQ(player.open(Paths::shareFile("\\done.mid")), SongOk);
+    EXPECT_EQ(player.play(), SongNoDevice);
+    EXPECT_FALSE(player.isPlaying());
+    EXPECT_EQ(player.close(), SongOk);
+}
+
+TEST(Songs, MissingSoundfontIsAFailure) {
+    FluidSongPlayer::Options o = offline();
+    o.soundfont = "/nonexistent/none.sf2";
+    FluidSongPlayer player(o);
+    EXPECT_EQ(player.open(Paths::shareFile("\\done.mid")), SongNoDevice);
+    EXPECT_FALSE(player.isOpen());
+}
+
+TEST(Songs, RecorderPlayerActsLikeThePlayer) {
+    QTemporaryDir dir;
+    const QString song = dir.filePath("a song.mid");
+    ASSERT_TRUE(QFile::copy(Paths::shareFile("\\done.mid"), song));
+    RecorderSongPlayer p;
+    EXPECT_EQ(p.open(dir.filePath("none.mid")), SongFileError);
+    EXPECT_EQ(p.open(song), SongOk);
+    EXPECT_EQ(p.open(song), SongInUse);
+    EXPECT_EQ(p.play(), SongOk);
+    EXPECT_TRUE(p.isPlaying());
+    EXPECT_EQ(p.close(), SongOk);
+    EXPECT_EQ(p.close(), SongNotOpen);
+    EXPECT_EQ(p.calls, QStringList({"open " + dir.filePath("none.mid") + " -> 3", "open " + song + " -> 0",
+                                    "open " + song + " -> 2", "play -> 0", "close -> 0", "close -> 1"}));
+}
