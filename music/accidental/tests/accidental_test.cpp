@@ -1,0 +1,150 @@
+#include "music/accidental/accidental.h"
+#include "music/framework/classregistry.h"
+#include "music/framework/dispatch.h"
+#include "music/framework/persistence.h"
+#include "testoutput.h"
+
+#include <QImage>
+#include <gtest/gtest.h>
+
+using music::AccidentalControl;
+using music::KeySignGlyph;
+using music::keySignatureLayout;
+
+namespace {
+QVector<KeySignGlyph> signs(QChar c, const QVector<int>& steps, int firstColumn = 0) {
+    QVector<KeySignGlyph> out;
+    for (int i = 0; i < steps.size(); ++i) out.push_back({c, firstColumn + i, steps[i]});
+    return out;
+}
+QString describe(const QVector<KeySignGlyph>& v) {
+    QStringList parts;
+    for (const auto& g : v) parts << QString("%1@%2:%3").arg(g.sign).arg(g.column).arg(g.step);
+    return parts.join(' ');
+}
+} // namespace
+
+// Every key from C: the new signs alone, on the positions of the layout's tables.
+TEST(KeySignature, FromCToEveryKeyInEachLayout) {
+    const QVector<int> trebleSharps{0, 3, -1, 2, 5, 1, 4}, trebleFlats{4, 1, 5, 2, 6, 3, 7};
+    const QVector<int> tenorSharps{0, -4, -1, -5, -2, -6, -3}, tenorFlats{-3, -6, -2, -5, -1, -4, 0};
+    for (int key = -7; key <= 7; ++key) {
+        const int n = std::abs(key);
+        const QChar sign = key >= 1 ? '#' : 'b';
+        struct { int order; const QVector<int>& table; } layouts[] = {
+            {music::TrebleSharpOrder, key >= 1 ? trebleSharps : trebleFlats},
+            {music::TenorSharpOrder, key >= 1 ? tenorSharps : tenorFlats},
+            {2, tenorFlats},   // any other layout takes the tenor flat places, sharps too
+            {-1, tenorFlats},
+        };
+        for (const auto& l : layouts) {
+            const auto got = keySignatureLayout(0, key, l.order);
+            const auto want = signs(sign, l.table.mid(0, n));
+            EXPECT_EQ(got, want) << "key " << key << " order " << l.order << ": " << describe(got).toStdString();
+        }
+    }
+}
+
+TEST(KeySignature, KeyChangesPutTheNaturalsFirst) {
+    struct Row { int from, to; QVector<KeySignGlyph> want; } rows[] = {
+        {0, 3, signs('#', {0, 3, -1})},
+        {4, 2, signs('n', {-1, 2}) + signs('#', {0, 3}, 2)},
+        {-3, 2, signs('n', {4, 1, 5}) + signs('#', {0, 3}, 3)},
+        {2, 5, signs('#', {0, 3, -1, 2, 5})},
+        {3, 0, signs('n', {0, 3, -1})},
+        {-5, -2, signs('n', {5, 2, 6}) + signs('b', {4, 1}, 3)},
+        {-2, -5, signs('b', {4, 1, 5, 2, 6})},
+        {5, -1, signs('n', {0, 3, -1, 2, 5}) + signs('b', {4}, 5)},
+        {-1, 0, signs('n', {4})},
+        {-7, 7, signs('n', {4, 1, 5, 2, 6, 3, 7}) + signs('#', {0, 3, -1, 2, 5, 1, 4}, 7)},
+        {6, 6, signs('#', {0, 3, -1, 2, 5, 1})},
+        {0, 0, {}},
+    };
+    for (const Row& r : rows) {
+        const auto got = keySignatureLayout(r.from, r.to, music::TrebleSharpOrder);
+        EXPECT_EQ(got, r.want) << r.from << " -> " << r.to << ": " << describe(got).toStdString();
+    }
+    // The naturals of the tenor layout come from the old key's own table.
+    EXPECT_EQ(keySignatureLayout(3, -1, music::TenorSharpOrder),
+              signs('n', {0, -4, -1}) + signs('b', {-3}, 3));
+}
+
+TEST(KeySignature, CountsBeyondSevenStopAtTheSeventhPlace) {
+    // Hosts may store any count; the tables have seven places, so no more are drawn.
+    EXPECT_EQ(keySignatureLayout(0, 9, music::TrebleSharpOrder), signs('#', {0, 3, -1, 2, 5, 1, 4}));
+    EXPECT_EQ(keySignatureLayout(-12, 0, music::TrebleSharpOrder), signs('n', {4, 1, 5, 2, 6, 3, 7}));
+    EXPECT_EQ(keySignatureLayout(9, 8, music::TrebleSharpOrder), signs('#', {0, 3, -1, 2, 5, 1, 4}));
+}
+
+TEST(Accidental, GlyphTextsAndDefaults) {
+    AccidentalControl a;
+    EXPECT_EQ(a.AccidentalSign(), music::mSharp);
+    EXPECT_EQ(a.KeyMode(), music::KeySignature);
+    EXPECT_EQ(a.KeyOldMajor(), 0);
+    EXPECT_EQ(a.KeyNewMajor(), 0);
+    EXPECT_EQ(a.glyphText(), "#");
+    struct { int sign; QString text; } rows[] = {
+        {0, ""}, {1, "#"}, {2, "b"}, {3, QString(QChar(0xBA))}, {4, QString(QChar(0xDC))},
+        {5, "n"}, {6, "n#"}, {7, "nb"}};
+    for (const auto& r : rows) {
+        a.setAccidentalSign(r.sign);
+        EXPECT_EQ(a.glyphText(), r.text) << r.sign;
+    }
+    a.setAccidentalSign(8);   // stored, and the last glyph stays
+    EXPECT_EQ(a.AccidentalSign(), 8);
+    EXPECT_EQ(a.glyphText(), "nb");
+    a.setAccidentalSign(-1);
+    EXPECT_EQ(a.glyphText(), "nb");
+}
+
+TEST(Accidental, DispatchIdsAndProgId) {
+    QWidget host;
+    QObject* o = music::ClassRegistry::instance().createObject("Music.Accidental", &host);
+    auto* a = qobject_cast<AccidentalControl*>(o);
+    ASSERT_NE(a, nullptr);
+    const char* names[] = {"AccidentalSign", "RhythmicOffset", "KeyOldMajor", "KeyNewMajor",
+                           "KeyMode", "SharpOrder", "KeyTop", "KeyLeft"};
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(music::dispIdOf(a, names[i]), i + 1) << names[i];
+        EXPECT_TRUE(music::dispPut(a, i + 1, 100 + i));
+        EXPECT_EQ(music::dispGet(a, QString(names[i]).toLower()).toInt(), 100 + i) << "stored unchanged";
+    }
+    EXPECT_EQ(music::dispIdOf(a, "Font"), -512);
+    EXPECT_EQ(music::dispIdOf(a, "TabStop"), 0);
+    const auto* info = music::ClassRegistry::instance().byProgId("Music.Accidental.1");
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->name, "Accidental");
+    EXPECT_EQ(info->toolboxBitmap, 113);
+    delete o;
+}
+
+TEST(Accidental, PersistedInItsOrder) {
+    QWidget host;
+    AccidentalControl a(&host);
+    a.resize(63, 61);
+    a.setAccidentalSign(music::mNaturalFlat);
+    a.setRhythmicOffset(3);
+    a.setKeyOldMajor(-3);
+    a.setKeyNewMajor(2);
+    a.setKeyMode(music::KeySignature);
+    a.setSharpOrder(music::TenorSharpOrder);
+    a.setKeyTop(-30);
+    a.setKeyLeft(4);
+    AccidentalControl b(&host);
+    ASSERT_TRUE(music::loadControl(&b, music::saveControl(&a)));
+    EXPECT_EQ(b.size(), QSize(63, 61));
+    EXPECT_EQ(b.AccidentalSign(), music::mNaturalFlat);
+    EXPECT_EQ(b.glyphText(), "nb") << "loading goes through the setter";
+    EXPECT_EQ(b.RhythmicOffset(), 3);
+    EXPECT_EQ(b.KeyOldMajor(), -3);
+    EXPECT_EQ(b.KeyNewMajor(), 2);
+    EXPECT_EQ(b.SharpOrder(), 1);
+    EXPECT_EQ(b.KeyTop(), -30);
+    EXPECT_EQ(b.KeyLeft(), 4);
+    QStringList names;
+    for (const auto& e : music::propertyMap(&b)) names << e.first;
+    EXPECT_EQ(names.join(","),
+              "BackColor,Enabled,FillColor,Font,ForeColor,MouseIcon,MousePointer,"
+              "Rhythmic Offset from Point of Origin.,Accidental Sign.,Old Major Key.,New Major Key.,"
+              "Accidental or Key Signature Mode.,Sharp Order.,Key Top Position.,Key Left Position.");
+}
