@@ -1,0 +1,53 @@
+#pragma once
+// View > Refresh: asks every connected student program in turn for its computer name, its
+// product and its stored profile, and imports each whole answer set into the class database.
+// It runs from the event loop (no nested waits): each answer moves it one step on.
+#include <QObject>
+#include <QString>
+
+namespace classserver {
+
+class ClassServer;
+
+struct PollReport {
+    int asked = 0;      // clients that were sent a first question
+    int imported = 0;   // clients whose profile was written to the database
+    int skipped = 0;    // clients that missed an answer, sent an unreadable profile or failed to import
+    int dropped = 0;    // slots found hung up and freed
+    int players = 0;    // players written
+};
+
+class ClassPoll : public QObject {
+    Q_OBJECT
+public:
+    explicit ClassPoll(ClassServer& server, QObject* parent = nullptr);
+
+    // Starts a poll that imports into the database at dbPath; false when one is running.
+    bool start(const QString& dbPath);
+    bool isRunning() const { return running_; }
+    // Stops after the current step; nothing more is imported and finished() is not emitted.
+    void abort();
+    const PollReport& report() const { return report_; }
+
+signals:
+    void finished(const classserver::PollReport& report);
+
+private:
+    void nextClient();
+    void scheduleNext();
+    void askProduct();
+    void askData();
+    void importData(const QString& stored);
+    void skip();
+
+    ClassServer& server_;
+    QString dbPath_;
+    bool running_ = false;
+    quint64 generation_ = 0;   // tells answers of an aborted poll from the current one
+    int slot_ = 0;
+    QString computer_;
+    QString product_;
+    PollReport report_;
+};
+
+} // namespace classserver

@@ -1,0 +1,240 @@
+#include "classserver.h"
+
+#include <QTcpServer>
+#include <QTcpSocket>
+
+namespace classserver {
+namespace {
+const QByteArray kLineEnd("\r\n");
+constexpr int kInitialSlots = 10;
+} // namespace
+
+ClassServer::ClassServer(QObject* parent) : QObject(parent), listener_(new QTcpServer(this)) {
+    peers_.resize(kInitialSlots + 1);
+    connect(listener_, &QTcpServer::newConnection, this, &ClassServer::acceptConnections);
+    requestTimer_.setSingleShot(true);
+    requestTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&requestTimer_, &QTimer::timeout, this, &ClassServer::requestTimedOut);
+    shutdownTimer_.setSingleShot(true);
+    connect(&shutdownTimer_, &QTimer::timeout, this, &ClassServer::finishShutdown);
+}
+
+ClassServer::~ClassServer() {
+    pending_.reset();
+    for (Peer& p : peers_) {
+        if (!p.socket) continue;
+        p.socket->disconnect(this);
+        p.socket->abort();
+        delete p.socket;
+        p.socket = nullptr;
+    }
+}
+
+ListenResult ClassServer::listen(quint16 port, const QHostAddress& address) {
+    listener_->close();
+    listenError_.clear();
+    if (listener_->listen(address, port)) return ListenResult::Listening;
+    listenError_ = listener_->errorString();
+    return listener_->serverError() == QAbstractSocket::AddressInUseError ? ListenResult::PortInUse
+                                                                          : ListenResult::Failed;
+}
+
+void ClassServer::stopListening() { listener_->close(); }
+bool ClassServer::isListening() const { return listener_->isListening(); }
+quint16 ClassServer::port() const { return listener_->serverPort(); }
+
+bool ClassServer::slotInUse(int slot) const {
+    return slot >= 1 && slot < peers_.size() && peers_[slot].socket != nullptr;
+}
+
+bool ClassServer::isConnected(int slot) const {
+    return slotInUse(slot) && peers_[slot].socket->state() == QAbstractSocket::ConnectedState;
+}
+
+int ClassServer::clientCount() const {
+    int n = 0;
+    for (int i = 1; i < peers_.size(); ++i)
+        if (peers_[i].socket) ++n;
+    return n;
+}
+
+void ClassServer::acceptConnections() {
+    while (listener_->hasPendingConnections()) {
+        QTcpSocket* socket = listener_->nextPendingConnection();
+        if (!socket) break;
+        if (shuttingDown_) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        int slot = 0;
+        for (int i = 1; i < peers_.size(); ++i) {
+            if (!peers_[i].socket) {
+                slot = i;
+                break;
+            }
+        }
+        if (slot == 0) {
+            peers_.append(Peer());
+            slot = int(peers_.size()) - 1;
+        }
+        peers_[slot].socket = socket;
+        currentSocket_ = slot;
+        connect(socket, &QTcpSocket::readyRead, this, [this, slot] { readClient(slot); });
+        connect(socket, &QTcpSocket::disconnected, this, [this, slot] { clientGone(slot); });
+        connect(socket, &QTcpSocket::errorOccurred, this, [this, slot, socket](QAbstractSocket::SocketError) {
+            if (slotInUse(slot) && peers_[slot].socket == socket && socket->state() != QAbstractSocket::ConnectedState)
+                clientGone(slot);
+        });
+        emit clientConnected(slot);
+        if (slotInUse(slot) && socket->bytesAvailable() > 0) readClient(slot);
+    }
+}
+
+qsizetype ClassServer::messageLimit(int slot, const QByteArray& data, qsizetype start) const {
+    static const QByteArray dataAnswer = QByteArray(kGetData) + ":>";
+    const Peer& peer = peers_[slot];
+    const bool asked = (pending_ && pending_->slot == slot && pending_->command == QLatin1String(kGetData)) ||
+                       peer.owed.value(QString::fromLatin1(kGetData)) > 0;
+    if (asked && data.size() - start >= dataAnswer.size() &&
+        std::equal(dataAnswer.begin(), dataAnswer.end(), data.begin() + start))
+        return kMaxDataAnswerBytes;
+    return kMaxMessageBytes;
+}
+
+void ClassServer::readClient(int slot) {
+    if (!slotInUse(slot)) return;
+    QTcpSocket* socket = peers_[slot].socket;
+    QByteArray data = std::move(peers_[slot].buffer);
+    peers_[slot].buffer = QByteArray();
+    // Only the newly read bytes can hold a line end not seen before.
+    qsizetype from = qMax<qsizetype>(0, data.size() - 1);
+    data += socket->readAll();
+    qsizetype start = 0;
+    for (;;) {
+        if (!slotInUse(slot) || peers_[slot].socket != socket) return;  // dropped meanwhile
+        const qsizetype end = data.indexOf(kLineEnd, qMax(from, start));
+        const qsizetype length = (end < 0 ? data.size() : end) - start;
+        if (length > messageLimit(slot, data, start)) {
+            release(slot, false);
+            return;
+        }
+        if (end < 0) break;
+        const QByteArray line = data.mid(start, end - start);
+        start = end + kLineEnd.size();
+        handleMessage(slot, line);
+    }
+    peers_[slot].buffer = data.mid(start);
+}
+
+void ClassServer::handleMessage(int slot, const QByteArray& line) {
+    if (shuttingDown_) return;
+    const QString text = QString::fromUtf8(line);
+    const int marker = text.indexOf(QLatin1String(":>"));
+    const QString command = marker >= 0 ? text.left(marker) : QString();
+    if (command == QLatin1String(kCloseSocket)) {
+        if (isConnected(slot)) sendLine(peers_[slot].socket, QString::fromLatin1(kCloseSocket) + ":<disconnected");
+        release(slot, true);
+        return;
+    }
+    if (marker < 0) return;
+    Peer& peer = peers_[slot];
+    auto owed = peer.owed.find(command);
+    if (owed != peer.owed.end()) {
+        // The answer to a request that already timed out: it answers nothing asked now.
+        if (--owed.value() <= 0) peer.owed.erase(owed);
+        return;
+    }
+    if (pending_ && pending_->slot == slot && pending_->command == command)
+        complete(Reply::Answered, text.mid(marker + 2));
+}
+
+void ClassServer::sendLine(QTcpSocket* socket, const QString& text) {
+    socket->write(text.toUtf8() + kLineEnd);
+    socket->flush();
+}
+
+bool ClassServer::request(int slot, const QString& command, ReplyHandler done) {
+    if (pending_ || shuttingDown_ || !isConnected(slot)) return false;
+    pending_ = Pending{slot, command, std::move(done)};
+    requestTimer_.start(requestTimeoutMs_);
+    sendLine(peers_[slot].socket, command + ":<");
+    return true;
+}
+
+void ClassServer::cancelRequest() {
+    requestTimer_.stop();
+    pending_.reset();
+}
+
+void ClassServer::complete(Reply reply, const QString& answer) {
+    if (!pending_) return;
+    ReplyHandler done = std::move(pending_->done);
+    pending_.reset();
+    requestTimer_.stop();
+    if (done) done(reply, answer);
+}
+
+void ClassServer::requestTimedOut() {
+    if (!pending_) return;
+    if (slotInUse(pending_->slot)) peers_[pending_->slot].owed[pending_->command] += 1;
+    complete(Reply::TimedOut, QString());
+}
+
+void ClassServer::clientGone(int slot) { release(slot, false); }
+
+void ClassServer::dropSlot(int slot) { release(slot, false); }
+
+void ClassServer::release(int slot, bool graceful) {
+    if (!slotInUse(slot)) return;
+    QTcpSocket* socket = peers_[slot].socket;
+    peers_[slot] = Peer();
+    socket->disconnect(this);
+    if (graceful && socket->state() == QAbstractSocket::ConnectedState) {
+        // Let the last words go out before the socket goes away.
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        socket->disconnectFromHost();
+        if (socket->state() == QAbstractSocket::UnconnectedState) socket->deleteLater();
+    } else {
+        socket->abort();
+        socket->deleteLater();
+    }
+    if (pending_ && pending_->slot == slot) complete(Reply::Disconnected, QString());
+    emit clientDisconnected(slot);
+    if (shuttingDown_) finishShutdownIfDone();
+}
+
+void ClassServer::beginShutdown() {
+    if (shuttingDown_) return;
+    shuttingDown_ = true;
+    cancelRequest();
+    listener_->close();
+    for (int i = 1; i < peers_.size(); ++i) {
+        if (!slotInUse(i)) continue;
+        if (isConnected(i)) sendLine(peers_[i].socket, QString::fromLatin1(kCloseServer) + ":<");
+        else release(i, false);
+    }
+    if (clientCount() == 0) {
+        QTimer::singleShot(0, this, &ClassServer::finishShutdown);
+        return;
+    }
+    shutdownTimer_.start(shutdownTimeoutMs_);
+}
+
+void ClassServer::finishShutdownIfDone() {
+    if (clientCount() == 0 && !shutdownDone_) {
+        shutdownTimer_.stop();
+        QTimer::singleShot(0, this, &ClassServer::finishShutdown);
+    }
+}
+
+void ClassServer::finishShutdown() {
+    if (shutdownDone_) return;
+    shutdownDone_ = true;
+    shutdownTimer_.stop();
+    for (int i = 1; i < peers_.size(); ++i) release(i, false);
+    listener_->close();
+    emit shutdownFinished();
+}
+
+} // namespace classserver

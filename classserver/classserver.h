@@ -1,0 +1,127 @@
+#pragma once
+// The server end of the class link: listens for student programs, keeps one socket slot per
+// connection, asks one question at a time and hands back the answer, and tells every client
+// to hang up at shut-down.
+//
+// Wire: every message, both ways, is one line ending in CR LF. A request is a command word and
+// ":<" (the server sends no argument); an answer is the command word, ":>" and the payload.
+// A receiver buffers per connection and acts on whole lines only.
+#include <QHash>
+#include <QHostAddress>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <QVector>
+#include <functional>
+#include <optional>
+
+class QTcpServer;
+class QTcpSocket;
+
+namespace classserver {
+
+inline constexpr int kDefaultPort = 2001;
+// How long one request waits for its answer, and shut-down for its clients to hang up.
+inline constexpr int kRequestTimeoutMs = 5000;
+inline constexpr int kShutdownTimeoutMs = 5000;
+// Longest message a connection may send; only the answer to "@@GET_DATA" may be longer.
+inline constexpr qsizetype kMaxMessageBytes = 64 * 1024;
+inline constexpr qsizetype kMaxDataAnswerBytes = 16 * 1024 * 1024;
+
+// Protocol words.
+inline constexpr char kComputerName[] = "@@COMPUTERNAME";
+inline constexpr char kProductName[] = "@@PRODUCTNAME";
+inline constexpr char kGetData[] = "@@GET_DATA";
+inline constexpr char kCloseServer[] = "@@CLOSE_SERVER";
+inline constexpr char kCloseSocket[] = "@@CLOSE_SOCKET";
+
+enum class ListenResult { Listening, PortInUse, Failed };
+enum class Reply { Answered, TimedOut, Disconnected };
+
+class ClassServer : public QObject {
+    Q_OBJECT
+public:
+    using ReplyHandler = std::function<void(Reply, const QString& answer)>;
+
+    explicit ClassServer(QObject* parent = nullptr);
+    ~ClassServer() override;
+
+    // Starts listening (port 0: any free port, read back with port()). A listener already
+    // open is closed first.
+    ListenResult listen(quint16 port, const QHostAddress& address = QHostAddress::Any);
+    void stopListening();
+    bool isListening() const;
+    quint16 port() const;
+    QString listenErrorText() const { return listenError_; }
+
+    // Socket slots: index 0 is the listener and never a slot; 1..highestSlot() serve clients.
+    // There are 10 at first; a connection that finds none free adds one at the end.
+    int highestSlot() const { return int(peers_.size()) - 1; }
+    bool slotInUse(int slot) const;
+    bool isConnected(int slot) const;
+    int clientCount() const;
+    int currentSocket() const { return currentSocket_; }
+    // Closes the connection of a slot and frees it.
+    void dropSlot(int slot);
+
+    // Sends command & ":<" to the client of a slot and calls done once: with the payload of the
+    // first message on that socket that names the command, or TimedOut after the deadline, or
+    // Disconnected when the connection goes first. Only one request is outstanding at a time;
+    // false (and no call) when another one is, or the slot has no connected client.
+    bool request(int slot, const QString& command, ReplyHandler done);
+    bool busy() const { return pending_.has_value(); }
+    // Forgets the outstanding request without calling its handler.
+    void cancelRequest();
+
+    // Tells every connected client "@@CLOSE_SERVER:<", waits until each has hung up or the
+    // shut-down deadline passes, then closes every socket and the listener and emits
+    // shutdownFinished(). New connections are refused from the start of it.
+    void beginShutdown();
+    bool isShuttingDown() const { return shuttingDown_; }
+
+    void setRequestTimeoutMs(int ms) { requestTimeoutMs_ = ms; }
+    void setShutdownTimeoutMs(int ms) { shutdownTimeoutMs_ = ms; }
+
+signals:
+    void clientConnected(int slot);
+    void clientDisconnected(int slot);
+    void shutdownFinished();
+
+private:
+    struct Peer {
+        QTcpSocket* socket = nullptr;
+        QByteArray buffer;             // the start of a message still arriving
+        QHash<QString, int> owed;      // answers still due for requests that timed out
+    };
+    struct Pending {
+        int slot = 0;
+        QString command;
+        ReplyHandler done;
+    };
+
+    void acceptConnections();
+    void readClient(int slot);
+    void handleMessage(int slot, const QByteArray& line);
+    void clientGone(int slot);
+    void complete(Reply reply, const QString& answer);
+    void requestTimedOut();
+    void finishShutdownIfDone();
+    void finishShutdown();
+    void sendLine(QTcpSocket* socket, const QString& text);
+    qsizetype messageLimit(int slot, const QByteArray& data, qsizetype start) const;
+    void release(int slot, bool graceful);
+
+    QTcpServer* listener_ = nullptr;
+    QString listenError_;
+    QVector<Peer> peers_;
+    int currentSocket_ = 0;
+    std::optional<Pending> pending_;
+    QTimer requestTimer_;
+    QTimer shutdownTimer_;
+    int requestTimeoutMs_ = kRequestTimeoutMs;
+    int shutdownTimeoutMs_ = kShutdownTimeoutMs;
+    bool shuttingDown_ = false;
+    bool shutdownDone_ = false;
+};
+
+} // namespace classserver

@@ -1,0 +1,195 @@
+// Refresh over loopback: the server polls real student-program clients and scripted ones, and
+// imports exactly what whole, well-formed answers carry.
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+#include <memory>
+
+#include "classserver/classpoll.h"
+#include "classserver/classserver.h"
+#include "common/storedtext/storedtext.h"
+#include "fakeclient.h"
+#include "platform/vexel/vexel.h"
+#include "student/shell/classlink/classlinkclient.h"
+
+using namespace classserver;
+using namespace testsupport;
+
+namespace {
+
+QString stored(const QString& plain) { return platform::Vexel::EncodeText(plain, platform::kStoredTextKey); }
+
+// A student program of its own: its own folder, profile and computer name.
+struct Student {
+    QTemporaryDir folder;
+    classlink::ClassLinkClient client;
+    Student(const QString& computer, const QString& profile, quint16 port) {
+        client.setDataFolder(folder.path());
+        client.setComputerNameSource([computer] { return computer; });
+        if (!profile.isNull()) common::SaveStoredText(folder.path() + "/Tonvale.txt", profile);
+        classlink::writeClientConfig(folder.path() + "/Client.cfg", "127.0.0.1", QString::number(port));
+        client.ConnectToServer();
+    }
+};
+
+class PollTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        server.setRequestTimeoutMs(300);
+        ASSERT_EQ(server.listen(0, QHostAddress::LocalHost), ListenResult::Listening);
+    }
+    Student& addStudent(const QString& computer, const QString& profile) {
+        const int before = server.clientCount();
+        students.push_back(std::make_unique<Student>(computer, profile, server.port()));
+        EXPECT_TRUE(students.back()->client.isConnected());
+        EXPECT_TRUE(waitUntil([&] { return server.clientCount() == before + 1; }));
+        return *students.back();
+    }
+    FakeClient& addFake() {
+        const int before = server.clientCount();
+        fakes.push_back(std::make_unique<FakeClient>(server.port()));
+        EXPECT_TRUE(fakes.back()->waitConnected());
+        EXPECT_TRUE(waitUntil([&] { return server.clientCount() == before + 1; }));
+        return *fakes.back();
+    }
+    PollReport runPoll() {
+        QSignalSpy finished(&poll, &ClassPoll::finished);
+        EXPECT_TRUE(poll.start(db.path));
+        EXPECT_TRUE(waitUntil([&] { return finished.count() == 1; }, 20000));
+        return poll.report();
+    }
+    QStringList studentRows() {
+        return rows(db.path, "SELECT StudentName, ComputerName, ClassID, Password FROM Student ORDER BY StudentName, "
+                             "ComputerName");
+    }
+
+    ScratchDb db;
+    ClassServer server;
+    ClassPoll poll{server};
+    std::vector<std::unique_ptr<Student>> students;
+    std::vector<std::unique_ptr<FakeClient>> fakes;
+};
+
+} // namespace
+
+TEST_F(PollTest, APollOfSeveralClientsImportsExactlyTheirPlayers) {
+    addStudent("LAB1", block("Ann", "a1", {"lesson3=L3S80M5Q2"}) + block("Ben", "b1", {"lesson1=L2S40M1Q3"}));
+    addStudent("LAB2", block("Ann", "a2", {"lesson7=L5S95M9Q4"}));
+    addStudent("LAB3", QString());   // no profile yet
+    const PollReport r = runPoll();
+    EXPECT_EQ(r.asked, 3);
+    EXPECT_EQ(r.imported, 3);
+    EXPECT_EQ(r.skipped, 0);
+    EXPECT_EQ(r.players, 3);
+    EXPECT_EQ(studentRows(), QStringList({"Ann|LAB1|11|a1", "Ann|LAB2|11|a2", "Ben|LAB1|11|b1"}));
+    EXPECT_EQ(count(db.path, "Lesson"), 21);
+    EXPECT_EQ(rows(db.path, "SELECT S.ComputerName, L.LessonNumber, L.LLevel, L.Average, L.HighestLevel, L.Attempts "
+                            "FROM Lesson L JOIN Student S ON S.StudentID = L.StudentID WHERE L.Attempts > 0 "
+                            "ORDER BY S.ComputerName, L.LessonNumber"),
+              QStringList({"LAB1|1|1|40|1|3", "LAB1|3|2|80|5|2", "LAB2|7|4|95|9|4"}));
+    // The same poll again adds nothing.
+    runPoll();
+    EXPECT_EQ(count(db.path, "Student"), 3);
+    EXPECT_EQ(count(db.path, "Lesson"), 21);
+}
+
+TEST_F(PollTest, AbortedPollAsksNoMore) {
+    addStudent("LAB1", block("Ann", "a"));
+    addStudent("LAB2", block("Bea", "b"));
+    QSignalSpy finished(&poll, &ClassPoll::finished);
+    ASSERT_TRUE(poll.start(db.path));
+    EXPECT_FALSE(poll.start(db.path));  // one at a time
+    poll.abort();
+    pump(300);
+    EXPECT_EQ(finished.count(), 0);
+    EXPECT_FALSE(poll.isRunning());
+    EXPECT_FALSE(server.busy());
+}
+
+// Each bad client is polled between two good ones; it costs only itself.
+TEST_F(PollTest, BadClientsCostOnlyThemselves) {
+    using Script = std::function<void(FakeClient&, const QString&)>;
+    const QString good = stored(block("Eve", "e", {"lesson2=L2S50M1Q1"}));
+    const struct { const char* what; Script script; QStringList imported; } cases[] = {
+        {"random bytes", [](FakeClient& f, const QString&) { f.send(QByteArray("\x13\x99\xfe:<\x00\xff\r\n\x01\x02\r\n", 13)); }, {}},
+        {"no marker", [](FakeClient& f, const QString& c) { f.send((c + " PC9\r\n").toUtf8()); }, {}},
+        {"wrong echo", [](FakeClient& f, const QString&) { f.send("@@PRODUCTNAME:>Tonvale 1.2\r\n"); }, {}},
+        {"undecodable profile", FakeClient::answering("PC9", "Tonvale 1.2", "bm90IG91cnM="), {}},
+        {"other key", FakeClient::answering("PC9", "Tonvale 1.2",
+                                            platform::Vexel::EncodeText(block("Mal", "m"), "another key")), {}},
+        {"cut profile", FakeClient::answering("PC9", "Tonvale 1.2", good.left(good.size() - 6)), {}},
+        {"plain profile", FakeClient::answering("PC9", "Tonvale 1.2", block("Mal", "m").replace("\r\n", "|")), {}},
+        {"no product answer", [good](FakeClient& f, const QString& c) {
+             if (c == "@@COMPUTERNAME") f.send("@@COMPUTERNAME:>PC9\r\n");
+             else if (c == "@@GET_DATA") f.send(("@@GET_DATA:>" + good + "\r\n").toUtf8());
+         }, {}},
+        {"never answers", [](FakeClient&, const QString&) {}, {}},
+        {"stalls mid-answer", [good](FakeClient& f, const QString& c) {
+             if (c == "@@GET_DATA") f.send(("@@GET_DATA:>" + good.left(10)).toUtf8());
+             else FakeClient::answering("PC9", "Tonvale 1.2", good)(f, c);
+         }, {}},
+        {"disconnects mid-answer", [good](FakeClient& f, const QString& c) {
+             if (c == "@@GET_DATA") {
+                 f.send(("@@GET_DATA:>" + good.left(10)).toUtf8());
+                 f.socket.abort();
+             } else {
+                 FakeClient::answering("PC9", "Tonvale 1.2", good)(f, c);
+             }
+         }, {}},
+        {"names with quotes and SQL", FakeClient::answering("PC'9", "Tonvale 1.2",
+                                                            stored(block("R'); DELETE FROM Student;--", "p"))),
+         {"R'); DELETE FROM Student;--|PC'9|11|p"}},
+        {"well-formed", FakeClient::answering("PC9", "Tonvale 1.2", good), {"Eve|PC9|11|e"}},
+    };
+    for (const auto& t : cases) {
+        ScratchDb fresh;
+        std::swap(db.path, fresh.path);
+        addStudent("GOOD1", block("Ann", "a"));
+        FakeClient& bad = addFake();
+        bad.onRequest = t.script;
+        addStudent("GOOD2", block("Zed", "z"));
+        runPoll();
+        QStringList expected = {"Ann|GOOD1|11|a", "Zed|GOOD2|11|z"};
+        expected += t.imported;
+        expected.sort();
+        QStringList got = studentRows();
+        got.sort();
+        EXPECT_EQ(got, expected) << t.what;
+        EXPECT_EQ(count(db.path, "Lesson"), 7 * expected.size()) << t.what;
+        EXPECT_TRUE(server.isListening()) << t.what;
+        // Tidy up for the next case.
+        students.clear();
+        fakes.clear();
+        EXPECT_TRUE(waitUntil([&] { return server.clientCount() == 0; })) << t.what;
+        std::swap(db.path, fresh.path);
+    }
+}
+
+TEST_F(PollTest, AHangUpDuringAnotherClientsPollCostsOnlyTheOneThatLeft) {
+    Student& leaving = addStudent("LAB1", block("Ann", "a"));
+    FakeClient& asked = addFake();
+    addStudent("LAB3", block("Cy", "c"));
+    // While the second client is asked for its profile, the first one reconfigures its network
+    // and leaves; the answer of the second comes afterwards.
+    const QString profile = stored(block("Bea", "b"));
+    asked.onRequest = [&](FakeClient& f, const QString& c) {
+        if (c == "@@GET_DATA") {
+            leaving.client.SendToServer("@@CLOSE_SOCKET:>");
+            f.sendLater(100, ("@@GET_DATA:>" + profile + "\r\n").toUtf8());
+        } else {
+            FakeClient::answering("LAB2", "Tonvale 1.2", profile)(f, c);
+        }
+    };
+    // Slot 1 is polled first; the hang-up comes while slot 2 is being asked.
+    const PollReport r = runPoll();
+    EXPECT_EQ(r.imported, 3);
+    EXPECT_EQ(studentRows(), QStringList({"Ann|LAB1|11|a", "Bea|LAB2|11|b", "Cy|LAB3|11|c"}));
+    EXPECT_TRUE(waitUntil([&] { return !leaving.client.isConnected(); }));
+    EXPECT_EQ(leaving.client.ServerReply(), "disconnected");
+    EXPECT_FALSE(server.slotInUse(1));
+
+    // The next poll reaches the two that stayed.
+    const PollReport again = runPoll();
+    EXPECT_EQ(again.asked, 2);
+    EXPECT_EQ(again.imported, 2);
+}

@@ -1,0 +1,229 @@
+// The server end of the class link over loopback: slots, one request at a time, framing,
+// matching answers to what was asked, hang-ups and shut-down.
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+#include <memory>
+#include <optional>
+
+#include "classserver/classserver.h"
+#include "fakeclient.h"
+#include "student/shell/classlink/classlinkclient.h"
+
+using namespace classserver;
+using namespace testsupport;
+
+namespace {
+
+struct Outcome {
+    std::optional<Reply> reply;
+    QString answer;
+};
+
+class ServerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        server.setRequestTimeoutMs(300);
+        server.setShutdownTimeoutMs(300);
+        ASSERT_EQ(server.listen(0, QHostAddress::LocalHost), ListenResult::Listening);
+        ASSERT_NE(server.port(), 0);
+    }
+    // A fake client, connected and given its slot.
+    FakeClient& addFake() {
+        const int before = server.clientCount();
+        fakes.push_back(std::make_unique<FakeClient>(server.port()));
+        EXPECT_TRUE(fakes.back()->waitConnected());
+        EXPECT_TRUE(waitUntil([&] { return server.clientCount() == before + 1; }));
+        return *fakes.back();
+    }
+    // Asks and waits for the outcome.
+    Outcome ask(int slot, const QString& command) {
+        auto outcome = std::make_shared<Outcome>();
+        const bool sent = server.request(slot, command, [outcome](Reply r, const QString& a) {
+            outcome->reply = r;
+            outcome->answer = a;
+        });
+        EXPECT_TRUE(sent);
+        if (sent) {
+            EXPECT_TRUE(waitUntil([&] { return outcome->reply.has_value(); }, 3000));
+        }
+        return *outcome;
+    }
+
+    ClassServer server;
+    std::vector<std::unique_ptr<FakeClient>> fakes;
+};
+
+} // namespace
+
+TEST_F(ServerTest, AnAnswerIsThePayloadOfTheAskedCommand) {
+    FakeClient& c = addFake();
+    c.onRequest = FakeClient::answering("", "Tonvale 1.2", "x");
+    const Outcome product = ask(1, kProductName);
+    EXPECT_EQ(product.reply, Reply::Answered);
+    EXPECT_EQ(product.answer, "Tonvale 1.2");
+    EXPECT_EQ(c.requests, QStringList({"@@PRODUCTNAME:<"}));
+    // An empty payload is an empty answer, not the whole message.
+    const Outcome computer = ask(1, kComputerName);
+    EXPECT_EQ(computer.reply, Reply::Answered);
+    EXPECT_EQ(computer.answer, "");
+}
+
+TEST_F(ServerTest, OnlyOneRequestIsOutstanding) {
+    addFake();
+    addFake();
+    EXPECT_TRUE(server.request(1, kComputerName, nullptr));
+    EXPECT_TRUE(server.busy());
+    EXPECT_FALSE(server.request(2, kComputerName, nullptr));
+    EXPECT_FALSE(server.request(7, kComputerName, nullptr));  // no client there
+    server.cancelRequest();
+    EXPECT_FALSE(server.busy());
+}
+
+TEST_F(ServerTest, AnswersArrivingInPiecesAreJoined) {
+    FakeClient& c = addFake();
+    c.onRequest = [](FakeClient& f, const QString&) {
+        const QByteArray answer = "@@GET_DATA:>" + QByteArray(5000, 'q') + "\r\n";
+        for (int i = 0; i < answer.size(); i += 700) f.sendLater(i / 70, answer.mid(i, 700));
+    };
+    const Outcome o = ask(1, kGetData);
+    EXPECT_EQ(o.reply, Reply::Answered);
+    EXPECT_EQ(o.answer, QString(5000, 'q'));
+}
+
+TEST_F(ServerTest, MessagesThatAnswerSomethingElseAreDropped) {
+    FakeClient& a = addFake();
+    FakeClient& b = addFake();
+    // a names another command and sends lines without the marker, b answers unasked; then a
+    // answers what was asked.
+    a.onRequest = [](FakeClient& f, const QString&) {
+        f.send(QByteArray("@@PRODUCTNAME:>Sopranel\r\nno marker\r\n:>\r\n\xff\xfe\x00\x01\r\n", 46));
+        f.sendLater(60, "@@COMPUTERNAME:>PC-A\r\n");
+    };
+    b.sendLater(20, "@@COMPUTERNAME:>PC-B\r\n");
+    const Outcome o = ask(1, kComputerName);
+    EXPECT_EQ(o.reply, Reply::Answered);
+    EXPECT_EQ(o.answer, "PC-A");
+}
+
+TEST_F(ServerTest, ALateAnswerDoesNotAnswerTheNextRequest) {
+    FakeClient& c = addFake();
+    int asked = 0;
+    // The first answer comes after the deadline; answers keep their order, as a real client's do.
+    c.onRequest = [&asked](FakeClient& f, const QString&) {
+        ++asked;
+        if (asked == 1) f.sendLater(450, "@@COMPUTERNAME:>late\r\n");
+        else f.sendLater(500, "@@COMPUTERNAME:>fresh\r\n");
+    };
+    const Outcome first = ask(1, kComputerName);
+    EXPECT_EQ(first.reply, Reply::TimedOut);
+    server.setRequestTimeoutMs(2000);
+    const Outcome second = ask(1, kComputerName);
+    EXPECT_EQ(second.reply, Reply::Answered);
+    EXPECT_EQ(second.answer, "fresh");
+}
+
+TEST_F(ServerTest, AClientThatNeverAnswersTimesOut) {
+    addFake();
+    const Outcome o = ask(1, kComputerName);
+    EXPECT_EQ(o.reply, Reply::TimedOut);
+    EXPECT_TRUE(server.isConnected(1));
+}
+
+TEST_F(ServerTest, AClientThatGoesMidAnswerEndsTheWaitAndFreesItsSlot) {
+    FakeClient& c = addFake();
+    c.onRequest = [](FakeClient& f, const QString&) {
+        f.send("@@GET_DATA:>half an ans");
+        f.socket.abort();
+    };
+    const Outcome o = ask(1, kGetData);
+    EXPECT_EQ(o.reply, Reply::Disconnected);
+    EXPECT_TRUE(waitUntil([&] { return !server.slotInUse(1); }));
+}
+
+TEST_F(ServerTest, HangUpRequestIsConfirmedAndFreesTheSlotOnly) {
+    FakeClient& a = addFake();
+    FakeClient& b = addFake();
+    a.onRequest = [&b](FakeClient& f, const QString&) {
+        b.send("@@CLOSE_SOCKET:>");   // b leaves while a is being asked
+        b.send("\r\n");
+        f.sendLater(80, "@@COMPUTERNAME:>PC-A\r\n");
+    };
+    const Outcome o = ask(1, kComputerName);
+    EXPECT_EQ(o.reply, Reply::Answered);
+    EXPECT_EQ(o.answer, "PC-A");
+    EXPECT_TRUE(waitUntil([&] { return b.closed(); }));
+    EXPECT_EQ(b.requests, QStringList({"@@CLOSE_SOCKET:<disconnected"}));
+    EXPECT_FALSE(server.slotInUse(2));
+    EXPECT_TRUE(server.isConnected(1));
+}
+
+TEST_F(ServerTest, SlotsGrowPastTenAndFreedOnesAreTakenAgain) {
+    EXPECT_EQ(server.highestSlot(), 10);
+    for (int i = 0; i < 11; ++i) addFake();
+    EXPECT_EQ(server.highestSlot(), 11);
+    EXPECT_EQ(server.currentSocket(), 11);
+    for (int i = 1; i <= 11; ++i) EXPECT_TRUE(server.isConnected(i)) << i;
+    fakes[2]->socket.disconnectFromHost();  // the client in slot 3
+    EXPECT_TRUE(waitUntil([&] { return !server.slotInUse(3); }));
+    addFake();
+    EXPECT_EQ(server.currentSocket(), 3);
+    EXPECT_EQ(server.highestSlot(), 11);
+}
+
+TEST_F(ServerTest, OverlongMessagesCloseThatConnectionOnly) {
+    FakeClient& flood = addFake();
+    FakeClient& calm = addFake();
+    calm.onRequest = FakeClient::answering("PC", "Tonvale 1.2", QString(200000, 'd'));
+    flood.send(QByteArray(kMaxMessageBytes + 10, 'x'));
+    EXPECT_TRUE(waitUntil([&] { return flood.closed(); }));
+    EXPECT_FALSE(server.slotInUse(1));
+    // A long profile is fine when it is what was asked for.
+    const Outcome o = ask(2, kGetData);
+    EXPECT_EQ(o.reply, Reply::Answered);
+    EXPECT_EQ(o.answer.size(), 200000);
+    // The same length under another command is not.
+    calm.send("@@PRODUCTNAME:>" + QByteArray(kMaxMessageBytes + 1, 'p') + "\r\n");
+    EXPECT_TRUE(waitUntil([&] { return calm.closed(); }));
+}
+
+TEST_F(ServerTest, ShutDownTellsEveryClientAndEndsWhenTheyHaveGone) {
+    QTemporaryDir folder;
+    classlink::ClassLinkClient real;
+    real.setDataFolder(folder.path());
+    real.tcpClient()->connectToHost(QHostAddress::LocalHost, server.port());
+    ASSERT_TRUE(waitUntil([&] { return real.isConnected() && server.clientCount() == 1; }));
+    FakeClient& polite = addFake();
+    polite.onRequest = FakeClient::answering("", "", "");
+    QSignalSpy finished(&server, &ClassServer::shutdownFinished);
+    QElapsedTimer timer;
+    timer.start();
+    server.beginShutdown();
+    ASSERT_TRUE(waitUntil([&] { return finished.count() == 1; }, 3000));
+    EXPECT_LT(timer.elapsed(), 250);  // well before the 300 ms deadline
+    EXPECT_TRUE(polite.requests.contains("@@CLOSE_SERVER:<"));
+    EXPECT_TRUE(waitUntil([&] { return !real.isConnected(); }));
+    EXPECT_EQ(server.clientCount(), 0);
+    EXPECT_FALSE(server.isListening());
+}
+
+TEST_F(ServerTest, ShutDownStopsWaitingForAClientThatStaysAtTheDeadline) {
+    FakeClient& stubborn = addFake();
+    QSignalSpy finished(&server, &ClassServer::shutdownFinished);
+    server.beginShutdown();
+    // New connections are refused meanwhile.
+    FakeClient late(server.port());
+    ASSERT_TRUE(waitUntil([&] { return finished.count() == 1; }, 3000));
+    EXPECT_EQ(stubborn.requests, QStringList({"@@CLOSE_SERVER:<"}));
+    EXPECT_TRUE(waitUntil([&] { return stubborn.closed(); }));
+    EXPECT_EQ(server.clientCount(), 0);
+}
+
+TEST_F(ServerTest, ASecondServerOnTheSamePortIsToldThePortIsInUse) {
+    ClassServer second;
+    EXPECT_EQ(second.listen(server.port(), QHostAddress::LocalHost), ListenResult::PortInUse);
+    EXPECT_FALSE(second.isListening());
+    // An address this machine does not have cannot be listened on at all.
+    EXPECT_EQ(second.listen(0, QHostAddress("192.0.2.1")), ListenResult::Failed);
+    EXPECT_FALSE(second.listenErrorText().isEmpty());
+}

@@ -1,0 +1,96 @@
+#pragma once
+// Helpers shared by the class server tests: bounded waits, profile texts, scratch databases.
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QVariant>
+
+#include "classserver/classdatabase.h"
+#include "platform/paths.h"
+
+namespace testsupport {
+
+// Lets events run until pred holds or ms pass; true when it held.
+template <class Pred>
+bool waitUntil(Pred pred, int ms = 5000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!pred()) {
+        if (timer.elapsed() > ms) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+// Lets events run for ms.
+inline void pump(int ms) {
+    waitUntil([] { return false; }, ms);
+}
+
+// A profile text of CR LF lines.
+inline QString lines(const QStringList& l) {
+    QString text;
+    for (const QString& s : l) text += s + "\r\n";
+    return text;
+}
+
+// One player's block as the student program writes it.
+inline QString block(const QString& name, const QString& password, const QStringList& lessonLines = {}) {
+    QStringList l{"begin", "name=" + name, "password=" + password, "upper=89", "lower=79"};
+    l += lessonLines;
+    l += QStringList{"practice=false", "interval=3", "end"};
+    return lines(l);
+}
+
+inline QString templatePath() {
+    return platform::Paths::shareFolder() + "/" + classserver::kTemplateName;
+}
+
+// A fresh working copy of the template in its own folder.
+struct ScratchDb {
+    QTemporaryDir dir;
+    QString path;
+    ScratchDb() : path(dir.path() + "/default.mdb") {
+        classserver::makeWorkingCopy(templatePath(), path);
+    }
+};
+
+// The first column of the first row of a query (invalid when there is none).
+inline QVariant scalar(const QString& dbPath, const QString& sql, const QVariantList& binds = {}) {
+    classserver::DbConnection c(dbPath);
+    if (!c.isOpen()) return QVariant();
+    QSqlQuery q(c.db());
+    q.prepare(sql);
+    for (const QVariant& v : binds) q.addBindValue(v);
+    if (!q.exec() || !q.next()) return QVariant();
+    return q.value(0);
+}
+
+inline int count(const QString& dbPath, const QString& table) {
+    return scalar(dbPath, "SELECT COUNT(*) FROM " + table).toInt();
+}
+
+// Rows of a query as text, fields joined by "|".
+inline QStringList rows(const QString& dbPath, const QString& sql, const QVariantList& binds = {}) {
+    QStringList out;
+    classserver::DbConnection c(dbPath);
+    if (!c.isOpen()) return out;
+    QSqlQuery q(c.db());
+    q.prepare(sql);
+    for (const QVariant& v : binds) q.addBindValue(v);
+    if (!q.exec()) return out;
+    while (q.next()) {
+        QStringList fields;
+        for (int i = 0; i < q.record().count(); ++i)
+            fields << (q.value(i).isNull() ? QStringLiteral("NULL") : q.value(i).toString());
+        out << fields.join('|');
+    }
+    return out;
+}
+
+} // namespace testsupport

@@ -1,0 +1,212 @@
+// The class server's window: its menus and toolbar, start-up, Refresh and shut-down.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QFile>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <memory>
+
+#include "classserver/classserver.h"
+#include "classserver/frmhallbrin.h"
+#include "common/storedtext/storedtext.h"
+#include "platform/dialogs.h"
+#include "student/shell/classlink/classlinkclient.h"
+#include "testsupport.h"
+
+using namespace classserver;
+using namespace testsupport;
+
+namespace {
+
+QStringList shownCaptions(const QList<QAction*>& actions) {
+    QStringList out;
+    for (QAction* a : actions)
+        if (a->isVisible()) out << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    return out;
+}
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QDir().mkpath(share.path() + "/templates");
+        QFile::copy(templatePath(), share.path() + "/templates/default.mdb");
+    }
+    std::unique_ptr<frmHallbrin> makeWindow(std::optional<quint16> port = quint16(0)) {
+        HallbrinOptions o;
+        o.dataFolder = data.path();
+        o.shareFolder = share.path();
+        o.port = port;
+        o.address = QHostAddress::LocalHost;
+        auto w = std::make_unique<frmHallbrin>(o);
+        w->server().setRequestTimeoutMs(500);
+        w->server().setShutdownTimeoutMs(500);
+        return w;
+    }
+    std::unique_ptr<classlink::ClassLinkClient> student(const QString& computer, const QString& profile, quint16 port) {
+        auto c = std::make_unique<classlink::ClassLinkClient>();
+        folders.push_back(std::make_unique<QTemporaryDir>());
+        c->setDataFolder(folders.back()->path());
+        c->setComputerNameSource([computer] { return computer; });
+        common::SaveStoredText(folders.back()->path() + "/Tonvale.txt", profile);
+        classlink::writeClientConfig(folders.back()->path() + "/Client.cfg", "127.0.0.1", QString::number(port));
+        c->ConnectToServer();
+        return c;
+    }
+
+    QTemporaryDir data;
+    QTemporaryDir share;
+    std::vector<std::unique_ptr<QTemporaryDir>> folders;
+    platform::ScriptedDialogs dialogs;
+    platform::DialogsOverride guard{&dialogs};
+};
+
+} // namespace
+
+TEST_F(WindowTest, MenusAndToolbarAreLaidOutAsTheInstructorSeesThem) {
+    auto w = makeWindow();
+    EXPECT_EQ(w->windowTitle(), "Hallbrin 2.1");
+    EXPECT_EQ(shownCaptions(w->menuBar()->actions()),
+              QStringList({"&File", "&Edit", "&View", "&Configure", "&Help"}));
+    EXPECT_EQ(shownCaptions(w->mnuFile->actions()),
+              QStringList({"&New", "&Open...", "&Save...", "Save &As...", "-", "&Exit"}));
+    EXPECT_EQ(shownCaptions(w->mnuEdit->actions()), QStringList({"&Edit..."}));
+    EXPECT_EQ(shownCaptions(w->mnuView->actions()), QStringList({"&Connections...", "Re&port...", "-", "&Refresh!"}));
+    EXPECT_EQ(shownCaptions(w->mnuConfig->actions()), QStringList({"&Network...", "Customize &Report..."}));
+    EXPECT_EQ(shownCaptions(w->mnuHelp->actions()), QStringList({"&Help Contents...", "-", "&About..."}));
+    EXPECT_EQ(shownCaptions(w->mnuPopup->actions()), QStringList({"&Edit...", "Re&port..."}));
+    EXPECT_EQ(w->mnuPopup->title(), "Popup");
+    EXPECT_FALSE(w->menuBar()->actions().contains(w->mnuPopup->menuAction()));
+    ASSERT_EQ(w->toolbarButtons.size(), 5);
+    QStringList keys;
+    for (QAction* b : w->toolbarButtons) keys << b->data().toString();
+    EXPECT_EQ(keys, QStringList({"New", "Open", "Save", "", "Report"}));
+    EXPECT_EQ(w->tvwLesson->objectName(), "tvwLesson");
+    EXPECT_EQ(w->lvwLesson->objectName(), "lvwLesson");
+}
+
+TEST_F(WindowTest, LoadMakesTheWorkingCopyAndListens) {
+    QFile old(data.path() + "/default.mdb");
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("last session");
+    old.close();
+    auto w = makeWindow();
+    w->Form_Load();
+    EXPECT_TRUE(dialogs.shown.isEmpty());
+    EXPECT_EQ(w->DatabasePath, data.path() + "/default.mdb");
+    EXPECT_EQ(count(w->DatabasePath, "Class"), 78);
+    QFile backup(data.path() + "/default.mdb.bak");
+    ASSERT_TRUE(backup.open(QIODevice::ReadOnly));
+    EXPECT_EQ(backup.readAll(), QByteArray("last session"));
+    EXPECT_NE(w->listeningPort(), 0);
+    // No class or student is selected yet: no report can be asked for.
+    EXPECT_FALSE(w->mnuViewReport->isEnabled());
+    EXPECT_FALSE(w->mnuConfigReport->isEnabled());
+    EXPECT_FALSE(w->mnuPopupReport->isEnabled());
+    EXPECT_FALSE(w->toolbarButtons.at(4)->isEnabled());
+    EXPECT_FALSE(w->mnuEditEdit->isEnabled());
+}
+
+TEST_F(WindowTest, PortComesFromServerCfg) {
+    QTcpServer probe;  // a port that is free right now
+    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+    const quint16 port = probe.serverPort();
+    probe.close();
+    QFile cfg(data.path() + "/Server.cfg");
+    ASSERT_TRUE(cfg.open(QIODevice::WriteOnly));
+    cfg.write("\"port=" + QByteArray::number(port) + "\r\n\"\r\n");
+    cfg.close();
+    auto w = makeWindow(std::nullopt);
+    w->Form_Load();
+    EXPECT_EQ(w->listeningPort(), port);
+}
+
+TEST_F(WindowTest, StartUpSaysWhatWentWrong) {
+    QTcpServer taken;
+    ASSERT_TRUE(taken.listen(QHostAddress::LocalHost, 0));
+    auto w = makeWindow(taken.serverPort());
+    w->Form_Load();
+    ASSERT_EQ(dialogs.shown.size(), 1);
+    EXPECT_EQ(dialogs.shown[0].text, "Port in use. Please choose another.");
+    EXPECT_EQ(dialogs.shown[0].title, "Connection Error");
+    EXPECT_EQ(dialogs.shown[0].style, platform::OkOnly | platform::Exclamation);
+    EXPECT_EQ(w->listeningPort(), 0);
+
+    dialogs.shown.clear();
+    QFile::remove(share.path() + "/templates/default.mdb");
+    HallbrinOptions o;
+    o.dataFolder = data.path();
+    o.shareFolder = share.path();
+    o.port = 0;
+    o.address = QHostAddress("192.0.2.1");  // not an address of this machine
+    frmHallbrin other(o);
+    other.Form_Load();
+    ASSERT_EQ(dialogs.shown.size(), 2);
+    EXPECT_TRUE(dialogs.shown[0].text.contains("missing")) << dialogs.shown[0].text.toStdString();
+    EXPECT_EQ(dialogs.shown[1].text, "Unable to listen on port 0");
+    EXPECT_EQ(dialogs.shown[1].title, "Connection Error");
+}
+
+TEST_F(WindowTest, RefreshImportsAndLocksTheDocumentCommandsWhileItRuns) {
+    auto w = makeWindow();
+    w->Form_Load();
+    auto a = student("LAB1", block("Ann", "a", {"lesson3=L3S80M5Q2"}), w->listeningPort());
+    auto b = student("LAB2", block("Bob", "b"), w->listeningPort());
+    ASSERT_TRUE(waitUntil([&] { return w->server().clientCount() == 2; }));
+    QSignalSpy done(w.get(), &frmHallbrin::pollFinished);
+    w->mnuRefresh->trigger();
+    for (QAction* locked : {w->mnuRefresh, w->mnuFileNew, w->mnuFileOpen, w->mnuFileExit, w->toolbarButtons.at(0),
+                            w->toolbarButtons.at(1)})
+        EXPECT_FALSE(locked->isEnabled()) << locked->objectName().toStdString();
+    w->mnuRefresh_Click();  // ignored while one runs
+    ASSERT_TRUE(waitUntil([&] { return done.count() == 1; }));
+    EXPECT_TRUE(w->mnuRefresh->isEnabled());
+    EXPECT_TRUE(w->mnuFileExit->isEnabled());
+    EXPECT_TRUE(w->DataChanged);
+    EXPECT_EQ(rows(w->DatabasePath, "SELECT StudentName, ComputerName FROM Student ORDER BY StudentName"),
+              QStringList({"Ann|LAB1", "Bob|LAB2"}));
+}
+
+TEST_F(WindowTest, ClosingAsksToSaveThenSendsEveryClientAway) {
+    auto w = makeWindow();
+    w->Form_Load();
+    w->show();
+    auto a = student("LAB1", block("Ann", "a"), w->listeningPort());
+    auto b = student("LAB2", block("Bob", "b"), w->listeningPort());
+    ASSERT_TRUE(waitUntil([&] { return w->server().clientCount() == 2; }));
+    QSignalSpy done(w.get(), &frmHallbrin::pollFinished);
+    w->mnuRefresh_Click();
+    ASSERT_TRUE(waitUntil([&] { return done.count() == 1; }));
+
+    dialogs.answers = {platform::AnsCancel};
+    w->close();
+    pump(100);
+    ASSERT_EQ(dialogs.shown.size(), 1);
+    EXPECT_EQ(dialogs.shown[0].text, "Do you want to Save default.mdb");
+    EXPECT_EQ(dialogs.shown[0].title, "Save File");
+    EXPECT_EQ(dialogs.shown[0].style, platform::YesNoCancel);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_TRUE(a->isConnected());
+    EXPECT_TRUE(b->isConnected());
+
+    dialogs.answers = {platform::AnsNo};
+    w->mnuFileExit->trigger();
+    ASSERT_TRUE(waitUntil([&] { return !w->isVisible(); }, 3000));
+    EXPECT_FALSE(a->isConnected());
+    EXPECT_FALSE(b->isConnected());
+    EXPECT_EQ(a->ServerReply(), "@@CLOSE_SERVER:<");
+    EXPECT_EQ(w->server().clientCount(), 0);
+}
+
+TEST_F(WindowTest, ClosingWithoutResultsAsksNothing) {
+    auto w = makeWindow();
+    w->Form_Load();
+    w->show();
+    w->close();
+    ASSERT_TRUE(waitUntil([&] { return !w->isVisible(); }, 3000));
+    EXPECT_TRUE(dialogs.shown.isEmpty());
+}
