@@ -109,7 +109,8 @@ bool writeFileAtomic(const QString& path, const QByteArray& data, QString* error
     return true;
 }
 
-QString joinFileItems(const QByteArray& bytes) {
+QString joinFileItems(const QByteArray& bytes, bool* complete) {
+    if (complete) *complete = true;
     const QString s = QString::fromLatin1(bytes);
     const qsizetype n = s.size();
     auto isLineEnd = [](QChar c) { return c == QLatin1Char('\r') || c == QLatin1Char('\n'); };
@@ -124,6 +125,7 @@ QString joinFileItems(const QByteArray& bytes) {
             const qsizetype close = s.indexOf(QLatin1Char('"'), i + 1);
             if (close < 0) {  // an unterminated quote runs to the end of the file
                 out += QStringView(s).mid(i + 1);
+                if (complete) *complete = false;
                 break;
             }
             out += QStringView(s).mid(i + 1, close - i - 1);
@@ -153,8 +155,9 @@ StoredTextStatus readJoined(const QString& path, QString& joined) {
     if (info.isDir() || !f.open(QIODevice::ReadOnly)) return StoredTextStatus::Unreadable;
     const QByteArray bytes = f.readAll();
     if (f.error() != QFileDevice::NoError) return StoredTextStatus::Unreadable;
-    joined = joinFileItems(bytes);
-    return StoredTextStatus::Ok;
+    bool complete = true;
+    joined = joinFileItems(bytes, &complete);
+    return complete ? StoredTextStatus::Ok : StoredTextStatus::Undecodable;
 }
 } // namespace
 
@@ -183,6 +186,9 @@ bool SaveStoredText(const QString& path, const QString& text) {
     record += "\"\r\n";
     return writeFileAtomic(path, record);
 }
+
+bool isBeginLine(QStringView line) { return classify(line) == LineKind::Begin; }
+bool isEndLine(QStringView line) { return classify(line) == LineKind::End; }
 
 bool ReadTextFile(const QString& path, QString& text) {
     QString joined;

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 #include <array>
 
@@ -33,16 +34,18 @@ StoredTextStatus readStoredText(const QString& path, QString& text);
 
 // The items of a stored text file joined without the transform (comma or line end between
 // items; a quoted item runs to the next quote and loses its quotes; blanks around an
-// unquoted item are dropped).
-QString joinFileItems(const QByteArray& bytes);
+// unquoted item are dropped). A quote that is never closed means the file was cut short:
+// *complete (when given) is then false.
+QString joinFileItems(const QByteArray& bytes, bool* complete = nullptr);
 
-// True with the plain text; False (text unchanged) when the file is missing, unreadable or
-// does not decode.
+// True with the plain text; False (text unchanged) when the file is missing, unreadable, cut
+// short or does not decode.
 bool LoadStoredText(const QString& path, QString& text);
 // Writes text as one quoted stored record followed by CR LF, atomically. False when the file
 // could not be written; the old file then stays as it was.
 bool SaveStoredText(const QString& path, const QString& text);
-// The stored text itself (not decoded), as the class link sends it.
+// The stored text itself (not decoded), as the class link sends it; False as for
+// LoadStoredText except that the text is not decoded.
 bool ReadTextFile(const QString& path, QString& text);
 
 // ---- Plain-text grammar ------------------------------------------------------------------
@@ -57,6 +60,10 @@ QString ExtractBlock(qint32& start, qint32& length, const QString& text, const Q
 // The same search starting at a 1-based position (blocks that begin before it are skipped).
 QString ExtractBlockFrom(qint32 from, qint32& start, qint32& length, const QString& text,
                          const QString& search);
+
+// The lines that open and close a block: no "=", and SplitKeyValue calls them "begin" / "end".
+bool isBeginLine(QStringView line);
+bool isEndLine(QStringView line);
 
 // key := before the first "=", value := after it; without "=": "begin" for a line holding
 // "begin", "end" for a 3-character line holding "end" (letter case ignored), else empty.

@@ -51,11 +51,26 @@ TEST(FileItems, JoinQuotedAndUnquotedItems) {
         {"\"a, b c\"\r\n", "a, b c"},
         {"\"ab\"xy,\"cd\"", "abcd"},
         {"ab\ncd\rEF", "abcdEF"},
-        {"\"open to the end", "open to the end"},
         {"", ""},
         {"\r\n\r\n", ""},
     };
-    for (const Case& c : cases) EXPECT_EQ(joinFileItems(c.file), c.joined) << c.file.toStdString();
+    for (const Case& c : cases) {
+        bool complete = false;
+        EXPECT_EQ(joinFileItems(c.file, &complete), c.joined) << c.file.toStdString();
+        EXPECT_TRUE(complete);
+    }
+    bool complete = true;
+    EXPECT_EQ(joinFileItems("\"open to the end", &complete), "open to the end");
+    EXPECT_FALSE(complete);
+}
+
+TEST(FileItems, BlockLinesHaveNoEqualsSign) {
+    EXPECT_TRUE(isBeginLine(u"begin"));
+    EXPECT_TRUE(isBeginLine(u"xbeginx"));
+    EXPECT_FALSE(isBeginLine(u"begin=end"));
+    EXPECT_TRUE(isEndLine(u"END"));
+    EXPECT_FALSE(isEndLine(u"ends"));
+    EXPECT_FALSE(isEndLine(u"end="));
 }
 
 TEST(StoredTextFile, SaveWritesOneQuotedRecordAndLoadReadsItBack) {
@@ -97,6 +112,8 @@ TEST(StoredTextFile, FailedReadsLeaveTheTextAlone) {
     const QByteArray record = storedRecord(good);
     writeBytes(dir.filePath("plain.txt"), "\"" + good.toUtf8() + "\"\r\n");
     writeBytes(dir.filePath("cut.txt"), record.left(record.size() / 2));
+    writeBytes(dir.filePath("unclosed.txt"), record.left(record.size() - 3));  // whole text, no closing quote
+    writeBytes(dir.filePath("quote.txt"), "\"");
     QByteArray altered = record;
     altered[10] = altered[10] == 'A' ? 'B' : 'A';
     writeBytes(dir.filePath("altered.txt"), altered);
@@ -108,6 +125,8 @@ TEST(StoredTextFile, FailedReadsLeaveTheTextAlone) {
         {"folder.txt", StoredTextStatus::Unreadable},
         {"plain.txt", StoredTextStatus::Undecodable},
         {"cut.txt", StoredTextStatus::Undecodable},
+        {"unclosed.txt", StoredTextStatus::Undecodable},
+        {"quote.txt", StoredTextStatus::Undecodable},
         {"altered.txt", StoredTextStatus::Undecodable},
     };
     for (const Case& c : cases) {
@@ -119,6 +138,7 @@ TEST(StoredTextFile, FailedReadsLeaveTheTextAlone) {
     }
     QString raw = "kept";
     EXPECT_FALSE(ReadTextFile(dir.filePath("missing.txt"), raw));
+    EXPECT_FALSE(ReadTextFile(dir.filePath("unclosed.txt"), raw));
     EXPECT_EQ(raw, "kept");
 }
 

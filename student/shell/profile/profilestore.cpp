@@ -34,8 +34,6 @@ QString keyOf(QStringView line, QStringView* value = nullptr) {
 
 bool isKey(const QString& key, const char* name) { return key.compare(QLatin1String(name), Qt::CaseInsensitive) == 0; }
 
-QString appendLine(QString text, const QString& line) { return text + line + CRLF; }
-
 } // namespace
 
 QString ProfileStore::profilePath() { return platform::Paths::dataFile(QStringLiteral("\\Tonvale.txt")); }
@@ -72,43 +70,44 @@ QString ProfileStore::rebuildBlock(const QString& block, const PlayerSession& s)
     const QString practice = s.PracticeMode ? QStringLiteral("practice=true") : QStringLiteral("practice=false");
     bool found = false, upper = false, lower = false, practiceDone = false, interval = false, lesson = false;
     QString out;
+    auto add = [&out](const QString& line) { out += line + CRLF; };
     for (int i = 1; i < lines.size(); ++i) {
         const QString& line = lines[i];
         QString key, value;
         common::SplitKeyValue(line, key, value);
-        if (key == QLatin1String("begin")) {
+        if (common::isBeginLine(line)) {
             found = false;
             lesson = false;
-            out = appendLine(out, line);
+            add(line);
         } else if (key == QLatin1String("name")) {
             found = value == s.PlayerName;
-            out = appendLine(out, line);
+            add(line);
         } else if (key == QLatin1String("password")) {
-            out = appendLine(out, found ? QStringLiteral("password=") + s.PlayerPassword : line);
+            add(found ? QStringLiteral("password=") + s.PlayerPassword : line);
         } else if (key == QLatin1String("upper")) {
-            out = appendLine(out, found ? QStringLiteral("upper=%1").arg(s.UpperBound) : line);
+            add(found ? QStringLiteral("upper=%1").arg(s.UpperBound) : line);
             upper = true;
         } else if (key == QLatin1String("lower")) {
-            out = appendLine(out, found ? QStringLiteral("lower=%1").arg(s.LowerBound) : line);
+            add(found ? QStringLiteral("lower=%1").arg(s.LowerBound) : line);
             lower = true;
         } else if (key == QLatin1String("interval")) {
-            out = appendLine(out, found ? QStringLiteral("interval=%1").arg(s.IntervalStyle) : line);
+            add(found ? QStringLiteral("interval=%1").arg(s.IntervalStyle) : line);
             interval = true;
         } else if (key == QLatin1String("practice")) {
-            out = appendLine(out, found ? practice : line);
+            add(found ? practice : line);
             practiceDone = true;
         } else if (key == lessonKey) {
-            out = appendLine(out, found ? lessonLine(s) : line);
+            add(found ? lessonLine(s) : line);
             lesson = true;
-        } else if (key == QLatin1String("end")) {
-            if (found && !lesson) out = appendLine(out, lessonLine(s));
-            if (!upper) out = appendLine(out, QStringLiteral("upper=%1").arg(s.UpperBound));
-            if (!lower) out = appendLine(out, QStringLiteral("lower=%1").arg(s.LowerBound));
-            if (!practiceDone) out = appendLine(out, practice);
-            if (!interval) out = appendLine(out, QStringLiteral("interval=%1").arg(s.IntervalStyle));
-            out = appendLine(out, line);
+        } else if (common::isEndLine(line)) {
+            if (found && !lesson) add(lessonLine(s));
+            if (!upper) add(QStringLiteral("upper=%1").arg(s.UpperBound));
+            if (!lower) add(QStringLiteral("lower=%1").arg(s.LowerBound));
+            if (!practiceDone) add(practice);
+            if (!interval) add(QStringLiteral("interval=%1").arg(s.IntervalStyle));
+            add(line);
         } else {
-            out = appendLine(out, line);
+            add(line);
         }
     }
     return out;
@@ -138,11 +137,11 @@ QVector<PlayerEntry> ProfileStore::scanPlayers(const QString& text) {
     forEachLine(text, [&](QStringView line, qsizetype lineStart, qsizetype lineEnd) {
         QStringView value;
         const QString key = keyOf(line, &value);
-        if (key == QLatin1String("begin")) {
+        if (common::isBeginLine(line)) {
             blockStart = lineStart;
             current = PlayerEntry();
             named = false;
-        } else if (key == QLatin1String("end")) {
+        } else if (common::isEndLine(line)) {
             if (blockStart >= 0 && named) {
                 current.block = text.mid(blockStart, lineEnd + 2 - blockStart);
                 players.append(current);
@@ -162,12 +161,15 @@ QVector<PlayerEntry> ProfileStore::scanPlayers(const QString& text) {
 }
 
 QString ProfileStore::newBlock(const QString& name, bool hasPassword, const QString& password) {
-    QString out = appendLine(QString(), QStringLiteral("begin"));
-    out = appendLine(out, QStringLiteral("name=") + name);
-    if (hasPassword) out = appendLine(out, QStringLiteral("password=") + password);
-    out = appendLine(out, QStringLiteral("upper=89"));
-    out = appendLine(out, QStringLiteral("lower=79"));
-    return appendLine(out, QStringLiteral("end"));
+    QString out;
+    auto add = [&out](const QString& line) { out += line + CRLF; };
+    add(QStringLiteral("begin"));
+    add(QStringLiteral("name=") + name);
+    if (hasPassword) add(QStringLiteral("password=") + password);
+    add(QStringLiteral("upper=89"));
+    add(QStringLiteral("lower=79"));
+    add(QStringLiteral("end"));
+    return out;
 }
 
 QString ProfileStore::buildProfiles(const QVector<PlayerEntry>& players) {
@@ -224,11 +226,11 @@ bool ProfileStore::singleBlock(const QString& text, QString* name, bool* hasPass
         const QString key = keyOf(line, &value);
         const bool first = lineCount++ == 0;
         if (sawEnd) shape = false;  // anything after the block's end
-        if (key == QLatin1String("begin")) {
+        if (common::isBeginLine(line)) {
             if (!first) shape = false;
         } else if (first) {
             shape = false;
-        } else if (key == QLatin1String("end")) {
+        } else if (common::isEndLine(line)) {
             sawEnd = true;
         } else if (line.contains(QLatin1Char('='))) {
             if (isKey(key, "name")) {
