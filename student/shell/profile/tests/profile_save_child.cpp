@@ -31,8 +31,12 @@ int main(int argc, char** argv) {
         common::SplitKeyValue(line, key, value);
         if (key == QLatin1String("lesson1")) ParseScoreRecord(s, 1, kExerciseCounts[1], value, s.CurrentLevel);
     }
+    std::fputs("r", stdout);  // ready: saving starts now
+    std::fflush(stdout);
     for (;;) {
         ++s.AttemptCount[1];
         if (ProfileStore::SaveProfile(s) != ProfileStore::SaveResult::Saved) return 4;
+        std::fputs("s", stdout);
+        std::fflush(stdout);
     }
 }
