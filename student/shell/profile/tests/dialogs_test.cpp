@@ -3,6 +3,8 @@
 #include "student/shell/profile/passworddialog.h"
 #include "student/shell/profile/playerdialog.h"
 
+#include "testoutput.h"
+
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
@@ -348,4 +350,24 @@ TEST_F(ProfileTest, PlayerDialogWindowShowsTheFormAndLogsIn) {
     };
     EXPECT_FALSE(PlayerDialog::showPlayerDialog());
     EXPECT_EQ(session().PlayerName, "Bob");
+}
+
+TEST_F(ProfileTest, DialogsRenderForALook) {
+    writeProfile(kAnn + kLowerAnn + kBob);
+    PlayerDialog player;
+    player.load();
+    player.findChild<QLineEdit*>("txtName")->setText("Carol");
+    player.adjustSize();
+    const QImage playerImage = player.grab().toImage();
+    EXPECT_TRUE(playerImage.save(testOutputPath("profile_player_dialog.png")));
+    EXPECT_GT(playerImage.width(), 200);
+
+    PasswordDialog password;
+    password.form().prepareNew();
+    password.SetCaption("New Password");
+    password.findChild<QLabel*>("lblVerify")->show();
+    password.findChild<QLineEdit*>("txtVerify")->show();
+    password.findChild<QLineEdit*>("txtPassword")->setText("abc");
+    password.adjustSize();
+    EXPECT_TRUE(password.grab().toImage().save(testOutputPath("profile_password_dialog.png")));
 }
