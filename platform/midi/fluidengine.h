@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
+#include <atomic>
 #include <fluidsynth.h>
 #include <memory>
 #include <vector>
@@ -44,11 +45,16 @@ public:
     // Silences every channel at once (used when a connection or song closes).
     void silence();
 
+    // One live output at a time: two audio drivers must never pull from one synth.
+    bool claim() { return !claimed_.exchange(true); }
+    void release() { claimed_ = false; }
+
 private:
     fluid_settings_t* settings_ = nullptr;
     fluid_synth_t* synth_ = nullptr;
     QString soundfont_;
     int sampleRate_ = 44100;
+    std::atomic<bool> claimed_{false};
 };
 
 // The audio drivers tried in turn for the desktop's default output: PulseAudio (also what a

@@ -1,3 +1,4 @@
+#include "common/testing/testoutput.h"
 #include "platform/clock.h"
 #include "platform/midi/alsamidiout.h"
 #include "platform/midi/fluidsynthmidiout.h"
@@ -102,6 +103,28 @@ TEST(FluidSynthMidiOut, NoAudioOutputGivesCodeAndNoConnection) {
     EXPECT_FALSE(none->isReady());
     EXPECT_FALSE(FluidSynthMidiOut::open(none, {"pulseaudio", "alsa"}, &rc));
     EXPECT_EQ(rc, MidiNoDriver);
+}
+
+// FluidSynth's "file" audio driver stands in for a sound card: the whole life of a mapper
+// connection without a device.
+TEST(FluidSynthMidiOut, OpensSendsAndClosesOnAnOutput) {
+    FluidSynthEngine::Options options;
+    options.wavFile = testOutputPath("mapper_file_driver.wav");
+    auto engine = std::make_shared<FluidSynthEngine>(options);
+    ASSERT_TRUE(engine->isReady());
+    qint32 rc = -1;
+    auto out = FluidSynthMidiOut::open(engine, {"file"}, &rc);
+    ASSERT_EQ(rc, MidiOk);
+    ASSERT_TRUE(out && out->isOpen());
+    EXPECT_FALSE(FluidSynthMidiOut::open(engine, {"file"}, &rc));  // one output per synth
+    EXPECT_EQ(rc, MidiAllocated);
+    EXPECT_EQ(out->shortMessage(packShortMessage(0x90, 60, 100)), MidiOk);
+    EXPECT_EQ(out->close(), MidiOk);
+    EXPECT_FALSE(out->isOpen());
+    EXPECT_EQ(out->close(), MidiInvalidHandle);
+    EXPECT_EQ(out->shortMessage(packShortMessage(0x80, 60, 0)), MidiInvalidHandle);
+    out = FluidSynthMidiOut::open(engine, {"file"}, &rc);  // free again after the close
+    EXPECT_EQ(rc, MidiOk);
 }
 
 TEST(FluidSynthEngine, PrefersFluidR3ThenTimGM) {

@@ -33,7 +33,7 @@ TEST(RenderToWav, CMajorChordIsHeard) {
     ASSERT_EQ(chord.size(), 8u);
     EXPECT_EQ(chord.back().timeMs - chord.front().timeMs, 1500);
 
-    const QString path = testOutputPath("c_major.wav");
+    const QString path = testOutputPath("recorded_chord.wav");
     QFile::remove(path);
     ASSERT_TRUE(renderToWav(chord, path, 1000));
     WavData wav;
@@ -65,4 +65,16 @@ TEST(RenderToWav, NothingPlayedIsSilence) {
 TEST(RenderToWav, MissingSoundfontFails) {
     EXPECT_FALSE(renderToWav({{0, packShortMessage(0x90, 60, 100)}}, testOutputPath("none.wav"), 100,
                              "/nonexistent/none.sf2"));
+}
+
+// The metronome click: program 0 on the percussion channel, then key 75 (claves) on and off.
+TEST(RenderToWav, PercussionClickIsHeard) {
+    ASSERT_FALSE(generalMidiSoundfont().isEmpty());
+    const std::vector<TimedMessage> click = {
+        {0, 0xC9}, {0, packShortMessage(0x99, 75, 127)}, {0, packShortMessage(0x89, 75, 0)}};
+    const QString path = testOutputPath("click.wav");
+    ASSERT_TRUE(renderToWav(click, path, 500));
+    WavData wav;
+    ASSERT_TRUE(readWav(path, &wav));
+    EXPECT_GT(wav.rms(0.0, 0.1), 0.005) << "the click is (nearly) silent";
 }
