@@ -1,0 +1,429 @@
+#!/usr/bin/python3
+"""Builds "Quillon", the music font of the notation controls.
+
+Usage: make_quillon.py NOTO_MUSIC_TTF NOTO_SERIF_BOLD_TTF OUTPUT_TTF
+
+The glyphs come from Noto Music (clefs, heads, rests, accidentals, flags, the dot) and
+Noto Serif Bold (time-signature figures and the chord-quality marks), both under the SIL
+Open Font License 1.1 (see OFL.txt beside this script). Each glyph is placed on the
+8-bit character code that the controls draw (as the code point U+0000..U+00FF), and sized
+and positioned so that the controls' drawing rules put it on the staff where the student
+program means it to be.
+
+How the numbers were derived
+============================
+
+Frame of reference. The controls draw glyph text top-aligned: the text cell's top is at y
+and the baseline at y + ascent. The default music font is 28 points = 37 pixels at 96 dpi
+(MusicKey uses 14 points = 19 pixels). The student program's staff has lines 10 pixels
+apart (one line space = 150 twips, a staff step = 75 twips = 5 pixels).
+
+Units per em. UPM = 1480 = 37 x 40, so that at the default size one pixel is exactly 40
+font units and every metric chosen as a multiple of 40 lands on a whole pixel.
+One staff space (10 px) = 400 units.
+
+Internal leading IL = 47 and character height H = 84 at 37 px:
+ * Leger line of a line note (Note rule): y = NoteTop + IL + IL/35. The student program puts
+   a line note's head 720 twips = 48 px below its NoteTop (the snapping code: a note
+   control whose top is `ref` has its head on the bottom line, ref = line - 720 - 15 x
+   NoteTop). So IL + IL/35 = 48 -> IL = 47 (47 + 1 = 48; 46 + 1 = 47 misses).
+ * Cross-checks with IL = 47: the stem-up bottom NoteTop + IL + IL/25 = +48 (head centre);
+   leger lines of space notes at +47 - 3 = +44 and +47 + 5 = +52, which with the snapping
+   code's 1 px nudge (15 twips) are exactly 5 px from the head centre, i.e. on the line;
+   repeat dots of the BarLine at y + floor(1.5 x 10) - IL = y - 32 put a dot glyph whose
+   centre is at cell + 47 into the second space (y + 15) and third space (y + 25);
+   whole/half rest lines at NoteTop + IL - IL/15 = +44 and NoteTop + IL + IL/25 = +48.
+ * H = em + IL = 37 + 47 = 84. Cross-checks: the stem-down end NoteTop + StemLength -
+   trunc(-1.2 x 84) = NoteTop - 10 + 100 = +110 px from the note control's top; a beam for
+   down stems is placed 1250 twips (83.3 px) below the note top with its main beam 25 px
+   lower (+108..+110): stem and beam meet. Key-signature steps u = H / 15 = 5 px = one
+   staff step. Flags stack H / 10 = 8 px apart.
+
+Ascent 48 px (1920 units), descent 36 px (1440 units), H = 84, IL = 47 at 37 px.
+The split puts the baseline at cell + 48, the row on which the student program puts the
+reference line of every symbol: a note head's line (+720 twips), the treble clef's G line
+(the clef's top is 645 twips, the staff's top line 915 twips: 270 twips = 18 px, and the G
+line is 30 px lower: +48), the C clef's middle line (line - 420 twips for alto = +28 to the
+top line, +48 to the third line; tenor - 570 twips = +38 to the top line, +48 to the fourth
+line), the bass clef's F line (placed by a click on the line, top = line - 720 twips), the
+percussion clef's middle line (top 500 twips, top line at 31 + 30 = 61 px: +28 and +48),
+the half rest's middle line (rest top = staff top + 545 - 510 twips = +2 px: lines at
++28, 38, 48, 58, 68) and the whole rest's fourth line (staff top + 450 - 510 twips = -4 px:
+lines at +34, 44, ...). hhea, OS/2 typo (USE_TYPO_METRICS set) and OS/2 win metrics all
+say 1920 / 1440 / line gap 0, so every consumer gets the same numbers. At 19 px (14 pt):
+ascent round(24.65) = 25, descent round(18.49) = 18, H = 43, IL = 24.
+
+Staff position. A staff line drawn on pixel row r covers [r, r + 1); its centre is r + 0.5.
+The reference row 48 is therefore centred 0.5 px below the baseline: REF = -20 units.
+A symbol centred on a staff position p spaces above the reference line sits at
+y = REF + 400 p.
+
+Note heads (0xCF black, 0xFA void): 10 px tall = one space, centred on REF: y in
+[-220, 180]. Width 12 px (480 units), ink from x = 0 to the advance: the stem-up rule draws
+the stem in column NoteLeft + w - 1 and the stem-down rule in column NoteLeft, so both stems
+fall on the outermost ink columns of the head. Stem up runs from NoteTop - StemLength to
+NoteTop + 48 (end point excluded) and so overlaps the head's upper right half; stem down
+starts at NoteTop + 47 and overlaps its left half. Whole note "w" 17 x 10 px, breve "W"
+24 px wide, both centred on REF.
+
+Flags. Up: yf = NoteTop - IL - StemLength and the stem's top is NoteTop - StemLength, so
+the flag glyph's top must be IL = 47 px below its cell top: 1 px above the baseline,
+y = +40. Down: yf = NoteTop + StemLength - v/2 with v = trunc(-1.2 H) = -100, and the stem
+ends (end point excluded) at NoteTop + StemLength - v, 50 px below yf: 2 px below the
+baseline, y = -80; the down flags are the up flags mirrored. Flags start at x = 0, the
+stem's column (the rules draw them at x = the stem's x), and are 10 px wide, so a flag
+ending at the note control's right edge (NoteLeft 15 + 11 + 10 = 36 of 36.7 px) is not cut.
+The last flag ("j" up, "J" down) is Noto's single flag; the inner ones (0xFB up, 0xF0 down)
+are the same flag with its tail shortened so it tucks into the next flag 8 px away.
+
+Dot ".": advance 5 px, so the Note rule's first dot is at NoteLeft + trunc(1.6 x 5) +
+trunc(1.6 x 5) = +16 (head ends at +12) and further dots 8 px apart; mirrored heads put it
+at trunc(3.5 x 5) + 8 = +25, just after the mirrored head (+11..+23). Dot 3.9 px across,
+centred 0.5 px above the baseline (row 47: the BarLine's repeat dots land mid-space).
+
+Rests. 0xEE (whole and half) is a 11 x 5 px block on rows 44..48: the half rest's line
+(row 48) is its bottom row, so it sits on the middle line; the whole rest's line (row 44)
+its top row, so it hangs from the fourth line. With w = 11 the rule's line runs from
+w - 16 = -5 to w - 1 + (w/3) x 2 = 16 and overhangs the block 5 px on both sides. The other
+rests keep Noto Music's staff placement with Noto's middle line on REF.
+
+Clefs keep Noto Music's staff placement (Noto staff: lines at 12, 256, 500, 744, 988,
+space 244 units), scaled 400/244, with the clef's own line on REF: G clef line 2, C clef
+line 3, and for the F clef the point midway between its dots (Noto draws it 100 units
+below its fourth line). The percussion clef (0xD6) is squeezed to two spaces around the
+middle line, its bars thickened to about 3 px. "B" and "V" are both the C clef (the host places it for alto or tenor).
+
+Time-signature figures ("0".."9"), Noto Serif Bold scaled to 20 px (two spaces) tall.
+Metre rule: e = trunc(0.9 IL) = 42, upper figure cell at MetreTop - 32, lower at
+MetreTop + H/4 - 32 = MetreTop - 11. The student program puts the metre control 350 twips
+below the staff control, whose top line is 450 twips below it: the top line is 7 px
+(100 twips, floored to pixels) below the metre's top. In cell coordinates the top line is
+then at row 39 of the upper figure and the middle line at row 59; the middle line at row 38
+of the lower figure and the bottom line at row 58. Figures drawn from y = 39 to y = 59
+(continuous), i.e. y in [-440, 360] units, cover the top line and stop at the middle line
+above, start just below the middle line and cover the bottom line below: "4" over "4"
+fills the staff. Advance 16 px.
+
+Accidentals are centred on REF like the heads (the Note rule draws them at NoteTop): sharp
+27 x 8 px, natural 27 x 6 px, flat 24.5 x 8 px with its bowl on REF, double sharp one space
+square, double flat 14 px wide. Sharp, flat and natural have at most 8 px of ink (the
+editor's single-accidental elements are 9 px wide and 8.7 px apart) and a 2 px right side
+bearing, so that an accidental drawn at AccidentalOffset 0 (x = NoteLeft - width) keeps
+clear of its head: advances 10, 10 and 8 px, double sharp 12, double flat 16. Noto's wide
+sharp and natural are narrowed, the sharp's stems thickened to stay 1 px wide after
+narrowing, and their beams sheared back to a normal slope.
+
+Chord-quality marks (MusicKey): "o" diminished, 0xBF half-diminished and 0xC0 augmented
+"+", from Noto Serif Bold's o, oslash and plus, scaled so the o is one space tall (the plus
+a third larger, to match the o's width), centred on REF. Space (" ", the blank accidental of key names) and every code that names no
+symbol are blank, 9 px wide; mapping the whole Latin-1 range keeps font matching on this
+face for Latin text instead of falling back to another family.
+
+Maximum advance. The BarLine rule takes W = the font's maximum character width: repeat
+dots at W/4, the thick bar of a final bar line from W/7 to 2(W/9) - 1, and so on. W = 68 px
+(hhea advanceWidthMax 2720) gives a 4 px thick bar 6 px after the thin line (9..13), a
+repeat start of thick 3..9, thin 13, dots 17, and a repeat end of dots 0, thin 7, thick
+14..18.
+"""
+
+import sys
+
+from fontTools.fontBuilder import FontBuilder
+from fontTools.pens.basePen import BasePen
+from fontTools.pens.reverseContourPen import ReverseContourPen
+from fontTools.pens.ttGlyphPen import TTGlyphPen
+from fontTools.ttLib import TTFont
+
+UPM = 1480
+PX = 40                  # font units per pixel at 37 px
+SPACE = 10 * PX          # one staff space
+REF = -PX // 2           # centre of the reference staff line (0.5 px below the baseline)
+ASCENT = 48 * PX
+DESCENT = 36 * PX
+MAX_ADVANCE = 68 * PX
+BLANK_ADVANCE = 9 * PX
+
+NOTO_SPACE = 244         # Noto Music staff: lines at 12, 256, 500, 744, 988
+K = SPACE / NOTO_SPACE   # Noto Music staff units -> Quillon units
+
+
+class MapPen(BasePen):
+    """Sends an outline through a point function (x, y) -> (x, y) into another pen."""
+
+    def __init__(self, out, fn):
+        super().__init__(None)
+        self.out, self.fn = out, fn
+
+    def _p(self, pt):
+        x, y = self.fn(*pt)
+        return (round(x), round(y))
+
+    def moveTo(self, pt):
+        self.out.moveTo(self._p(pt))
+
+    def lineTo(self, pt):
+        self.out.lineTo(self._p(pt))
+
+    def qCurveTo(self, *pts):
+        self.out.qCurveTo(*[None if p is None else self._p(p) for p in pts])
+
+    def curveTo(self, *pts):
+        self.out.curveTo(*[self._p(p) for p in pts])
+
+    def closePath(self):
+        self.out.closePath()
+
+    def endPath(self):
+        self.out.endPath()
+
+    def addComponent(self, name, transform):
+        raise ValueError("components are drawn decomposed")
+
+
+def piecewise(points):
+    """A piecewise-linear function through (x_in, x_out) pairs, extended at both ends."""
+    def f(x):
+        for (a, fa), (b, fb) in zip(points, points[1:]):
+            if x <= b or (b, fb) == points[-1]:
+                return fa + (x - a) * (fb - fa) / (b - a)
+        return x
+    return f
+
+
+class Builder:
+    def __init__(self, music_path, serif_path):
+        self.music = TTFont(music_path)
+        self.serif = TTFont(serif_path)
+        self.music_gs = self.music.getGlyphSet()
+        self.serif_gs = self.serif.getGlyphSet()
+        self.music_cmap = self.music.getBestCmap()
+        self.serif_cmap = self.serif.getBestCmap()
+        self.glyphs = {}     # name -> TT glyph
+        self.advances = {}   # name -> advance width
+        self.order = []
+
+    def _source(self, font, char):
+        if font == "music":
+            return self.music_gs[self.music_cmap[char]]
+        return self.serif_gs[self.serif_cmap[char]]
+
+    def add(self, name, advance, font, char, fn, mirror=False):
+        pen = TTGlyphPen(None)
+        target = ReverseContourPen(pen) if mirror else pen
+        self._source(font, char).draw(MapPen(target, fn))
+        self._store(name, advance, pen.glyph())
+
+    def add_rect(self, name, advance, x0, y0, x1, y1):
+        pen = TTGlyphPen(None)
+        pen.moveTo((x0, y0))
+        pen.lineTo((x0, y1))
+        pen.lineTo((x1, y1))
+        pen.lineTo((x1, y0))
+        pen.closePath()
+        self._store(name, advance, pen.glyph())
+
+    def add_blank(self, name, advance):
+        self._store(name, advance, TTGlyphPen(None).glyph())
+
+    def _store(self, name, advance, glyph):
+        if advance is None:
+            # Whole pixels at 37 px, at least the ink's right edge.
+            glyph.recalcBounds(None)
+            advance = -(-glyph.xMax // PX) * PX
+        self.glyphs[name] = glyph
+        self.advances[name] = advance
+        self.order.append(name)
+
+
+def box_map(src_box, dst_box):
+    """Maps the source box (x0, y0, x1, y1) linearly onto the destination box."""
+    sx0, sy0, sx1, sy1 = src_box
+    dx0, dy0, dx1, dy1 = dst_box
+    ax = (dx1 - dx0) / (sx1 - sx0)
+    ay = (dy1 - dy0) / (sy1 - sy0)
+    return lambda x, y: (dx0 + (x - sx0) * ax, dy0 + (y - sy0) * ay)
+
+
+def staff_map(noto_line_y, x_left, scale_y=K, scale_x=K, x_out=0):
+    """Noto Music staff placement: the Noto line at noto_line_y goes onto REF."""
+    return lambda x, y: (x_out + (x - x_left) * scale_x, REF + (y - noto_line_y) * scale_y)
+
+
+def build(music_path, serif_path, out_path):
+    b = Builder(music_path, serif_path)
+    b.add_blank(".notdef", BLANK_ADVANCE)
+    b.add_blank("space", BLANK_ADVANCE)
+
+    # Clefs (Noto x starts at 50 after the left side bearing).
+    b.add("gClef", None, "music", 0x1D11E, staff_map(256, 50, x_out=PX // 2))
+    # Noto's F clef puts its F line midway between its dots (480..589 and 700..809).
+    b.add("fClef", None, "music", 0x1D122, staff_map(644.5, 50, x_out=PX // 2))
+    b.add("cClef", None, "music", 0x1D121, staff_map(500, 50, x_out=PX // 2))
+    # Percussion clef: Noto's two thin bars, thickened to about 3 px and squeezed to two
+    # spaces around the middle line.
+    perc_x = piecewise([(50, 50), (97, 120), (198, 178), (245, 245)])
+    b.add("percussionClef", 10 * PX, "music", 0x1D125,
+          lambda x, y: (PX + (perc_x(x) - 50) * K, REF + (y - 500) * K / 2))
+
+    # Heads: exactly one space tall, ink from 0 to the advance.
+    b.add("headBlack", 12 * PX, "music", 0x1D158,
+          box_map((50, -1, 347, 269), (0, REF - SPACE // 2, 12 * PX, REF + SPACE // 2)))
+    b.add("headVoid", 12 * PX, "music", 0x1D157,
+          box_map((50, -1, 347, 269), (0, REF - SPACE // 2, 12 * PX, REF + SPACE // 2)))
+    b.add("wholeNote", 17 * PX, "music", 0x1D15D,
+          box_map((50, 8, 464, 260), (0, REF - SPACE // 2, 17 * PX, REF + SPACE // 2)))
+    # The breve's oval matches the whole note's height; its side bars reach a bit beyond.
+    breve_y = SPACE / 252
+    b.add("breve", 24 * PX, "music", 0x1D15C,
+          lambda x, y: ((x - 50) * (24 * PX) / 613, REF + (y - 135) * breve_y))
+
+    # Rests.
+    b.add_rect("restBlock", 11 * PX, 0, -PX, 11 * PX, 4 * PX)
+    for name, cp in (("restQuarter", 0x1D13D), ("rest8th", 0x1D13E), ("rest16th", 0x1D13F),
+                     ("rest32nd", 0x1D140), ("rest64th", 0x1D141), ("rest128th", 0x1D142)):
+        b.add(name, None, "music", cp, staff_map(500, 50))
+
+    # Accidentals, centred on REF: at most 8 px of ink, 2 px clear of the advance.
+    ink0 = PX // 4
+    # Sharp: stems widened from 47 to 68 Noto units before narrowing 451 -> 320 units.
+    sharp_x = piecewise([(51, 51), (149, 139), (196, 207), (357, 347), (404, 415), (502, 502)])
+    sharp_sx = (8 * PX) / (502 - 51)
+    sharp_sy = 1080 / (590 + 233)
+    sharp_cx = ink0 + 4 * PX
+
+    def sharp(x, y):
+        xo = ink0 + (sharp_x(x) - 51) * sharp_sx
+        yo = REF + (y - 178.5) * sharp_sy
+        return xo, yo - 0.44 * (xo - sharp_cx)
+    b.add("sharp", 10 * PX, "music", 0x266F, sharp)
+
+    natural_x = piecewise([(51, 51), (98, 98), (259, 259), (306, 306)])
+    natural_sx = (6 * PX) / (306 - 51)
+    natural_sy = 1080 / (404 + 213)
+    natural_cx = ink0 + 3 * PX
+
+    def natural(x, y):
+        xo = ink0 + (natural_x(x) - 51) * natural_sx
+        yo = REF + (y - 95.5) * natural_sy
+        return xo, yo - 0.44 * (xo - natural_cx)
+    b.add("natural", 8 * PX, "music", 0x266E, natural)
+
+    flat_sy = 980 / 549
+    b.add("flat", 10 * PX, "music", 0x266D,
+          lambda x, y: (ink0 + (x - 51) * (8 * PX) / 245, REF - PX // 2 + (y - 121) * flat_sy))
+    b.add("doubleFlat", 16 * PX, "music", 0x1D12B,
+          lambda x, y: (ink0 + (x - 50) * (14 * PX) / 367, REF - PX // 2 + (y - 103.5) * 1.6))
+    b.add("doubleSharp", 12 * PX, "music", 0x1D12A,
+          lambda x, y: (ink0 + (x - 50) * SPACE / 262, REF + (y - 131) * SPACE / 262))
+
+    # Augmentation dot: 5 px advance, centred on row 47 (0.5 px above the baseline).
+    b.add("dot", 5 * PX, "music", 0x1D16D,
+          lambda x, y: (5 * PX / 2 + (x - 47) * K, PX / 2 + (y - 278) * K))
+
+    # Flags. Noto's single flag has its top at y 1009 and its stem side at x 0.
+    flag_sx = (10 * PX) / 274
+
+    def flag_up(x, y):
+        return x * flag_sx, PX + (y - 1009) * K
+
+    def flag_down(x, y):
+        return x * flag_sx, -2 * PX - (y - 1009) * K
+
+    # An inner flag keeps the head of the flag and pulls its tail up: depths below the
+    # flag's top (Noto units) beyond 300 are halved, so the tail ends inside the next flag.
+    def shorten(y):
+        d = 1009 - y
+        return y if d <= 300 else 1009 - (300 + (d - 300) * 0.5)
+
+    b.add("flagUp", 10 * PX, "music", 0x1D16E, flag_up)
+    b.add("flagUpInner", 10 * PX, "music", 0x1D16E, lambda x, y: flag_up(x, shorten(y)))
+    b.add("flagDown", 10 * PX, "music", 0x1D16E, flag_down, mirror=True)
+    b.add("flagDownInner", 10 * PX, "music", 0x1D16E,
+          lambda x, y: flag_down(x, shorten(y)), mirror=True)
+
+    # Time-signature figures: Noto Serif Bold, flat figure height 714 -> 800 units,
+    # baseline at -440 (pixel row 59 of the cell), centred in a 16 px advance.
+    fig_s = 800 / 714
+    fig_dx = (16 * PX - 559 * fig_s) / 2
+    digit_names = ["zero", "one", "two", "three", "four", "five", "six", "seven", "eight", "nine"]
+    for i, name in enumerate(digit_names):
+        b.add("figure" + name.capitalize(), 16 * PX, "serif", ord("0") + i,
+              lambda x, y: (fig_dx + x * fig_s, -11 * PX + y * fig_s))
+
+    # Chord-quality marks: the o one space tall, centred on REF.
+    q_s = SPACE / 559
+
+    def quality(cx, cy, adv, s=q_s):
+        return lambda x, y: (adv / 2 + (x - cx) * s, REF + (y - cy) * s)
+    b.add("diminished", 10 * PX, "serif", ord("o"), quality(306.5, 269.5, 10 * PX))
+    b.add("halfDiminished", 10 * PX, "serif", 0xF8, quality(306.5, 269.5, 10 * PX))
+    # The plus is drawn as wide as the o (Noto's plus is narrower than its o).
+    b.add("augmented", 11 * PX, "serif", ord("+"), quality(279.5, 357.5, 11 * PX, 1.3 * q_s))
+
+    codes = {
+        0x26: "gClef", 0x3F: "fClef", 0x42: "cClef", 0x56: "cClef", 0xD6: "percussionClef",
+        0x77: "wholeNote", 0xFA: "headVoid", 0xCF: "headBlack", 0x57: "breve",
+        0xEE: "restBlock", 0xCE: "restQuarter", 0xE4: "rest8th", 0xC5: "rest16th",
+        0xA8: "rest32nd", 0xF4: "rest64th", 0xE5: "rest128th",
+        0x23: "sharp", 0x62: "flat", 0xBA: "doubleFlat", 0xDC: "doubleSharp", 0x6E: "natural",
+        0x2E: "dot",
+        0xFB: "flagUpInner", 0x6A: "flagUp", 0xF0: "flagDownInner", 0x4A: "flagDown",
+        0xC0: "augmented", 0x6F: "diminished", 0xBF: "halfDiminished",
+    }
+    for i, name in enumerate(digit_names):
+        codes[0x30 + i] = "figure" + name.capitalize()
+    cmap = {c: codes.get(c, "space") for c in range(0x20, 0x100)}
+
+    fb = FontBuilder(UPM, isTTF=True)
+    fb.setupGlyphOrder(b.order)
+    fb.setupCharacterMap(cmap)
+    fb.setupGlyf(b.glyphs)
+    metrics = {}
+    for name in b.order:
+        g = b.glyphs[name]
+        g.recalcBounds(fb.font["glyf"])
+        lsb = g.xMin if g.numberOfContours else 0
+        metrics[name] = (b.advances[name], lsb)
+    fb.setupHorizontalMetrics(metrics)
+    fb.setupHorizontalHeader(ascent=ASCENT, descent=-DESCENT, lineGap=0)
+    fb.setupNameTable({
+        "copyright": "Glyphs derived from Noto Music and Noto Serif, Copyright 2010, "
+                     "2012-2020 Google Inc., 2015-2020 Google LLC.",
+        "familyName": "Quillon",
+        "styleName": "Regular",
+        "uniqueFontIdentifier": "Quillon-Regular;1.000",
+        "fullName": "Quillon",
+        "version": "Version 1.000",
+        "psName": "Quillon-Regular",
+        "licenseDescription": "This Font Software is licensed under the SIL Open Font "
+                              "License, Version 1.1.",
+    })
+    fb.setupOS2(
+        version=4, usWeightClass=400, usWidthClass=5, fsType=0, achVendID="NONE",
+        fsSelection=0x0040 | 0x0080,          # REGULAR | USE_TYPO_METRICS
+        sTypoAscender=ASCENT, sTypoDescender=-DESCENT, sTypoLineGap=0,
+        usWinAscent=ASCENT, usWinDescent=DESCENT,
+        ulUnicodeRange1=0b11,                 # Basic Latin, Latin-1 Supplement
+        ulCodePageRange1=1,                   # Latin 1
+        sxHeight=SPACE, sCapHeight=2 * SPACE,
+        usDefaultChar=0, usBreakChar=0x20,
+    )
+    fb.setupPost(underlinePosition=-4 * PX, underlineThickness=PX)
+    fb.setupHead(unitsPerEm=UPM, fontRevision=1.0)
+
+    # First pass computes bounding boxes and the rest; then the maximum advance is set to
+    # the value the bar-line geometry needs and written without recalculation.
+    import io
+    buf = io.BytesIO()
+    fb.save(buf)
+    buf.seek(0)
+    font = TTFont(buf, recalcBBoxes=False, recalcTimestamp=False)
+    font["hhea"].advanceWidthMax = MAX_ADVANCE
+    font.save(out_path)
+
+
+if __name__ == "__main__":
+    if len(sys.argv) != 4:
+        sys.stderr.write(__doc__.split("\n\n")[1] + "\n")
+        sys.exit(2)
+    build(sys.argv[1], sys.argv[2], sys.argv[3])
