@@ -75,7 +75,7 @@ std::function<void(MusicKey&)> keyName(int key, int mode) {
         k.setChordDisplay(0);
         k.setKeyScale(key);
         k.setScaleMode(mode);
-        k.setChordTop(12);
+        k.setOffsetModeName(-3);   // as the lessons place their key names
     };
 }
 

@@ -331,3 +331,25 @@ TEST(MusicKeyDrawing, QualityMarkComesAndGoes) {
     s.key.setChordRaisedNotes(4);
     EXPECT_TRUE(inkBox(s.render(), after).isNull()) << "a raised third silences the mark";
 }
+
+TEST(MusicKeyDrawing, FiguresFollowTheOffsetAndMakeRoomForMarks) {
+    Sheet s;
+    if (!s.key.hasFont()) GTEST_SKIP() << "music font not available";
+    s.key.setChordDisplay(1);
+    s.key.setRomanNumber(5);
+    s.key.setChordTop(14);
+    s.key.setChordNotes(64);                      // V7
+    const int after = 5 + music::textWidth(s.key.CharFont(), "V") + 2;
+    const QRect seven = inkBox(s.render(), after);
+    ASSERT_FALSE(seven.isNull());
+    // An alteration of a note without a figure draws no mark but still makes room for one.
+    s.key.setChordRaisedNotes(16);
+    EXPECT_EQ(inkBox(s.render(), after), seven.translated(10, 0));
+    s.key.setOffsetAccidental(4);
+    EXPECT_EQ(inkBox(s.render(), after), seven.translated(14, 0));
+    // A raised seventh puts its sharp in the room before the figure.
+    s.key.setChordRaisedNotes(64);
+    const QRect withSharp = inkBox(s.render(), after);
+    EXPECT_LT(withSharp.left(), seven.left() + 14);
+    EXPECT_EQ(withSharp.right(), seven.right() + 14);
+}
