@@ -293,8 +293,9 @@ TEST_F(MusicFontTest, NotesStemsAndFlagsSitWhereTheRulesPutThem) {
         // A space note's control sits on the 5-px step between the lines; the step row is
         // then the space's middle row.
         const int top = noteControlTopForRow(c.headRow);
+        const QString accidental = c.note == 1 ? code(0x23) : c.note == 4 ? code(0x6E) : QString();
         const NoteParts n = drawNote(Stage::W, Stage::H, x, top, c.note, c.stemUp, 20, 15, -10,
-                                     c.note == 2 ? 1 : 0);
+                                     c.note == 2 ? 1 : 0, accidental);
         compose(sheet, n);
         const Ink head = inkOf(n.head);
         ASSERT_FALSE(head.empty());
@@ -329,6 +330,13 @@ TEST_F(MusicFontTest, NotesStemsAndFlagsSitWhereTheRulesPutThem) {
             } else {
                 EXPECT_LE(flags.bottom, n.stemTo);
             }
+        }
+        if (!accidental.isEmpty()) {
+            // Sharps and naturals are centred on the head's line or space, clear of the head.
+            const Ink acc = inkOf(n.accidental);
+            EXPECT_NEAR(acc.middleY(), c.headRow + 0.5, 1.5);
+            EXPECT_LE(acc.right, head.left - 2);
+            EXPECT_GE(acc.bottom - acc.top + 1, 24);
         }
         if (c.note == 2) {
             // The dot stands clear of the head, in the space (for a line note, on the line).
@@ -494,7 +502,7 @@ TEST_F(MusicFontTest, RenderedSheet) {
 }
 
 TEST_F(MusicFontTest, GlyphSheetOfEveryCode) {
-    const int cols = 10, cellW = 64, cellH = 110;
+    const int cols = 10, cellW = 72, cellH = 110;
     const int rows = int((kCodes.size() + cols - 1) / cols);
     QImage img(cols * cellW, rows * cellH, QImage::Format_ARGB32_Premultiplied);
     img.fill(Qt::white);
@@ -510,7 +518,11 @@ TEST_F(MusicFontTest, GlyphSheetOfEveryCode) {
         for (int k = -2; k <= 2; ++k) p.drawLine(cx + 2, cy + 8 + 48 + k * 10, cx + cellW - 3, cy + 8 + 48 + k * 10);
         p.setFont(musicFont());
         p.setPen(Qt::black);
-        drawTop(p, cx + 10, cy + 8, code(kCodes[i].code));
+        drawTop(p, cx + 6, cy + 8, code(kCodes[i].code));
+        // The same code at 14 points (MusicKey), its reference row on the same line.
+        p.setFont(musicFont(14));
+        drawTop(p, cx + cellW - 16, cy + 8 + 48 - QFontMetrics(musicFont(14)).ascent(),
+                code(kCodes[i].code));
         p.setFont(label);
         p.drawText(QRect(cx, cy + cellH - 16, cellW, 14), Qt::AlignCenter,
                    QString("0x%1").arg(kCodes[i].code, 2, 16, QChar('0')).toUpper().replace("0X", "0x"));
