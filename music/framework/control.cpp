@@ -1,13 +1,6 @@
 #include "control.h"
 #include "textmetrics.h"
-#if __has_include("music/font/musicfont.h")
 #include "music/font/musicfont.h"
-#else
-namespace music {
-inline bool ensureMusicFont() { return false; }
-inline QFont musicFont(int) { return QFont(); }
-}
-#endif
 
 #include <QApplication>
 #include <QMouseEvent>
