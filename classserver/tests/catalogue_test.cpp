@@ -4,7 +4,7 @@
 
 using namespace classserver;
 
-TEST(Catalogue, TopicsOpenAtTheirFirstLessons) {
+TEST(LessonCatalogue, TopicsOpenAtTheirFirstLessons) {
     const LessonCatalogue& c = LessonCatalogue::instance();
     const struct { int lesson, topic; } cases[] = {
         {1, 1}, {8, 1}, {9, 2}, {36, 2}, {37, 3}, {52, 3}, {53, 4}, {66, 4},
@@ -13,7 +13,7 @@ TEST(Catalogue, TopicsOpenAtTheirFirstLessons) {
     for (const auto& t : cases) EXPECT_EQ(c.Lessons1Info[t.lesson][2], t.topic) << "lesson " << t.lesson;
 }
 
-TEST(Catalogue, SopranelTablesHoldTitlesDifficultiesAndCounts) {
+TEST(LessonCatalogue, SopranelTablesHoldTitlesDifficultiesAndCounts) {
     const LessonCatalogue& c = LessonCatalogue::instance();
     EXPECT_EQ(c.Lessons1Name[1], " 1.  Name the Treble and Bass Clef Notes");
     EXPECT_EQ(c.Lessons1Name[10], "10. Add the correct key signature for each.");
@@ -37,7 +37,7 @@ TEST(Catalogue, SopranelTablesHoldTitlesDifficultiesAndCounts) {
     EXPECT_LT(largest, 25);
 }
 
-TEST(Catalogue, TonvaleLessonsAndTheEmptyIndexZero) {
+TEST(LessonCatalogue, TonvaleLessonsAndTheEmptyIndexZero) {
     const LessonCatalogue& c = LessonCatalogue::instance();
     EXPECT_EQ(c.Lessons2Name[2], " 2.  Playback or Write the following melodies.");
     EXPECT_EQ(c.Lessons2Info[2][1], 12);
@@ -57,7 +57,7 @@ TEST(Catalogue, TonvaleLessonsAndTheEmptyIndexZero) {
     EXPECT_TRUE(c.entry(Product::Tonvale, 0).name.isEmpty());
 }
 
-TEST(Catalogue, ProductTextsGiveTheirClassBlocks) {
+TEST(LessonCatalogue, ProductTextsGiveTheirClassBlocks) {
     const struct { const char* text; int base; } cases[] = {
         {"Sopranel 2.0", 0}, {"Tonvale 1.2", 11}, {"Ostrelle 1.0", 22}, {"Vantrique", 33},
         {"Meldorac x", 44}, {"Quelsary", 55}, {"Dornavel 3", 66}, {"tonvale 1.2", 77},

@@ -82,7 +82,7 @@ TEST(ClassDatabase, MissingTemplateIsReportedAndLeavesTheWorkingCopy) {
     EXPECT_FALSE(QFile::exists(working + ".bak"));
 }
 
-TEST(ServerConfig, PortComesFromTheFirstValueOrFallsBackTo2001) {
+TEST(ServerCfg, PortComesFromTheFirstValueOrFallsBackTo2001) {
     const struct { const char* text; int port; } cases[] = {
         {"port=2002\r\n", 2002},
         {"port= 2003\r\n", 2003},
@@ -102,7 +102,7 @@ TEST(ServerConfig, PortComesFromTheFirstValueOrFallsBackTo2001) {
     for (const auto& t : cases) EXPECT_EQ(serverPortFromText(t.text), t.port) << t.text;
 }
 
-TEST(ServerConfig, ReadsTheQuotedRecordOfServerCfg) {
+TEST(ServerCfg, ReadsTheQuotedRecordOfServerCfg) {
     QTemporaryDir dir;
     const QString path = dir.path() + "/Server.cfg";
     EXPECT_EQ(readServerPort(path), 2001);

@@ -23,7 +23,7 @@ QStringList students(const QString& db) {
 }
 } // namespace
 
-TEST(LessonRecord, ReadsWhatTheStudentProgramWrites) {
+TEST(ImportLessonRecord, ReadsWhatTheStudentProgramWrites) {
     LessonResult r;
     ASSERT_TRUE(parseLessonRecord("L3S80M5Q2", &r));
     EXPECT_EQ(r.level, 2);
@@ -38,7 +38,7 @@ TEST(LessonRecord, ReadsWhatTheStudentProgramWrites) {
     EXPECT_EQ(r.attempts, 9);
 }
 
-TEST(LessonRecord, RefusesMalformedRecords) {
+TEST(ImportLessonRecord, RefusesMalformedRecords) {
     for (const char* bad : {"", "L", "L0", "LxS", "L3", "L3S", "L3S80M", "L3S80M5Q", "L3S80Q2M5", "L-1S5",
                             "L3S-80", "L3S80M5Q2x", " L3S80", "L3 S80", "L9999999999S1", "S80L3", "L3S8.5",
                             "L\u0663S1"}) {
@@ -47,7 +47,7 @@ TEST(LessonRecord, RefusesMalformedRecords) {
     }
 }
 
-TEST(ProfileImport, ImportsAPlayerWithTheCatalogueOfItsProduct) {
+TEST(ClassImport, ImportsAPlayerWithTheCatalogueOfItsProduct) {
     ScratchDb db;
     const QString text = lines({"begin", "name=Ann", "password=pw", "lesson3=L3S80M5Q2", "end"});
     const ImportResult r = importProfile(db.path, text, "PC1", kTonvale);
@@ -72,7 +72,7 @@ TEST(ProfileImport, ImportsAPlayerWithTheCatalogueOfItsProduct) {
     EXPECT_EQ(count(db.path, "Lesson"), 7 + 7 + 98);
 }
 
-TEST(ProfileImport, NewerValuesOverwriteAndAMovedStudentIsStillFound) {
+TEST(ClassImport, NewerValuesOverwriteAndAMovedStudentIsStillFound) {
     ScratchDb db;
     ASSERT_TRUE(importProfile(db.path, block("Ann", "pw", {"lesson1=L2S70M1Q1"}), "PC1", kTonvale).ok);
     {
@@ -85,7 +85,7 @@ TEST(ProfileImport, NewerValuesOverwriteAndAMovedStudentIsStillFound) {
     EXPECT_EQ(lessonRow(db.path, "Ann", 1), QStringList({"3|90|3|5"}));
 }
 
-TEST(ProfileImport, ProductsOutsideTheCatalogueGetUnnamedRows) {
+TEST(ClassImport, ProductsOutsideTheCatalogueGetUnnamedRows) {
     ScratchDb db;
     ASSERT_TRUE(importProfile(db.path, block("Bo", "x", {"lesson40=L2S1M1Q1"}), "PC1", "Ostrelle 1.0").ok);
     EXPECT_EQ(rows(db.path, "SELECT ClassID FROM Student"), QStringList({"22"}));
@@ -99,7 +99,7 @@ TEST(ProfileImport, ProductsOutsideTheCatalogueGetUnnamedRows) {
     EXPECT_EQ(rows(db.path, "SELECT ClassID FROM Student WHERE StudentName = 'Cy'"), QStringList({"77"}));
 }
 
-TEST(ProfileImport, AnEmptyPasswordIsStoredAndTheRestStillRead) {
+TEST(ClassImport, AnEmptyPasswordIsStoredAndTheRestStillRead) {
     ScratchDb db;
     ASSERT_TRUE(importProfile(db.path, block("Ann", "", {"lesson2=L5S60M4Q3"}) + block("Bob", "b"), "PC1",
                               kTonvale).ok);
@@ -107,7 +107,7 @@ TEST(ProfileImport, AnEmptyPasswordIsStoredAndTheRestStillRead) {
     EXPECT_EQ(lessonRow(db.path, "Ann", 2), QStringList({"4|60|4|3"}));
 }
 
-TEST(ProfileImport, NamesAreDataNeverSql) {
+TEST(ClassImport, NamesAreDataNeverSql) {
     ScratchDb db;
     const QStringList names = {"O'Brien", "x'); DROP TABLE Student; --", "\"quoted\"", "a%_b", "Zoë ♪"};
     QString text;
@@ -121,7 +121,7 @@ TEST(ProfileImport, NamesAreDataNeverSql) {
 
 // Each text is imported over a database that already holds Ann with known results; none of
 // them may add a wrong row or change a stored value.
-TEST(ProfileImport, BadInputsImportNothingWrong) {
+TEST(ClassImport, BadInputsImportNothingWrong) {
     const QString annBlock = block("Ann", "pw", {"lesson3=L3S80M5Q2"});
     const struct { const char* what; QString text; QStringList studentsAfter; } cases[] = {
         {"lesson0", block("Ann", "pw", {"lesson0=L9S9M9Q9"}), {"Ann|PC1|11|pw"}},
@@ -159,7 +159,7 @@ TEST(ProfileImport, BadInputsImportNothingWrong) {
     }
 }
 
-TEST(ProfileImport, AFailingImportLeavesNothingOfThatText) {
+TEST(ClassImport, AFailingImportLeavesNothingOfThatText) {
     ScratchDb db;
     {
         DbConnection c(db.path);

@@ -32,7 +32,7 @@ struct Student {
     }
 };
 
-class PollTest : public ::testing::Test {
+class ClassPollLoopback : public ::testing::Test {
 protected:
     void SetUp() override {
         server.setRequestTimeoutMs(300);
@@ -72,7 +72,7 @@ protected:
 
 } // namespace
 
-TEST_F(PollTest, APollOfSeveralClientsImportsExactlyTheirPlayers) {
+TEST_F(ClassPollLoopback, APollOfSeveralClientsImportsExactlyTheirPlayers) {
     addStudent("LAB1", block("Ann", "a1", {"lesson3=L3S80M5Q2"}) + block("Ben", "b1", {"lesson1=L2S40M1Q3"}));
     addStudent("LAB2", block("Ann", "a2", {"lesson7=L5S95M9Q4"}));
     addStudent("LAB3", QString());   // no profile yet
@@ -93,7 +93,7 @@ TEST_F(PollTest, APollOfSeveralClientsImportsExactlyTheirPlayers) {
     EXPECT_EQ(count(db.path, "Lesson"), 21);
 }
 
-TEST_F(PollTest, AbortedPollAsksNoMore) {
+TEST_F(ClassPollLoopback, AbortedPollAsksNoMore) {
     addStudent("LAB1", block("Ann", "a"));
     addStudent("LAB2", block("Bea", "b"));
     QSignalSpy finished(&poll, &ClassPoll::finished);
@@ -107,7 +107,7 @@ TEST_F(PollTest, AbortedPollAsksNoMore) {
 }
 
 // Each bad client is polled between two good ones; it costs only itself.
-TEST_F(PollTest, BadClientsCostOnlyThemselves) {
+TEST_F(ClassPollLoopback, BadClientsCostOnlyThemselves) {
     using Script = std::function<void(FakeClient&, const QString&)>;
     const QString good = stored(block("Eve", "e", {"lesson2=L2S50M1Q1"}));
     const struct { const char* what; Script script; QStringList imported; } cases[] = {
@@ -165,7 +165,7 @@ TEST_F(PollTest, BadClientsCostOnlyThemselves) {
     }
 }
 
-TEST_F(PollTest, AHangUpDuringAnotherClientsPollCostsOnlyTheOneThatLeft) {
+TEST_F(ClassPollLoopback, AHangUpDuringAnotherClientsPollCostsOnlyTheOneThatLeft) {
     Student& leaving = addStudent("LAB1", block("Ann", "a"));
     FakeClient& asked = addFake();
     addStudent("LAB3", block("Cy", "c"));

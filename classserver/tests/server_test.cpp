@@ -20,7 +20,7 @@ struct Outcome {
     QString answer;
 };
 
-class ServerTest : public ::testing::Test {
+class ClassServerLink : public ::testing::Test {
 protected:
     void SetUp() override {
         server.setRequestTimeoutMs(300);
@@ -56,7 +56,7 @@ protected:
 
 } // namespace
 
-TEST_F(ServerTest, AnAnswerIsThePayloadOfTheAskedCommand) {
+TEST_F(ClassServerLink, AnAnswerIsThePayloadOfTheAskedCommand) {
     FakeClient& c = addFake();
     c.onRequest = FakeClient::answering("", "Tonvale 1.2", "x");
     const Outcome product = ask(1, kProductName);
@@ -69,7 +69,7 @@ TEST_F(ServerTest, AnAnswerIsThePayloadOfTheAskedCommand) {
     EXPECT_EQ(computer.answer, "");
 }
 
-TEST_F(ServerTest, OnlyOneRequestIsOutstanding) {
+TEST_F(ClassServerLink, OnlyOneRequestIsOutstanding) {
     addFake();
     addFake();
     EXPECT_TRUE(server.request(1, kComputerName, nullptr));
@@ -80,7 +80,7 @@ TEST_F(ServerTest, OnlyOneRequestIsOutstanding) {
     EXPECT_FALSE(server.busy());
 }
 
-TEST_F(ServerTest, AnswersArrivingInPiecesAreJoined) {
+TEST_F(ClassServerLink, AnswersArrivingInPiecesAreJoined) {
     FakeClient& c = addFake();
     c.onRequest = [](FakeClient& f, const QString&) {
         const QByteArray answer = "@@GET_DATA:>" + QByteArray(5000, 'q') + "\r\n";
@@ -91,7 +91,7 @@ TEST_F(ServerTest, AnswersArrivingInPiecesAreJoined) {
     EXPECT_EQ(o.answer, QString(5000, 'q'));
 }
 
-TEST_F(ServerTest, MessagesThatAnswerSomethingElseAreDropped) {
+TEST_F(ClassServerLink, MessagesThatAnswerSomethingElseAreDropped) {
     FakeClient& a = addFake();
     FakeClient& b = addFake();
     // a names another command and sends lines without the marker, b answers unasked; then a
@@ -106,7 +106,7 @@ TEST_F(ServerTest, MessagesThatAnswerSomethingElseAreDropped) {
     EXPECT_EQ(o.answer, "PC-A");
 }
 
-TEST_F(ServerTest, ALateAnswerDoesNotAnswerTheNextRequest) {
+TEST_F(ClassServerLink, ALateAnswerDoesNotAnswerTheNextRequest) {
     FakeClient& c = addFake();
     int asked = 0;
     // The first answer comes after the deadline; answers keep their order, as a real client's do.
@@ -123,14 +123,14 @@ TEST_F(ServerTest, ALateAnswerDoesNotAnswerTheNextRequest) {
     EXPECT_EQ(second.answer, "fresh");
 }
 
-TEST_F(ServerTest, AClientThatNeverAnswersTimesOut) {
+TEST_F(ClassServerLink, AClientThatNeverAnswersTimesOut) {
     addFake();
     const Outcome o = ask(1, kComputerName);
     EXPECT_EQ(o.reply, Reply::TimedOut);
     EXPECT_TRUE(server.isConnected(1));
 }
 
-TEST_F(ServerTest, AClientThatGoesMidAnswerEndsTheWaitAndFreesItsSlot) {
+TEST_F(ClassServerLink, AClientThatGoesMidAnswerEndsTheWaitAndFreesItsSlot) {
     FakeClient& c = addFake();
     c.onRequest = [](FakeClient& f, const QString&) {
         f.send("@@GET_DATA:>half an ans");
@@ -141,7 +141,7 @@ TEST_F(ServerTest, AClientThatGoesMidAnswerEndsTheWaitAndFreesItsSlot) {
     EXPECT_TRUE(waitUntil([&] { return !server.slotInUse(1); }));
 }
 
-TEST_F(ServerTest, HangUpRequestIsConfirmedAndFreesTheSlotOnly) {
+TEST_F(ClassServerLink, HangUpRequestIsConfirmedAndFreesTheSlotOnly) {
     FakeClient& a = addFake();
     FakeClient& b = addFake();
     a.onRequest = [&b](FakeClient& f, const QString&) {
@@ -158,7 +158,7 @@ TEST_F(ServerTest, HangUpRequestIsConfirmedAndFreesTheSlotOnly) {
     EXPECT_TRUE(server.isConnected(1));
 }
 
-TEST_F(ServerTest, SlotsGrowPastTenAndFreedOnesAreTakenAgain) {
+TEST_F(ClassServerLink, SlotsGrowPastTenAndFreedOnesAreTakenAgain) {
     EXPECT_EQ(server.highestSlot(), 10);
     for (int i = 0; i < 11; ++i) addFake();
     EXPECT_EQ(server.highestSlot(), 11);
@@ -171,7 +171,7 @@ TEST_F(ServerTest, SlotsGrowPastTenAndFreedOnesAreTakenAgain) {
     EXPECT_EQ(server.highestSlot(), 11);
 }
 
-TEST_F(ServerTest, OverlongMessagesCloseThatConnectionOnly) {
+TEST_F(ClassServerLink, OverlongMessagesCloseThatConnectionOnly) {
     FakeClient& flood = addFake();
     FakeClient& calm = addFake();
     calm.onRequest = FakeClient::answering("PC", "Tonvale 1.2", QString(200000, 'd'));
@@ -187,7 +187,7 @@ TEST_F(ServerTest, OverlongMessagesCloseThatConnectionOnly) {
     EXPECT_TRUE(waitUntil([&] { return calm.closed(); }));
 }
 
-TEST_F(ServerTest, ShutDownTellsEveryClientAndEndsWhenTheyHaveGone) {
+TEST_F(ClassServerLink, ShutDownTellsEveryClientAndEndsWhenTheyHaveGone) {
     QTemporaryDir folder;
     classlink::ClassLinkClient real;
     real.setDataFolder(folder.path());
@@ -207,7 +207,7 @@ TEST_F(ServerTest, ShutDownTellsEveryClientAndEndsWhenTheyHaveGone) {
     EXPECT_FALSE(server.isListening());
 }
 
-TEST_F(ServerTest, ShutDownStopsWaitingForAClientThatStaysAtTheDeadline) {
+TEST_F(ClassServerLink, ShutDownStopsWaitingForAClientThatStaysAtTheDeadline) {
     FakeClient& stubborn = addFake();
     QSignalSpy finished(&server, &ClassServer::shutdownFinished);
     server.beginShutdown();
@@ -219,7 +219,7 @@ TEST_F(ServerTest, ShutDownStopsWaitingForAClientThatStaysAtTheDeadline) {
     EXPECT_EQ(server.clientCount(), 0);
 }
 
-TEST_F(ServerTest, ASecondServerOnTheSamePortIsToldThePortIsInUse) {
+TEST_F(ClassServerLink, ASecondServerOnTheSamePortIsToldThePortIsInUse) {
     ClassServer second;
     EXPECT_EQ(second.listen(server.port(), QHostAddress::LocalHost), ListenResult::PortInUse);
     EXPECT_FALSE(second.isListening());

@@ -30,7 +30,7 @@ QStringList shownCaptions(const QList<QAction*>& actions) {
     return out;
 }
 
-class WindowTest : public ::testing::Test {
+class HallbrinWindow : public ::testing::Test {
 protected:
     void SetUp() override {
         QDir().mkpath(share.path() + "/templates");
@@ -67,7 +67,7 @@ protected:
 
 } // namespace
 
-TEST_F(WindowTest, MenusAndToolbarAreLaidOutAsTheInstructorSeesThem) {
+TEST_F(HallbrinWindow, MenusAndToolbarAreLaidOutAsTheInstructorSeesThem) {
     auto w = makeWindow();
     EXPECT_EQ(w->windowTitle(), "Hallbrin 2.1");
     EXPECT_EQ(shownCaptions(w->menuBar()->actions()),
@@ -89,7 +89,7 @@ TEST_F(WindowTest, MenusAndToolbarAreLaidOutAsTheInstructorSeesThem) {
     EXPECT_EQ(w->lvwLesson->objectName(), "lvwLesson");
 }
 
-TEST_F(WindowTest, LoadMakesTheWorkingCopyAndListens) {
+TEST_F(HallbrinWindow, LoadMakesTheWorkingCopyAndListens) {
     QFile old(data.path() + "/default.mdb");
     ASSERT_TRUE(old.open(QIODevice::WriteOnly));
     old.write("last session");
@@ -111,7 +111,7 @@ TEST_F(WindowTest, LoadMakesTheWorkingCopyAndListens) {
     EXPECT_FALSE(w->mnuEditEdit->isEnabled());
 }
 
-TEST_F(WindowTest, PortComesFromServerCfg) {
+TEST_F(HallbrinWindow, PortComesFromServerCfg) {
     QTcpServer probe;  // a port that is free right now
     ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
     const quint16 port = probe.serverPort();
@@ -125,7 +125,7 @@ TEST_F(WindowTest, PortComesFromServerCfg) {
     EXPECT_EQ(w->listeningPort(), port);
 }
 
-TEST_F(WindowTest, StartUpSaysWhatWentWrong) {
+TEST_F(HallbrinWindow, StartUpSaysWhatWentWrong) {
     QTcpServer taken;
     ASSERT_TRUE(taken.listen(QHostAddress::LocalHost, 0));
     auto w = makeWindow(taken.serverPort());
@@ -151,7 +151,7 @@ TEST_F(WindowTest, StartUpSaysWhatWentWrong) {
     EXPECT_EQ(dialogs.shown[1].title, "Connection Error");
 }
 
-TEST_F(WindowTest, RefreshImportsAndLocksTheDocumentCommandsWhileItRuns) {
+TEST_F(HallbrinWindow, RefreshImportsAndLocksTheDocumentCommandsWhileItRuns) {
     auto w = makeWindow();
     w->Form_Load();
     auto a = student("LAB1", block("Ann", "a", {"lesson3=L3S80M5Q2"}), w->listeningPort());
@@ -171,7 +171,7 @@ TEST_F(WindowTest, RefreshImportsAndLocksTheDocumentCommandsWhileItRuns) {
               QStringList({"Ann|LAB1", "Bob|LAB2"}));
 }
 
-TEST_F(WindowTest, ClosingAsksToSaveThenSendsEveryClientAway) {
+TEST_F(HallbrinWindow, ClosingAsksToSaveThenSendsEveryClientAway) {
     auto w = makeWindow();
     w->Form_Load();
     w->show();
@@ -202,7 +202,7 @@ TEST_F(WindowTest, ClosingAsksToSaveThenSendsEveryClientAway) {
     EXPECT_EQ(w->server().clientCount(), 0);
 }
 
-TEST_F(WindowTest, ClosingWithoutResultsAsksNothing) {
+TEST_F(HallbrinWindow, ClosingWithoutResultsAsksNothing) {
     auto w = makeWindow();
     w->Form_Load();
     w->show();

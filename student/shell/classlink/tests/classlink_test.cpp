@@ -81,7 +81,7 @@ quint16 closedPort() {
     return probe.serverPort();  // closed again when probe goes
 }
 
-class ClientTest : public ::testing::Test {
+class ClassLinkClientTest : public ::testing::Test {
 protected:
     void SetUp() override {
         client.setDataFolder(folder.path());
@@ -99,7 +99,7 @@ protected:
 
 } // namespace
 
-TEST(GetValue, TakesTheFirstLineOff) {
+TEST(ClassLinkGetValue, TakesTheFirstLineOff) {
     const struct { const char* text; const char* value; const char* key; const char* rest; } cases[] = {
         {"a=1\r\nb=2", "1", "a", "b=2"},
         {"x=y", "y", "x", ""},
@@ -122,7 +122,7 @@ TEST(GetValue, TakesTheFirstLineOff) {
     }
 }
 
-TEST(ClientConfig, DefaultsValuesAndPortFallback) {
+TEST(ClassLinkConfig, DefaultsValuesAndPortFallback) {
     QTemporaryDir dir;
     const QString path = dir.path() + "/Client.cfg";
     ServerAddress a = readClientConfig(path);
@@ -152,7 +152,7 @@ TEST(ClientConfig, DefaultsValuesAndPortFallback) {
     for (const auto& t : ports) EXPECT_EQ(portFromText(t.text), t.port) << t.text;
 }
 
-TEST_F(ClientTest, AnswersEveryRequestOnItsOwnLine) {
+TEST_F(ClassLinkClientTest, AnswersEveryRequestOnItsOwnLine) {
     Listener server;
     connectTo(server);
     EXPECT_EQ(server.ask("@@PRODUCTNAME:<"), "@@PRODUCTNAME:>Tonvale 1.2");
@@ -171,7 +171,7 @@ TEST_F(ClientTest, AnswersEveryRequestOnItsOwnLine) {
     EXPECT_EQ(server.lines.mid(before), QStringList({"@@PRODUCTNAME:>Tonvale 1.2", "@@COMPUTERNAME:>"}));
 }
 
-TEST_F(ClientTest, SendsTheProfileExactlyAsStored) {
+TEST_F(ClassLinkClientTest, SendsTheProfileExactlyAsStored) {
     ASSERT_TRUE(common::SaveStoredText(folder.path() + "/Tonvale.txt", "begin\r\nname=Ann\r\nend\r\n"));
     QFile file(folder.path() + "/Tonvale.txt");
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -182,7 +182,7 @@ TEST_F(ClientTest, SendsTheProfileExactlyAsStored) {
     EXPECT_EQ(server.ask("@@GET_DATA:<"), "@@GET_DATA:>" + stored);
 }
 
-TEST_F(ClientTest, ClosingWordsOfTheServer) {
+TEST_F(ClassLinkClientTest, ClosingWordsOfTheServer) {
     Listener server;
     connectTo(server);
     // "disconnected" is kept and nothing is answered.
@@ -196,7 +196,7 @@ TEST_F(ClientTest, ClosingWordsOfTheServer) {
     EXPECT_EQ(server.lines, QStringList());
 }
 
-TEST_F(ClientTest, AnOverlongMessageClosesTheConnection) {
+TEST_F(ClassLinkClientTest, AnOverlongMessageClosesTheConnection) {
     Listener server;
     connectTo(server);
     server.send(QByteArray(kMaxMessageBytes + 100, 'z'));
@@ -204,7 +204,7 @@ TEST_F(ClientTest, AnOverlongMessageClosesTheConnection) {
     EXPECT_TRUE(server.lines.isEmpty());
 }
 
-TEST_F(ClientTest, ConnectReportsItsStatus) {
+TEST_F(ClassLinkClientTest, ConnectReportsItsStatus) {
     Listener server;
     QSignalSpy status(&client, &ClassLinkClient::statusChanged);
     connectTo(server);
@@ -219,7 +219,7 @@ TEST_F(ClientTest, ConnectReportsItsStatus) {
     EXPECT_EQ(client.statusText(), "Disconnected");
 }
 
-TEST_F(ClientTest, SendReceiveWaitsForTheNextMessageButNotForever) {
+TEST_F(ClassLinkClientTest, SendReceiveWaitsForTheNextMessageButNotForever) {
     Listener server;
     connectTo(server);
     server.onLine = [&](const QString& line) {
@@ -239,7 +239,7 @@ TEST_F(ClientTest, SendReceiveWaitsForTheNextMessageButNotForever) {
     EXPECT_EQ(client.SendReceive("@@ANYONE:>"), "");
 }
 
-TEST_F(ClientTest, SettingsDialogShowsTheStoredAddress) {
+TEST_F(ClassLinkClientTest, SettingsDialogShowsTheStoredAddress) {
     {
         frmConfig dialog(client);
         EXPECT_EQ(dialog.objectName(), "frmConfig");
@@ -256,7 +256,7 @@ TEST_F(ClientTest, SettingsDialogShowsTheStoredAddress) {
     EXPECT_EQ(readClientConfig(folder.path() + "/Client.cfg").host, "teacher");
 }
 
-TEST_F(ClientTest, SettingsOkLeavesTheOldServerAndJoinsTheNewOne) {
+TEST_F(ClassLinkClientTest, SettingsOkLeavesTheOldServerAndJoinsTheNewOne) {
     platform::ScriptedDialogs dialogs;
     platform::DialogsOverride guard(&dialogs);
     Listener oldServer, newServer;
@@ -287,7 +287,7 @@ TEST_F(ClientTest, SettingsOkLeavesTheOldServerAndJoinsTheNewOne) {
     EXPECT_EQ(saved.port, newServer.port());
 }
 
-TEST_F(ClientTest, SettingsOkReportsAFailedConnectionAndSavesAllTheSame) {
+TEST_F(ClassLinkClientTest, SettingsOkReportsAFailedConnectionAndSavesAllTheSame) {
     platform::ScriptedDialogs dialogs;
     platform::DialogsOverride guard(&dialogs);
     const quint16 port = closedPort();
