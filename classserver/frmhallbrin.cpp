@@ -42,6 +42,7 @@ frmHallbrin::frmHallbrin(const Options& options, QWidget* parent)
     lvwLesson = new QTreeWidget(this);
     lvwLesson->setObjectName(QStringLiteral("lvwLesson"));
     lvwLesson->setRootIsDecorated(false);
+    lvwLesson->setHeaderLabels({QString()});  // the list sets its columns by what it shows
     splitter = new QSplitter(Qt::Horizontal, this);
     splitter->setObjectName(QStringLiteral("picSplit"));
     splitter->addWidget(tvwLesson);

@@ -16,6 +16,7 @@
 #include "common/storedtext/storedtext.h"
 #include "platform/dialogs.h"
 #include "student/shell/classlink/classlinkclient.h"
+#include "testoutput.h"
 #include "testsupport.h"
 
 using namespace classserver;
@@ -87,6 +88,8 @@ TEST_F(HallbrinWindow, MenusAndToolbarAreLaidOutAsTheInstructorSeesThem) {
     EXPECT_EQ(keys, QStringList({"New", "Open", "Save", "", "Report"}));
     EXPECT_EQ(w->tvwLesson->objectName(), "tvwLesson");
     EXPECT_EQ(w->lvwLesson->objectName(), "lvwLesson");
+    w->show();
+    EXPECT_TRUE(w->grab().save(testOutputPath("hallbrin_window.png")));
 }
 
 TEST_F(HallbrinWindow, LoadMakesTheWorkingCopyAndListens) {
