@@ -91,7 +91,8 @@ Clefs keep Noto Music's staff placement (Noto staff: lines at 12, 256, 500, 744,
 space 244 units), scaled 400/244, with the clef's own line on REF: G clef line 2, C clef
 line 3, and for the F clef the point midway between its dots (Noto draws it 100 units
 below its fourth line). The percussion clef (0xD6) is squeezed to two spaces around the
-middle line, its bars thickened to about 3 px. "B" and "V" are both the C clef (the host places it for alto or tenor).
+middle line, its bars thickened to about 3 px. "B" and "V" are both the C clef (the host
+places it for alto or tenor).
 
 Time-signature figures ("0".."9"), Noto Serif Bold scaled to 20 px (two spaces) tall.
 Metre rule: e = trunc(0.9 IL) = 42, upper figure cell at MetreTop - 32, lower at
@@ -104,9 +105,13 @@ of the lower figure and the bottom line at row 58. Figures drawn from y = 39 to 
 above, start just below the middle line and cover the bottom line below: "4" over "4"
 fills the staff. Advance 16 px.
 
-Accidentals are centred on REF like the heads (the Note rule draws them at NoteTop): sharp
-27 x 8 px, natural 27 x 6 px, flat 24.5 x 8 px with its bowl on REF, double sharp one space
-square, double flat 14 px wide. Sharp, flat and natural have at most 8 px of ink (the
+Accidentals are centred on REF like the heads (the Note rule draws them at NoteTop, the
+head's own cell top). The editor's lone key-signature accidentals are placed with the
+clicked line 290 twips (20 px once floored) below the element's top, in an element only
+495 twips (33 px) tall: they need KeyTop = 20 - 48 = -28 to bring the glyph onto that line
+(the key-signature template at the clef's height, 18 px above the top line, needs -30).
+Sharp 27 x 8 px, natural 27 x 6 px, flat 24.5 x 8 px with its bowl on REF, double sharp one
+space square, double flat 14 px wide. Sharp, flat and natural have at most 8 px of ink (the
 editor's single-accidental elements are 9 px wide and 8.7 px apart) and a 2 px right side
 bearing, so that an accidental drawn at AccidentalOffset 0 (x = NoteLeft - width) keeps
 clear of its head: advances 10, 10 and 8 px, double sharp 12, double flat 16. Noto's wide
@@ -115,9 +120,14 @@ narrowing, and their beams sheared back to a normal slope.
 
 Chord-quality marks (MusicKey): "o" diminished, 0xBF half-diminished and 0xC0 augmented
 "+", from Noto Serif Bold's o, oslash and plus, scaled so the o is one space tall (the plus
-a third larger, to match the o's width), centred on REF. Space (" ", the blank accidental of key names) and every code that names no
-symbol are blank, 9 px wide; mapping the whole Latin-1 range keeps font matching on this
-face for Latin text instead of falling back to another family.
+a third larger, to match the o's width), centred on REF. Space (" ", the blank accidental
+of key names) and every code that names no symbol are blank, 9 px wide; mapping the whole
+Latin-1 range keeps font matching on this face for Latin text instead of falling back to
+another family.
+
+At 14 points the figures are 10.3 px tall while MusicKey stacks its figures h/3 = 7 px
+apart (h = 21, the letter font's height): stacked figures such as 6 over 4 overlap by about
+3 px. The figures are sized for the staff, where the time signature must fill it.
 
 Maximum advance. The BarLine rule takes W = the font's maximum character width: repeat
 dots at W/4, the thick bar of a final bar line from W/7 to 2(W/9) - 1, and so on. W = 68 px

@@ -12,7 +12,7 @@
 #include <QRawFont>
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <functional>
 #include <vector>
 
 #include "testoutput.h"
@@ -117,7 +117,8 @@ TEST_F(MusicFontTest, AdvanceWidthsAt28Points) {
     const QFontMetrics fm(musicFont());
     const std::vector<std::pair<int, int>> widths = {
         {0xCF, 12}, {0xFA, 12}, {0x77, 17}, {0x57, 24}, {0x2E, 5}, {0xEE, 11}, {0x23, 10},
-        {0x62, 10}, {0x6E, 8}, {0xDC, 12}, {0xBA, 16}, {0x34, 16}, {0x31, 16}, {0x6A, 10}, {0x4A, 10}};
+        {0x62, 10}, {0x6E, 8}, {0xDC, 12}, {0xBA, 16}, {0x34, 16}, {0x31, 16}, {0x6A, 10},
+        {0x4A, 10}};
     for (const auto& [c, w] : widths)
         EXPECT_EQ(fm.horizontalAdvance(code(c)), w) << std::hex << c;
     EXPECT_EQ(fm.horizontalAdvance("12"), 32);
@@ -176,6 +177,13 @@ struct NoteParts {
     int stemX = 0, stemFrom = 0, stemTo = 0;  // stem rows [min, max)
 };
 
+void paintOn(QImage& img, const QFont& f, const std::function<void(QPainter&)>& draw) {
+    QPainter p(&img);
+    p.setFont(f);
+    p.setPen(Qt::black);
+    draw(p);
+}
+
 NoteParts drawNote(int w, int h, int left, int top, int note, bool stemUp, int noteTop = 20,
                    int noteLeft = 15, int stemLength = -10, int dots = 0,
                    const QString& accidental = {}) {
@@ -183,56 +191,46 @@ NoteParts drawNote(int w, int h, int left, int top, int note, bool stemUp, int n
     const QFontMetrics fm(f);
     const int H = fm.ascent() + fm.descent();
     const int IL = H - f.pixelSize();
+    const int accidentalOffset = 0;  // as the lessons set it
     NoteParts parts{layer(w, h), layer(w, h), layer(w, h), layer(w, h), layer(w, h)};
-    auto painter = [&](QImage& img) {
-        auto* p = new QPainter(&img);
-        p->setFont(f);
-        p->setPen(Qt::black);
-        return p;
-    };
     const int heads[] = {0x77, 0xFA, 0xCF, 0xCF, 0xCF, 0xCF, 0xCF, 0xCF, 0x57};
     const QString head = code(heads[note]);
     const int L = left, T = top;
-    {
-        std::unique_ptr<QPainter> p(painter(parts.accidental));
+    paintOn(parts.accidental, f, [&](QPainter& p) {
         const int aw = fm.horizontalAdvance(accidental);
-        if (!accidental.isEmpty()) drawTop(*p, L + noteLeft - 0 - aw, T + noteTop, accidental);
-    }
-    {
-        std::unique_ptr<QPainter> p(painter(parts.dots));
+        if (!accidental.isEmpty())
+            drawTop(p, L + noteLeft - accidentalOffset - aw, T + noteTop, accidental);
+    });
+    paintOn(parts.dots, f, [&](QPainter& p) {
         const int dw = fm.horizontalAdvance(".");
         for (int i = 1; i <= dots; ++i)
-            drawTop(*p, int(dw * 1.6) + int(1.6 * i * dw) + L + noteLeft, T + noteTop, ".");
-    }
+            drawTop(p, int(dw * 1.6) + int(1.6 * i * dw) + L + noteLeft, T + noteTop, ".");
+    });
     const int hw = fm.horizontalAdvance(head);
-    {
-        std::unique_ptr<QPainter> p(painter(parts.head));
-        drawTop(*p, L + noteLeft, T + noteTop, head);
-    }
+    paintOn(parts.head, f, [&](QPainter& p) { drawTop(p, L + noteLeft, T + noteTop, head); });
     if (note == 0 || note == 8) return parts;
-    std::unique_ptr<QPainter> ps(painter(parts.stem));
-    std::unique_ptr<QPainter> pf(painter(parts.flags));
     const int flagCount = note >= 3 && note <= 7 ? note - 2 : 0;
+    int yf = 0, flagStep = 0;
     if (stemUp) {
-        const int xs = L + noteLeft + hw - 1;
-        parts.stemX = xs;
+        parts.stemX = L + noteLeft + hw - 1;
         parts.stemFrom = T + noteTop - stemLength;
         parts.stemTo = T + noteTop + IL + IL / 25;
-        vline(*ps, xs, parts.stemFrom, parts.stemTo);
-        const int yf = T + noteTop - IL - stemLength;
-        for (int i = 0; i < flagCount; ++i)
-            drawTop(*pf, xs, yf + i * (H / 10), code(i == flagCount - 1 ? 0x6A : 0xFB));
+        yf = T + noteTop - IL - stemLength;
+        flagStep = H / 10;
     } else {
-        const int xs = L + noteLeft;
         const int v = int(H * -1.2);
-        parts.stemX = xs;
+        parts.stemX = L + noteLeft;
         parts.stemFrom = T + noteTop + IL;
         parts.stemTo = T + noteTop + stemLength - v;
-        vline(*ps, xs, parts.stemFrom, parts.stemTo);
-        const int yf = T + noteTop + stemLength - v / 2;
-        for (int i = 0; i < flagCount; ++i)
-            drawTop(*pf, xs, yf - i * (H / 10), code(i == flagCount - 1 ? 0x4A : 0xF0));
+        yf = T + noteTop + stemLength - v / 2;
+        flagStep = -(H / 10);
     }
+    paintOn(parts.stem, f, [&](QPainter& p) { vline(p, parts.stemX, parts.stemFrom, parts.stemTo); });
+    const int inner = stemUp ? 0xFB : 0xF0, last = stemUp ? 0x6A : 0x4A;
+    paintOn(parts.flags, f, [&](QPainter& p) {
+        for (int i = 0; i < flagCount; ++i)
+            drawTop(p, parts.stemX, yf + i * flagStep, code(i == flagCount - 1 ? last : inner));
+    });
     return parts;
 }
 
@@ -244,7 +242,10 @@ void compose(QPainter& p, const NoteParts& n) {
 void drawStaff(QPainter& p, int x0, int x1, int topLine) {
     p.save();
     p.setPen(QColor(90, 90, 90));
-    for (int k = 0; k < 5; ++k) p.drawLine(x0, topLine + k * kLineSpace, x1, topLine + k * kLineSpace);
+    for (int k = 0; k < 5; ++k) {
+        const int y = topLine + k * kLineSpace;
+        p.drawLine(x0, y, x1, y);
+    }
     p.restore();
 }
 
@@ -515,7 +516,10 @@ TEST_F(MusicFontTest, GlyphSheetOfEveryCode) {
         p.drawRect(cx, cy, cellW - 1, cellH - 1);
         // Light staff around the reference row (cell top + 48 + 8).
         p.setPen(QColor(170, 170, 255));
-        for (int k = -2; k <= 2; ++k) p.drawLine(cx + 2, cy + 8 + 48 + k * 10, cx + cellW - 3, cy + 8 + 48 + k * 10);
+        for (int k = -2; k <= 2; ++k) {
+            const int y = cy + 8 + 48 + k * 10;
+            p.drawLine(cx + 2, y, cx + cellW - 3, y);
+        }
         p.setFont(musicFont());
         p.setPen(Qt::black);
         drawTop(p, cx + 6, cy + 8, code(kCodes[i].code));
@@ -525,7 +529,7 @@ TEST_F(MusicFontTest, GlyphSheetOfEveryCode) {
                 code(kCodes[i].code));
         p.setFont(label);
         p.drawText(QRect(cx, cy + cellH - 16, cellW, 14), Qt::AlignCenter,
-                   QString("0x%1").arg(kCodes[i].code, 2, 16, QChar('0')).toUpper().replace("0X", "0x"));
+                   "0x" + QString("%1").arg(kCodes[i].code, 2, 16, QChar('0')).toUpper());
     }
     p.end();
     img.save(testOutputPath("font_glyphs.png"));
