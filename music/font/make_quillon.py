@@ -136,9 +136,11 @@ repeat start of thick 3..9, thin 13, dots 17, and a repeat end of dots 0, thin 7
 14..18.
 """
 
+import io
 import sys
 
 from fontTools.fontBuilder import FontBuilder
+from fontTools.misc.timeTools import timestampSinceEpoch
 from fontTools.pens.basePen import BasePen
 from fontTools.pens.reverseContourPen import ReverseContourPen
 from fontTools.pens.ttGlyphPen import TTGlyphPen
@@ -419,11 +421,12 @@ def build(music_path, serif_path, out_path):
         usDefaultChar=0, usBreakChar=0x20,
     )
     fb.setupPost(underlinePosition=-4 * PX, underlineThickness=PX)
-    fb.setupHead(unitsPerEm=UPM, fontRevision=1.0)
+    # A fixed date keeps the build reproducible.
+    stamp = timestampSinceEpoch(1704067200)  # 2024-01-01
+    fb.setupHead(unitsPerEm=UPM, fontRevision=1.0, created=stamp, modified=stamp)
 
     # First pass computes bounding boxes and the rest; then the maximum advance is set to
     # the value the bar-line geometry needs and written without recalculation.
-    import io
     buf = io.BytesIO()
     fb.save(buf)
     buf.seek(0)
