@@ -164,6 +164,8 @@ bool ClassServer::request(int slot, const QString& command, ReplyHandler done) {
 
 void ClassServer::cancelRequest() {
     requestTimer_.stop();
+    // Its answer may still come; it must not answer a later question.
+    if (pending_ && slotInUse(pending_->slot)) peers_[pending_->slot].owed[pending_->command] += 1;
     pending_.reset();
 }
 

@@ -70,7 +70,8 @@ public:
     // false (and no call) when another one is, or the slot has no connected client.
     bool request(int slot, const QString& command, ReplyHandler done);
     bool busy() const { return pending_.has_value(); }
-    // Forgets the outstanding request without calling its handler.
+    // Forgets the outstanding request without calling its handler; its answer, should it come,
+    // is dropped like any late one.
     void cancelRequest();
 
     // Tells every connected client "@@CLOSE_SERVER:<", waits until each has hung up or the

@@ -70,14 +70,21 @@ TEST_F(ClassServerLink, AnAnswerIsThePayloadOfTheAskedCommand) {
 }
 
 TEST_F(ClassServerLink, OnlyOneRequestIsOutstanding) {
+    FakeClient& first = addFake();
     addFake();
-    addFake();
+    int asked = 0;
+    first.onRequest = [&asked](FakeClient& f, const QString&) {
+        f.send("@@COMPUTERNAME:>answer " + QByteArray::number(++asked) + "\r\n");
+    };
     EXPECT_TRUE(server.request(1, kComputerName, nullptr));
     EXPECT_TRUE(server.busy());
     EXPECT_FALSE(server.request(2, kComputerName, nullptr));
     EXPECT_FALSE(server.request(7, kComputerName, nullptr));  // no client there
     server.cancelRequest();
     EXPECT_FALSE(server.busy());
+    // The answer to the cancelled request answers nothing asked later.
+    const Outcome o = ask(1, kComputerName);
+    EXPECT_EQ(o.answer, "answer 2");
 }
 
 TEST_F(ClassServerLink, AnswersArrivingInPiecesAreJoined) {
