@@ -1,0 +1,100 @@
+#include "lessonlist.h"
+
+#include "lessoncatalogue.h"
+
+#include "common/basic.h"
+#include "common/storedtext/storedtext.h"
+#include "student/shell/profile/playersession.h"
+
+#include <QStringList>
+
+namespace lessons {
+namespace {
+
+// A profile number as the lesson list reads it: the value as a number, rounded half to even;
+// nothing when it does not fit the 16-bit fields it goes to.
+std::optional<int> profileNumber(const QString& value) {
+    const auto n = basic::CInt(basic::Val(value));
+    if (!n) return std::nullopt;
+    return int(*n);
+}
+
+} // namespace
+
+void LessonList::setup(tonvale::PlayerSession& s, const QString& profilePath) {
+    s.CurrentLevel = 2;
+
+    QString text;
+    profileRead_ = common::LoadStoredText(profilePath, text);
+    qint32 start = 0, length = 0;
+    const QString block = profileRead_ ? common::ExtractBlock(start, length, text, "name=" + s.PlayerName)
+                                       : QString();
+
+    if (!loadedOnce_ || lastPlayer_ != s.PlayerName) s.PracticeMode = false;
+    loadedOnce_ = true;
+    lastPlayer_ = s.PlayerName;
+
+    for (int i = 1; i <= kLessonCount; ++i) {
+        s.LessonProgress[1][i] = "1";
+        s.LessonProgress[2][i] = "0%";
+        s.LessonProgress[3][i] = "0%";
+        s.LessonProgress[4][i] = "0";
+        s.AverageScore[i] = 100;
+        s.AttemptCount[i] = 0;
+        s.CompletedLevel[i] = 0;
+    }
+    s.UpperBound = 90;
+    s.LowerBound = 80;
+    s.IntervalStyle = 3;
+
+    if (profileRead_) {
+        QStringList lines;
+        common::SplitToArray(block, lines, common::CRLF);
+        bool applying = false;
+        for (int i = 1; i < lines.size(); ++i) {
+            QString key, value;
+            common::SplitKeyValue(lines[i], key, value);
+            if (key == "begin") {
+                applying = false;
+            } else if (key == "name") {
+                applying = value == s.PlayerName;
+            } else if (!applying) {
+                continue;
+            } else if (key == "upper") {
+                if (auto n = profileNumber(value)) s.UpperBound = *n;
+            } else if (key == "lower") {
+                if (auto n = profileNumber(value)) s.LowerBound = *n;
+            } else if (key == "interval") {
+                if (auto n = profileNumber(value); n && *n >= 1 && *n <= 3) s.IntervalStyle = *n;
+            } else if (key == "practice") {
+                s.PracticeMode = value == "true";
+            } else if (key.size() == 7 && key.startsWith("lesson") && key[6] >= '1' && key[6] <= '7') {
+                const int lesson = key[6].digitValue();
+                const LessonInfo& info = lessonInfo(lesson);
+                qint16 level = 2;
+                common::ParseScoreRecord(s, qint16(lesson), qint16(info.exercises), value, level);
+                if (level < 2 || level > info.endLevel) {
+                    level = 2;
+                    s.LessonProgress[1][lesson] = "1";
+                }
+                s.CurrentLevel = level;
+            }
+        }
+    }
+
+    for (int i = 1; i <= kLessonCount; ++i) {
+        LessonTitle[i] = lessonTitle(i);
+        LessonDifficulty[i] = kDifficulty;
+        LessonRow& row = rows_[i];
+        row.title = LessonTitle[i];
+        row.difficulty = LessonDifficulty[i];
+        row.level = s.LessonProgress[1][i];
+        row.completed = s.LessonProgress[2][i];
+        row.average = s.LessonProgress[3][i];
+        row.attempts = s.LessonProgress[4][i];
+        row.icon = lessonInfo(i).icon;
+        row.checked = basic::Val(row.level) > 1;
+    }
+}
+
+} // namespace lessons

@@ -1,0 +1,28 @@
+#include "startup.h"
+
+#include "splash.h"
+
+#include "platform/dialogs.h"
+#include "platform/paths.h"
+#include "student/shell/profile/playerdialog.h"
+
+namespace shell {
+
+std::unique_ptr<FrmTonvale> Main(const StartupOptions& options) {
+    auto frm = std::make_unique<FrmTonvale>(options.sound);
+    frm->Form_Load(options.hookName);
+    frm->show();
+
+    frm->CloseMIDI();
+    if (options.showSplash) {
+        FrmSplash splash(frm->sound(), platform::Paths::shareFile("fugue7.mid"), frm.get());
+        platform::Dialogs::instance().runModal(splash);
+    }
+    frm->OpenMIDI();
+
+    tonvale::PlayerDialog::showPlayerDialog(frm.get());
+    frm->afterPlayerChoice();
+    return frm;
+}
+
+} // namespace shell
