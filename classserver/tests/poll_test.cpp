@@ -35,7 +35,7 @@ struct Student {
 class ClassPollLoopback : public ::testing::Test {
 protected:
     void SetUp() override {
-        server.setRequestTimeoutMs(300);
+        server.setRequestTimeoutMs(1000);
         ASSERT_EQ(server.listen(0, QHostAddress::LocalHost), ListenResult::Listening);
     }
     Student& addStudent(const QString& computer, const QString& profile) {
@@ -55,7 +55,7 @@ protected:
     PollReport runPoll() {
         QSignalSpy finished(&poll, &ClassPoll::finished);
         EXPECT_TRUE(poll.start(db.path));
-        EXPECT_TRUE(waitUntil([&] { return finished.count() == 1; }, 20000));
+        EXPECT_TRUE(waitUntil([&] { return finished.count() == 1; }, 30000));
         return poll.report();
     }
     QStringList studentRows() {

@@ -23,8 +23,8 @@ struct Outcome {
 class ClassServerLink : public ::testing::Test {
 protected:
     void SetUp() override {
-        server.setRequestTimeoutMs(300);
-        server.setShutdownTimeoutMs(300);
+        server.setRequestTimeoutMs(1000);
+        server.setShutdownTimeoutMs(1000);
         ASSERT_EQ(server.listen(0, QHostAddress::LocalHost), ListenResult::Listening);
         ASSERT_NE(server.port(), 0);
     }
@@ -45,7 +45,7 @@ protected:
         });
         EXPECT_TRUE(sent);
         if (sent) {
-            EXPECT_TRUE(waitUntil([&] { return outcome->reply.has_value(); }, 3000));
+            EXPECT_TRUE(waitUntil([&] { return outcome->reply.has_value(); }, 8000));
         }
         return *outcome;
     }
@@ -119,12 +119,13 @@ TEST_F(ClassServerLink, ALateAnswerDoesNotAnswerTheNextRequest) {
     // The first answer comes after the deadline; answers keep their order, as a real client's do.
     c.onRequest = [&asked](FakeClient& f, const QString&) {
         ++asked;
-        if (asked == 1) f.sendLater(450, "@@COMPUTERNAME:>late\r\n");
-        else f.sendLater(500, "@@COMPUTERNAME:>fresh\r\n");
+        if (asked == 1) f.sendLater(1200, "@@COMPUTERNAME:>late\r\n");
+        else f.sendLater(1500, "@@COMPUTERNAME:>fresh\r\n");
     };
+    server.setRequestTimeoutMs(300);
     const Outcome first = ask(1, kComputerName);
     EXPECT_EQ(first.reply, Reply::TimedOut);
-    server.setRequestTimeoutMs(2000);
+    server.setRequestTimeoutMs(3000);
     const Outcome second = ask(1, kComputerName);
     EXPECT_EQ(second.reply, Reply::Answered);
     EXPECT_EQ(second.answer, "fresh");
@@ -203,11 +204,9 @@ TEST_F(ClassServerLink, ShutDownTellsEveryClientAndEndsWhenTheyHaveGone) {
     FakeClient& polite = addFake();
     polite.onRequest = FakeClient::answering("", "", "");
     QSignalSpy finished(&server, &ClassServer::shutdownFinished);
-    QElapsedTimer timer;
-    timer.start();
+    server.setShutdownTimeoutMs(60000);  // it must end because they left, not by the deadline
     server.beginShutdown();
-    ASSERT_TRUE(waitUntil([&] { return finished.count() == 1; }, 3000));
-    EXPECT_LT(timer.elapsed(), 250);  // well before the 300 ms deadline
+    ASSERT_TRUE(waitUntil([&] { return finished.count() == 1; }, 5000));
     EXPECT_TRUE(polite.requests.contains("@@CLOSE_SERVER:<"));
     EXPECT_TRUE(waitUntil([&] { return !real.isConnected(); }));
     EXPECT_EQ(server.clientCount(), 0);
@@ -220,7 +219,7 @@ TEST_F(ClassServerLink, ShutDownStopsWaitingForAClientThatStaysAtTheDeadline) {
     server.beginShutdown();
     // New connections are refused meanwhile.
     FakeClient late(server.port());
-    ASSERT_TRUE(waitUntil([&] { return finished.count() == 1; }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return finished.count() == 1; }, 5000));
     EXPECT_EQ(stubborn.requests, QStringList({"@@CLOSE_SERVER:<"}));
     EXPECT_TRUE(waitUntil([&] { return stubborn.closed(); }));
     EXPECT_EQ(server.clientCount(), 0);

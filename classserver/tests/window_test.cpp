@@ -44,8 +44,8 @@ protected:
         o.port = port;
         o.address = QHostAddress::LocalHost;
         auto w = std::make_unique<frmHallbrin>(o);
-        w->server().setRequestTimeoutMs(500);
-        w->server().setShutdownTimeoutMs(500);
+        w->server().setRequestTimeoutMs(2000);
+        w->server().setShutdownTimeoutMs(2000);
         return w;
     }
     std::unique_ptr<classlink::ClassLinkClient> student(const QString& computer, const QString& profile, quint16 port) {
@@ -198,7 +198,7 @@ TEST_F(HallbrinWindow, ClosingAsksToSaveThenSendsEveryClientAway) {
 
     dialogs.answers = {platform::AnsNo};
     w->mnuFileExit->trigger();
-    ASSERT_TRUE(waitUntil([&] { return !w->isVisible(); }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return !w->isVisible(); }, 5000));
     EXPECT_FALSE(a->isConnected());
     EXPECT_FALSE(b->isConnected());
     EXPECT_EQ(a->ServerReply(), "@@CLOSE_SERVER:<");
@@ -210,6 +210,6 @@ TEST_F(HallbrinWindow, ClosingWithoutResultsAsksNothing) {
     w->Form_Load();
     w->show();
     w->close();
-    ASSERT_TRUE(waitUntil([&] { return !w->isVisible(); }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return !w->isVisible(); }, 5000));
     EXPECT_TRUE(dialogs.shown.isEmpty());
 }
