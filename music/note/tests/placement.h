@@ -40,14 +40,14 @@ inline music::Staff* addStaff(QWidget* host, const StaffAt& s) {
 
 // Clef tops relative to the staff's top line (twips): the melody lesson's treble clef, the
 // scorer's alto and tenor positions, the rhythm lessons' percussion clef. The bass clef names
-// the fourth line, one line space above the tenor clef's line: it stands where the tenor C clef
-// stands.
+// the fourth line, as the tenor clef does: both stand where the tenor C clef stands.
 inline int clefTopAboveTopLine(int clef, bool tenorPosition) {
     switch (clef) {
     case music::Bass: return 570;
     case music::C_Clef: return tenorPosition ? 570 : 420;
+    case music::Tenor: return 570;
     case music::Percussion: return 415;
-    default: return 270;   // treble and the octave treble
+    default: return 270;   // treble
     }
 }
 
@@ -63,7 +63,8 @@ inline music::Clef* addClef(QWidget* host, const StaffAt& s, int leftTw, int cle
 inline music::Metre* addMetre(QWidget* host, const StaffAt& s, int leftTw, int pulses, int value,
                               const QString& complex = QString()) {
     auto* m = new music::Metre(host);
-    placeTwips(m, leftTw, s.top + 350, complex.isEmpty() ? 600 : 1200, 900);
+    // Wide enough for the widest figure it shows.
+    placeTwips(m, leftTw, s.top + 350, complex.isEmpty() && value != music::OneTwentyEighth ? 600 : 1200, 900);
     m->setComplex(complex);
     m->setPulses(pulses);
     m->setNoteValue(value);
