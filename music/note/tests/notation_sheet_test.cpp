@@ -20,8 +20,7 @@ bool musicFontPresent() {
     return probe.hasFont();
 }
 
-#define REQUIRE_MUSIC_FONT()                                                     \
-    if (!musicFontPresent()) GTEST_SKIP() << "the music font is not installed"
+#define REQUIRE_MUSIC_FONT() ASSERT_TRUE(musicFontPresent()) << "the music font was not created"
 
 bool ink(const QImage& img, int x, int y) {
     return img.rect().contains(x, y) && qGray(img.pixel(x, y)) < 160;

@@ -5,6 +5,7 @@
 #include "music/note/note.h"
 
 #include <QFont>
+#include <QPainter>
 #include <gtest/gtest.h>
 
 using namespace music;
@@ -413,4 +414,29 @@ TEST_F(NoteLayoutTest, RestsDrawTheirGlyphAndOnlyWholeAndHalfALine) {
             EXPECT_EQ(lines[0].y2, r.y);
         }
     }
+}
+
+TEST(NoteDrawing, ATextFontDrawsTheCodesAsLetters) {
+    QWidget host;
+    host.resize(60, 120);
+    Note n(&host);
+    n.setGeometry(10, 0, 40, 117);
+    n.setFont_(knownFont());
+    n.setNote(Quarter);
+    n.setRest(-1);   // one glyph, no lines
+    QImage img(host.size(), QImage::Format_RGB32);
+    img.fill(Qt::white);
+    host.render(&img, QPoint(), QRegion(), QWidget::DrawChildren);
+
+    QImage expected(host.size(), QImage::Format_RGB32);
+    expected.fill(Qt::white);
+    {
+        QPainter p(&expected);
+        p.setRenderHint(QPainter::TextAntialiasing, true);
+        p.setClipRect(n.geometry());
+        p.setFont(knownFont());
+        p.setPen(Qt::black);
+        drawTextTop(p, 10 + 5, 20, QString(QChar(0xCE)));   // the letter at the rest's code
+    }
+    EXPECT_EQ(img, expected);
 }
