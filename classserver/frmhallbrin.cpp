@@ -58,7 +58,10 @@ frmHallbrin::frmHallbrin(const Options& options, QWidget* parent)
     resize(900, 600);
 }
 
-frmHallbrin::~frmHallbrin() { poll_->abort(); }
+frmHallbrin::~frmHallbrin() {
+    poll_->abort();
+    setPolling(false);
+}
 
 void frmHallbrin::buildMenus() {
     QMenuBar* bar = menuBar();
@@ -220,6 +223,10 @@ void frmHallbrin::setReportCommandsEnabled(bool on) {
 
 // While a poll runs nothing may replace or close the database it writes into.
 void frmHallbrin::setPolling(bool polling) {
+    if (polling == polling_) return;
+    polling_ = polling;
+    if (polling) QApplication::setOverrideCursor(Qt::WaitCursor);
+    else QApplication::restoreOverrideCursor();
     for (QAction* a : {mnuRefresh, mnuFileNew, mnuFileOpen, mnuFileExit, toolbarButtons.at(0), toolbarButtons.at(1)})
         a->setEnabled(!polling);
 }

@@ -123,6 +123,7 @@ private:
     QString helpFile_;
     ClassServer* server_ = nullptr;
     ClassPoll* poll_ = nullptr;
+    bool polling_ = false;
     bool shutdownStarted_ = false;
     bool mayClose_ = false;
 };
