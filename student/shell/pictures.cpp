@@ -175,7 +175,7 @@ QPixmap logoPicture(const QSize& size) {
     p.setPen(QPen(QColor(230, 235, 245), 1.2));
     for (int i = 0; i < 5; ++i) p.drawLine(QPointF(w * 0.08, top + i * gap), QPointF(w * 0.92, top + i * gap));
     p.setPen(QPen(QColor(250, 250, 250), 1.6));
-    const double scale = gap / 2.6;
+    const double scale = gap / 4.2;   // a note head is one staff space high
     for (int i = 0; i < 6; ++i) {
         const double x = w * (0.22 + i * 0.11);
         const double y = top + gap * (4 - i * 0.5);
