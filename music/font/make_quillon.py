@@ -63,7 +63,7 @@ Note heads (0xCF black, 0xFA void): 10 px tall = one space, centred on REF: y in
 the stem in column NoteLeft + w - 1 and the stem-down rule in column NoteLeft, so both stems
 fall on the outermost ink columns of the head. Stem up runs from NoteTop - StemLength to
 NoteTop + 48 (end point excluded) and so overlaps the head's upper right half; stem down
-starts at NoteTop + 47 and overlaps its left half. Whole note "w" 17 x 10 px, breve "W"
+starts at NoteTop + 47 and overlaps its left half. Whole note "w" 15 x 10 px, breve "W"
 24 px wide, both centred on REF.
 
 Flags. Up: yf = NoteTop - IL - StemLength and the stem's top is NoteTop - StemLength, so
@@ -282,8 +282,10 @@ def build(music_path, serif_path, out_path):
           box_map((50, -1, 347, 269), (0, REF - SPACE // 2, 12 * PX, REF + SPACE // 2)))
     b.add("headVoid", 12 * PX, "music", 0x1D157,
           box_map((50, -1, 347, 269), (0, REF - SPACE // 2, 12 * PX, REF + SPACE // 2)))
-    b.add("wholeNote", 17 * PX, "music", 0x1D15D,
-          box_map((50, 8, 464, 260), (0, REF - SPACE // 2, 17 * PX, REF + SPACE // 2)))
+    # 15 px, not the 17 of Noto's proportions: the Note rule puts the first dot 16 px after
+    # the head's left edge whatever the head, so a wider whole note would touch its dot.
+    b.add("wholeNote", 15 * PX, "music", 0x1D15D,
+          box_map((50, 8, 464, 260), (0, REF - SPACE // 2, 15 * PX, REF + SPACE // 2)))
     # The breve's oval matches the whole note's height; its side bars reach a bit beyond.
     breve_y = SPACE / 252
     b.add("breve", 24 * PX, "music", 0x1D15C,
@@ -362,6 +364,10 @@ def build(music_path, serif_path, out_path):
         b.add("figure" + name.capitalize(), 16 * PX, "serif", ord("0") + i,
               lambda x, y: (fig_dx + x * fig_s, -11 * PX + y * fig_s))
 
+    # A plus between figures, for complex metres such as "3+2".
+    b.add("figurePlus", 16 * PX, "serif", ord("+"),
+          lambda x, y: ((16 * PX - 559 * fig_s) / 2 + x * fig_s, -11 * PX + y * fig_s))
+
     # Chord-quality marks: the o one space tall, centred on REF.
     q_s = SPACE / 559
 
@@ -378,7 +384,7 @@ def build(music_path, serif_path, out_path):
         0xEE: "restBlock", 0xCE: "restQuarter", 0xE4: "rest8th", 0xC5: "rest16th",
         0xA8: "rest32nd", 0xF4: "rest64th", 0xE5: "rest128th",
         0x23: "sharp", 0x62: "flat", 0xBA: "doubleFlat", 0xDC: "doubleSharp", 0x6E: "natural",
-        0x2E: "dot",
+        0x2E: "dot", 0x2B: "figurePlus",
         0xFB: "flagUpInner", 0x6A: "flagUp", 0xF0: "flagDownInner", 0x4A: "flagDown",
         0xC0: "augmented", 0x6F: "diminished", 0xBF: "halfDiminished",
     }

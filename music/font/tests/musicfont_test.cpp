@@ -36,7 +36,7 @@ const std::vector<Code> kCodes = {
     {0xCE, "quarter rest"}, {0xE4, "eighth rest"}, {0xC5, "sixteenth rest"},
     {0xA8, "32nd rest"}, {0xF4, "64th rest"}, {0xE5, "128th rest"}, {0x23, "sharp"},
     {0x62, "flat"}, {0xBA, "double flat"}, {0xDC, "double sharp"}, {0x6E, "natural"},
-    {0x2E, "dot"}, {0xFB, "inner flag up"}, {0x6A, "last flag up"},
+    {0x2E, "dot"}, {0x2B, "plus between figures"}, {0xFB, "inner flag up"}, {0x6A, "last flag up"},
     {0xF0, "inner flag down"}, {0x4A, "last flag down"}, {0xC0, "augmented"},
     {0x6F, "diminished"}, {0xBF, "half-diminished"}, {0x30, "0"}, {0x31, "1"}, {0x32, "2"},
     {0x33, "3"}, {0x34, "4"}, {0x35, "5"}, {0x36, "6"}, {0x37, "7"}, {0x38, "8"},
@@ -116,7 +116,7 @@ TEST_F(MusicFontTest, VerticalMetrics) {
 TEST_F(MusicFontTest, AdvanceWidthsAt28Points) {
     const QFontMetrics fm(musicFont());
     const std::vector<std::pair<int, int>> widths = {
-        {0xCF, 12}, {0xFA, 12}, {0x77, 17}, {0x57, 24}, {0x2E, 5}, {0xEE, 11}, {0x23, 10},
+        {0xCF, 12}, {0xFA, 12}, {0x77, 15}, {0x57, 24}, {0x2E, 5}, {0xEE, 11}, {0x23, 10},
         {0x62, 10}, {0x6E, 8}, {0xDC, 12}, {0xBA, 16}, {0x34, 16}, {0x31, 16}, {0x6A, 10},
         {0x4A, 10}};
     for (const auto& [c, w] : widths)
