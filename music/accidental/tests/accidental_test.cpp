@@ -2,9 +2,11 @@
 #include "music/framework/classregistry.h"
 #include "music/framework/dispatch.h"
 #include "music/framework/persistence.h"
+#include "music/framework/textmetrics.h"
 #include "testoutput.h"
 
 #include <QImage>
+#include <QPainter>
 #include <gtest/gtest.h>
 
 using music::AccidentalControl;
@@ -147,4 +149,125 @@ TEST(Accidental, PersistedInItsOrder) {
               "BackColor,Enabled,FillColor,Font,ForeColor,MouseIcon,MousePointer,"
               "Rhythmic Offset from Point of Origin.,Accidental Sign.,Old Major Key.,New Major Key.,"
               "Accidental or Key Signature Mode.,Sharp Order.,Key Top Position.,Key Left Position.");
+}
+
+namespace {
+bool musicFontPresent() {
+    QWidget host;
+    AccidentalControl probe(&host);
+    return probe.hasFont();
+}
+#define REQUIRE_MUSIC_FONT() \
+    if (!musicFontPresent()) GTEST_SKIP() << "the music font is not installed"
+
+QImage render(QWidget& w) {
+    QImage img(w.size(), QImage::Format_RGB32);
+    img.fill(Qt::white);
+    w.render(&img);
+    return img;
+}
+// The same text drawn straight onto a white image: where the rules say it goes.
+QImage expected(const QFont& font, QSize size, const QVector<QPair<QPoint, QString>>& texts) {
+    QImage img(size, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+    p.setFont(font);
+    p.setPen(Qt::black);
+    for (const auto& t : texts) music::drawTextTop(p, t.first.x(), t.first.y(), t.second);
+    return img;
+}
+QRect inkBox(const QImage& img, const QRect& r) {
+    QRect box;
+    for (int y = qMax(0, r.top()); y <= qMin(img.height() - 1, r.bottom()); ++y)
+        for (int x = qMax(0, r.left()); x <= qMin(img.width() - 1, r.right()); ++x)
+            if (qGray(img.pixel(x, y)) < 160) box |= QRect(x, y, 1, 1);
+    return box;
+}
+// The same glyphs in the same places: ink boxes agree to a pixel (the two paint paths may
+// shade edge pixels differently).
+void expectSameInk(const QImage& got, const QImage& want, const QRect& r) {
+    const QRect a = inkBox(got, r), b = inkBox(want, r);
+    EXPECT_EQ(a.isEmpty(), b.isEmpty());
+    if (a.isEmpty() || b.isEmpty()) return;
+    EXPECT_NEAR(a.left(), b.left(), 1);
+    EXPECT_NEAR(a.right(), b.right(), 1);
+    EXPECT_NEAR(a.top(), b.top(), 1);
+    EXPECT_NEAR(a.bottom(), b.bottom(), 1);
+}
+} // namespace
+
+TEST(AccidentalDrawing, SingleSignAtKeyLeftAndKeyTop) {
+    REQUIRE_MUSIC_FONT();
+    QWidget host;
+    AccidentalControl a(&host);
+    a.resize(60, 90);
+    a.setKeyMode(music::fmAccKey::Accidental);
+    a.setKeyLeft(7);
+    a.setKeyTop(3);
+    for (int sign = 0; sign <= 7; ++sign) {
+        SCOPED_TRACE(sign);
+        a.setAccidentalSign(sign);
+        expectSameInk(render(a), expected(a.Font(), a.size(), {{QPoint(7, 3), a.glyphText()}}), a.rect());
+    }
+    a.setAccidentalSign(music::mNothing);
+    EXPECT_TRUE(inkBox(render(a), a.rect()).isEmpty());
+}
+
+TEST(AccidentalDrawing, KeySignaturesStepByHeightOverFifteen) {
+    REQUIRE_MUSIC_FONT();
+    QWidget host;
+    AccidentalControl a(&host);
+    a.resize(140, 130);
+    a.setKeyLeft(2);
+    a.setKeyTop(10);
+    const QFont f = a.Font();
+    const int w = music::textWidth(f, "#"), u = music::textHeight(f, "#") / 15;
+    ASSERT_EQ(u, 5) << "the music font's steps are half a line space";
+    EXPECT_TRUE(inkBox(render(a), a.rect()).isEmpty()) << "C to C shows nothing";
+    struct Row { int from, to; };
+    for (Row r : {Row{0, 3}, Row{4, 2}, Row{-3, 2}, Row{3, 0}, Row{-7, -1}, Row{0, -7}}) {
+        a.setKeyOldMajor(r.from);
+        a.setKeyNewMajor(r.to);
+        QVector<QPair<QPoint, QString>> texts;
+        for (const auto& g : keySignatureLayout(r.from, r.to, music::TrebleSharpOrder))
+            texts.push_back({QPoint(2 + g.column * w, 10 + g.step * u), QString(g.sign)});
+        const QImage got = render(a), want = expected(f, a.size(), texts);
+        // Sign by sign: each column of the layout holds the same ink in the same place.
+        for (int col = 0; col < 16; ++col) {
+            SCOPED_TRACE(QString("%1 -> %2, column %3").arg(r.from).arg(r.to).arg(col).toStdString());
+            expectSameInk(got, want, QRect(2 + col * w, 0, w, a.height()));
+        }
+    }
+}
+
+// On a staff whose top line lies 18 pixels below the control (the lesson template's key
+// signature: 645 twips against a top line at 915) and KeyTop -30, each sign sits on its line
+// or space: sharps and naturals centred on it, a flat's bowl on it.
+TEST(AccidentalDrawing, SignsStandOnTheirLinesAndSpaces) {
+    REQUIRE_MUSIC_FONT();
+    QWidget host;
+    AccidentalControl a(&host);
+    a.resize(150, 90);
+    a.setKeyTop(-30);
+    const int topLine = 18;
+    const int w = music::textWidth(a.Font(), "#");
+    for (int key : {7, -7}) {
+        a.setKeyOldMajor(-key);
+        a.setKeyNewMajor(key);
+        const QImage img = render(a);
+        for (const auto& g : keySignatureLayout(-key, key, music::TrebleSharpOrder)) {
+            const int centre = topLine + 5 * g.step;
+            const QRect box = inkBox(img, QRect(g.column * w, 0, w, img.height()));
+            ASSERT_FALSE(box.isEmpty()) << g.column;
+            if (g.sign == 'b') {
+                // The bowl (the ink right of the stem) is centred on the line or space.
+                const QRect bowl = inkBox(img, QRect(box.left() + 3, 0, w - 3, img.height()));
+                EXPECT_NEAR((bowl.top() + bowl.bottom()) / 2.0, centre + 0.5, 1.0) << "flat at step " << g.step;
+                EXPECT_LT(box.top(), bowl.top() - 5) << "the stem rises above the bowl";
+            } else {
+                EXPECT_NEAR((box.top() + box.bottom()) / 2.0, centre + 0.5, 1.0) << g.sign.toLatin1() << " at step " << g.step;
+            }
+        }
+    }
 }

@@ -2,6 +2,7 @@
 #include "music/framework/classregistry.h"
 #include "music/framework/dispatch.h"
 #include "music/framework/persistence.h"
+#include "music/framework/textmetrics.h"
 #include "testoutput.h"
 
 #include <QCoreApplication>
@@ -253,4 +254,52 @@ TEST(StaffGroup, ACountedItemMadeByProgId) {
     EXPECT_FALSE(music::dispPut(o, "ForeColor", 5)) << "no stock properties";
     delete o;
     EXPECT_EQ(music::ObjectCounter::liveObjects(), before);
+}
+
+namespace {
+bool musicFontPresent() {
+    QWidget host;
+    BarLineControl probe(&host);
+    return probe.hasFont();
+}
+QRect inkBox(const QImage& img, const QRect& r) {
+    QRect box;
+    for (int y = qMax(0, r.top()); y <= qMin(img.height() - 1, r.bottom()); ++y)
+        for (int x = qMax(0, r.left()); x <= qMin(img.width() - 1, r.right()); ++x)
+            if (qGray(img.pixel(x, y)) < 160) box |= QRect(x, y, 1, 1);
+    return box;
+}
+} // namespace
+
+// Thick bars and repeat dots come from the music font: its widest advance W and its internal
+// leading. The dots must land in the second and third spaces of each staff.
+TEST(BarLineDrawing, RepeatsAndFinalFromTheFontsMetrics) {
+    if (!musicFontPresent()) GTEST_SKIP() << "the music font is not installed";
+    QWidget host;
+    BarLineControl b(&host);
+    b.resize(40, 130);
+    b.Add(10);
+    b.Add(90);
+    const int W = QFontMetrics(b.Font()).maxWidth();
+    const int IL = music::textMetrics(b.Font()).internalLeading;
+    for (int type : {music::Finale, music::RepeatStart, music::RepeatEnd}) {
+        SCOPED_TRACE(type);
+        b.setBarLineType(type);
+        const QImage img = render(b);
+        img.save(testOutputPath(QString("barline_type%1.png").arg(type)));
+        const auto parts = barLineParts(type, 10, true, {10, 90}, W, IL);
+        for (const BarPart& p : parts) {
+            if (p.kind == BarPart::Bar) {
+                for (int x = p.x1; x < p.x2; ++x) EXPECT_TRUE(isInk(img, x, p.y1 + 20)) << x;
+                EXPECT_FALSE(isInk(img, p.x2, p.y1 + 20));
+            } else if (p.kind == BarPart::Dot) {
+                // Cell top at y + 15 - IL (or y + 25 - IL): the dot's ink centres on the space.
+                const int space = p.y1 + IL;
+                const QRect dot = inkBox(img, QRect(p.x1, space - 4, 6, 9));
+                ASSERT_FALSE(dot.isEmpty());
+                EXPECT_NEAR((dot.top() + dot.bottom()) / 2.0, space + 0.0, 1.0);
+                EXPECT_LE(dot.height(), 5);
+            }
+        }
+    }
 }
