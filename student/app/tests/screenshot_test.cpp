@@ -1,6 +1,7 @@
 // The running main window on a real X display (Xvfb): start-up with a scripted player, then
-// a picture of the whole screen in test-output/tonvale_main.png, and of the splash box in
-// test-output/tonvale_splash.png.
+// a picture of the whole screen in test-output/tonvale_main.png, of the splash box in
+// test-output/tonvale_splash.png and of the player dialog over the main window in
+// test-output/tonvale_player.png.
 #include "student/shell/splash.h"
 #include "student/shell/startup.h"
 
@@ -71,6 +72,10 @@ TEST(Screenshot, MainWindowWithTheLessonListOfAPlayer) {
         return dlg.result();
     };
     dialogs.modalHandlers["frmPlayer"] = [](QDialog& dlg) {
+        // The main window's greeting behind the player dialog, as a person first sees it.
+        dlg.show();
+        settle(300);
+        dlg.screen()->grabWindow(0).save(testOutputPath("tonvale_player.png"));
         auto* list = dlg.findChild<QListWidget*>("lbxNames");
         list->setCurrentRow(0);
         dlg.findChild<QPushButton*>("cmdOK")->click();

@@ -5,6 +5,7 @@
 #include "student/shell/about.h"
 #include "student/shell/messagehook.h"
 #include "student/shell/pictures.h"
+#include "student/sound/midiport.h"
 
 #include "platform/registry.h"
 
@@ -448,6 +449,31 @@ TEST_F(ShellTest, AboutCommandRunsTheBoxModally) {
     auto frm = loadedWindow();
     frm->runMenuCommand("mnuAbout");
     EXPECT_EQ(dialogs_.modalsShown, QStringList{"frmAbout"});
+}
+
+} // namespace
+} // namespace shell
+
+namespace shell {
+namespace {
+
+using testing::ShellTest;
+
+TEST_F(ShellTest, NotesGoOutThroughTheWindowsPort) {
+    auto frm = loadedWindow();
+    sound::MidiPort* port = frm->sound().port();
+    ASSERT_NE(port, nullptr);
+    midi_.clearLog();
+    port->StartNote(0);
+    port->StopNote(0);
+    port->SetChannel(9);
+    port->StartNote(15);
+    port->StopNote(15);
+    port->SetChannel(0);
+    std::vector<std::vector<quint8>> bytes;
+    for (const platform::TimedMessage& m : midi_.messages()) bytes.push_back(platform::shortMessageBytes(m.message));
+    EXPECT_EQ(bytes, (std::vector<std::vector<quint8>>{
+                         {0x90, 0x3C, 0x7F}, {0x80, 0x3C, 0x00}, {0xC9, 0x00}, {0x99, 0x4B, 0x7F}, {0x89, 0x4B, 0x00}}));
 }
 
 } // namespace
