@@ -17,9 +17,7 @@
 #include "student/shell/profile/profilestore.h"
 #include "student/shell/classlink/classlinkclient.h"
 #include "student/shell/classlink/frmconfig.h"
-#ifdef TONVALE_HAVE_SOUND
 #include "portsound.h"
-#endif
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -141,11 +139,7 @@ NotationArrays::NotationArrays(QWidget* parent)
 FrmTonvale::FrmTonvale(SoundSeam* sound, QWidget* parent)
     : QMainWindow(parent), sound_(sound) {
     if (!sound_) {
-#ifdef TONVALE_HAVE_SOUND
         ownSound_ = std::make_unique<PortSound>();
-#else
-        ownSound_ = std::make_unique<SilentSound>();
-#endif
         sound_ = ownSound_.get();
     }
     setObjectName("frmTonvale");
