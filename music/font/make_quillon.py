@@ -112,9 +112,9 @@ clicked line 290 twips (20 px once floored) below the element's top, in an eleme
 (the key-signature template at the clef's height, 18 px above the top line, needs -30).
 Sharp 27 x 8 px, natural 27 x 6 px, flat 24.5 x 8 px with its bowl on REF, double sharp one
 space square, double flat 14 px wide. Sharp, flat and natural have at most 8 px of ink (the
-editor's single-accidental elements are 9 px wide and 8.7 px apart) and a 2 px right side
+editor's single-accidental elements are 9 px wide and 8.7 px apart) and a right side
 bearing, so that an accidental drawn at AccidentalOffset 0 (x = NoteLeft - width) keeps
-clear of its head: advances 10, 10 and 8 px, double sharp 12, double flat 16. Noto's wide
+clear of its head: advances 9, 9 and 8 px, double sharp 12, double flat 16. Noto's wide
 sharp and natural are narrowed, the sharp's stems thickened to stay 1 px wide after
 narrowing, and their beams sheared back to a normal slope.
 
@@ -130,10 +130,14 @@ apart (h = 21, the letter font's height): stacked figures such as 6 over 4 overl
 3 px. The figures are sized for the staff, where the time signature must fill it.
 
 Maximum advance. The BarLine rule takes W = the font's maximum character width: repeat
-dots at W/4, the thick bar of a final bar line from W/7 to 2(W/9) - 1, and so on. W = 68 px
-(hhea advanceWidthMax 2720) gives a 4 px thick bar 6 px after the thin line (9..13), a
-repeat start of thick 3..9, thin 13, dots 17, and a repeat end of dots 0, thin 7, thick
-14..18.
+dots at W/4, the thick bar of a final bar line from W/7 to 2(W/9) - 1, and so on. W = 48 px
+(hhea advanceWidthMax 1920) gives a final bar of thin 2 and thick 6..8, a repeat start of
+thick 3..5, thin 9, dots 12, and a repeat end of dots 0, thin 6, thick 10..12: both repeats
+equally heavy, and everything inside the 10 px bar-line element that the melody lesson puts
+75 twips before the staff's end, so its thick stroke meets the lines' end.
+
+Sharps and flats advance 9 px: a key signature of seven signs is 63 px, the width of the
+key-signature element the lessons place (945 twips).
 """
 
 import io
@@ -152,7 +156,7 @@ SPACE = 10 * PX          # one staff space
 REF = -PX // 2           # centre of the reference staff line (0.5 px below the baseline)
 ASCENT = 48 * PX
 DESCENT = 36 * PX
-MAX_ADVANCE = 68 * PX
+MAX_ADVANCE = 48 * PX
 BLANK_ADVANCE = 9 * PX
 
 NOTO_SPACE = 244         # Noto Music staff: lines at 12, 256, 500, 744, 988
@@ -297,7 +301,7 @@ def build(music_path, serif_path, out_path):
                      ("rest32nd", 0x1D140), ("rest64th", 0x1D141), ("rest128th", 0x1D142)):
         b.add(name, None, "music", cp, staff_map(500, 50))
 
-    # Accidentals, centred on REF: at most 8 px of ink, 2 px clear of the advance.
+    # Accidentals, centred on REF: at most 8 px of ink, clear of the advance's right edge.
     ink0 = PX // 4
     # Sharp: stems widened from 47 to 68 Noto units before narrowing 451 -> 320 units.
     sharp_x = piecewise([(51, 51), (149, 139), (196, 207), (357, 347), (404, 415), (502, 502)])
@@ -309,7 +313,7 @@ def build(music_path, serif_path, out_path):
         xo = ink0 + (sharp_x(x) - 51) * sharp_sx
         yo = REF + (y - 178.5) * sharp_sy
         return xo, yo - 0.44 * (xo - sharp_cx)
-    b.add("sharp", 10 * PX, "music", 0x266F, sharp)
+    b.add("sharp", 9 * PX, "music", 0x266F, sharp)
 
     natural_x = piecewise([(51, 51), (98, 98), (259, 259), (306, 306)])
     natural_sx = (6 * PX) / (306 - 51)
@@ -323,7 +327,7 @@ def build(music_path, serif_path, out_path):
     b.add("natural", 8 * PX, "music", 0x266E, natural)
 
     flat_sy = 980 / 549
-    b.add("flat", 10 * PX, "music", 0x266D,
+    b.add("flat", 9 * PX, "music", 0x266D,
           lambda x, y: (ink0 + (x - 51) * (8 * PX) / 245, REF - PX // 2 + (y - 121) * flat_sy))
     b.add("doubleFlat", 16 * PX, "music", 0x1D12B,
           lambda x, y: (ink0 + (x - 50) * (14 * PX) / 367, REF - PX // 2 + (y - 103.5) * 1.6))

@@ -110,14 +110,14 @@ TEST_F(MusicFontTest, VerticalMetrics) {
         EXPECT_EQ(fm.height(), c.height);
         EXPECT_EQ(fm.ascent() + fm.descent() - f.pixelSize(), c.leading);
     }
-    EXPECT_EQ(QFontMetrics(musicFont()).maxWidth(), 68);
+    EXPECT_EQ(QFontMetrics(musicFont()).maxWidth(), 48);
 }
 
 TEST_F(MusicFontTest, AdvanceWidthsAt28Points) {
     const QFontMetrics fm(musicFont());
     const std::vector<std::pair<int, int>> widths = {
-        {0xCF, 12}, {0xFA, 12}, {0x77, 15}, {0x57, 24}, {0x2E, 5}, {0xEE, 11}, {0x23, 10},
-        {0x62, 10}, {0x6E, 8}, {0xDC, 12}, {0xBA, 16}, {0x34, 16}, {0x31, 16}, {0x6A, 10},
+        {0xCF, 12}, {0xFA, 12}, {0x77, 15}, {0x57, 24}, {0x2E, 5}, {0xEE, 11}, {0x23, 9},
+        {0x62, 9}, {0x6E, 8}, {0xDC, 12}, {0xBA, 16}, {0x34, 16}, {0x31, 16}, {0x6A, 10},
         {0x4A, 10}};
     for (const auto& [c, w] : widths)
         EXPECT_EQ(fm.horizontalAdvance(code(c)), w) << std::hex << c;
