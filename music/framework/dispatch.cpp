@@ -77,6 +77,15 @@ int findMethod(const QObject* obj, const QString& name) {
     return -1;
 }
 
+// Hosts pass True as -1: a boolean given for a whole-number member keeps that value.
+QVariant hostValue(const QVariant& v, QMetaType target) {
+    const int t = target.id();
+    if (v.metaType().id() == QMetaType::Bool &&
+        (t == QMetaType::Int || t == QMetaType::Short || t == QMetaType::LongLong || t == QMetaType::Long))
+        return QVariant(v.toBool() ? -1 : 0);
+    return v;
+}
+
 bool stockAllowed(const QObject* obj, const QString& name) {
     const StockEntry* s = stockByName(name);
     return !s || (stockMask(obj) & s->bit);
@@ -137,6 +146,7 @@ bool dispPut(QObject* obj, const QString& name, const QVariant& value) {
     // Booleans arrive as -1/0 from hosts, enumerations as integers.
     if (prop.metaType().id() == QMetaType::Bool && v.metaType().id() != QMetaType::Bool)
         v = QVariant(v.toInt() != 0 || (v.metaType().id() == QMetaType::QString && v.toString().compare("true", Qt::CaseInsensitive) == 0));
+    v = hostValue(v, prop.metaType());
     if (v.metaType() != prop.metaType() && !v.convert(prop.metaType())) return false;
     return prop.write(obj, v);
 }
@@ -163,7 +173,8 @@ bool dispCall(QObject* obj, const QString& name, const QVariantList& args, QVari
     if (args.size() > m.parameterCount() || args.size() > 10) return false;
     QVariantList conv;
     for (int i = 0; i < m.parameterCount(); ++i) {
-        QVariant a = i < args.size() ? args[i] : QVariant(m.parameterMetaType(i));
+        QVariant a = i < args.size() ? hostValue(args[i], m.parameterMetaType(i))
+                                     : QVariant(m.parameterMetaType(i));
         if (a.metaType() != m.parameterMetaType(i) && !a.convert(m.parameterMetaType(i))) return false;
         conv << a;
     }
@@ -179,6 +190,8 @@ bool dispCall(QObject* obj, const QString& name, const QVariantList& args, QVari
         ok = m.invoke(obj, Qt::DirectConnection, ga[0], ga[1], ga[2], ga[3], ga[4], ga[5], ga[6],
                       ga[7], ga[8], ga[9]);
     }
+    // A member declared to return a variant hands back its content, not a variant in a variant.
+    if (ok && ret.metaType().id() == QMetaType::QVariant) ret = ret.value<QVariant>();
     if (ok && result) *result = ret;
     return ok;
 }

@@ -208,3 +208,28 @@ TEST(TextMetrics, LinesWithoutTheirEndPoint) {
     EXPECT_EQ(img.pixelColor(1, 1), Qt::white);
     EXPECT_EQ(glyphs({0x26, 0xCF}), QString("&") + QChar(0xCF));
 }
+
+namespace {
+class Probe : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(int Flag MEMBER flag)
+public:
+    int flag = 0;
+    int got = 0;
+    Q_INVOKABLE QVariant Echo(int v) { got = v; return QVariant(v * 2); }
+};
+} // namespace
+
+TEST(Dispatch, HostBooleansAndVariantResults) {
+    Probe p;
+    EXPECT_TRUE(dispPut(&p, "flag", true));      // True is -1 to a whole-number member
+    EXPECT_EQ(p.flag, -1);
+    bool ok = false;
+    const QVariant r = dispCall(&p, "echo", {true}, &ok);
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(p.got, -1);
+    EXPECT_EQ(r.metaType().id(), QMetaType::Int);  // not a variant inside a variant
+    EXPECT_EQ(r.toInt(), -2);
+}
+
+#include "framework_test.moc"
