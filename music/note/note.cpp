@@ -1,4 +1,5 @@
 #include "note.h"
+#include "music/accidental/accidental.h"
 #include "music/framework/classregistry.h"
 #include "music/framework/textmetrics.h"
 
@@ -20,18 +21,6 @@ const NoteKind kKinds[] = {
 };
 bool isNoteName(int v) { return v >= Whole && v <= DoubleWhole; }
 
-QString accidentalGlyphs(int a) {
-    switch (a) {
-    case mSharp: return QStringLiteral("#");
-    case mFlat: return QStringLiteral("b");
-    case mDoubleFlat: return glyph(0xBA);
-    case mDoubleSharp: return glyph(0xDC);
-    case mNatural: return QStringLiteral("n");
-    case mNaturalSharp: return QStringLiteral("n#");
-    case mNaturalFlat: return QStringLiteral("nb");
-    default: return QString();
-    }
-}
 
 // Flags beyond the stem: one for an eighth, one more for each shorter value.
 int flagCount(int note) {
@@ -85,7 +74,7 @@ void Note::setRest(int v) {
 
 void Note::setAccidentalName(int v) {
     accidentalName_ = v;
-    if (v >= mNothing && v <= mNaturalFlat) accidentalText_ = accidentalGlyphs(v);
+    if (v >= mNothing && v <= mNaturalFlat) accidentalText_ = accidentalGlyphText(v);
     requestRedraw();
 }
 

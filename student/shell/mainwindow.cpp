@@ -502,24 +502,6 @@ constexpr PaletteWindow kPaletteWindows[] = {
     {"mnuPiano", "frmKeyboard"},                      {"mnuDrum", "frmDrum"},
 };
 
-// The View items a lesson checks when it is entered.
-QStringList viewItemsCheckedFor(int lesson) {
-    switch (lesson) {
-    case 1:
-    case 3:
-        return {"mnuViewIntervals"};
-    case 2:
-    case 4:
-        return {"mnuViewAccidentals", "mnuViewNoteSymbols", "mnuViewMisc", "mnuViewRests"};
-    case 5:
-        return {"mnuViewCadence", "mnuViewNoteSymbols"};
-    case 6:
-        return {"mnuViewTime", "mnuViewNoteSymbols"};
-    default:
-        return {};
-    }
-}
-
 // Screen size the palettes' stored positions were made for (twips).
 constexpr double kPaletteScreenWidth = 15360, kPaletteScreenHeight = 11520;
 
@@ -580,7 +562,8 @@ void FrmTonvale::SelectFrame(int lesson) {
         SetupLessonList();
     } else if (lesson >= 1 && lesson <= 7) {
         StandIns::run(standIns.buildLesson[lesson]);
-        for (const QString& item : viewItemsCheckedFor(lesson)) menus_->item(item)->setChecked(true);
+        // A lesson checks the palettes it enables.
+        for (const QString& item : lessons::viewItemsEnabledFor(lesson)) menus_->item(item)->setChecked(true);
         if (lesson == 2) menus_->item("mnuPiano")->setEnabled(true);
         if (lesson == 4 || lesson == 7) {
             menus_->item("mnuDrum")->setEnabled(true);
