@@ -1,5 +1,6 @@
 #pragma once
 // Helpers shared by the class server tests: bounded waits, profile texts, scratch databases.
+#include "waituntil.h"
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QSqlQuery>
@@ -14,18 +15,7 @@
 
 namespace testsupport {
 
-// Lets events run until pred holds or ms pass; true when it held.
-template <class Pred>
-bool waitUntil(Pred pred, int ms = 5000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!pred()) {
-        if (timer.elapsed() > ms) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
-    return true;
-}
+using ::waitUntil;
 
 // Lets events run for ms.
 inline void pump(int ms) {

@@ -1,4 +1,5 @@
 // The student program's end of the class link, against a plain listening socket.
+#include "waituntil.h"
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -23,18 +24,6 @@
 using namespace classlink;
 
 namespace {
-
-template <class Pred>
-bool waitUntil(Pred pred, int ms = 5000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!pred()) {
-        if (timer.elapsed() > ms) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
-    return true;
-}
 
 // A class server stand-in: takes one connection and collects the lines it receives.
 class Listener {
