@@ -110,9 +110,10 @@ void MusicKey::onDraw(QPainter& p, const QRect& bounds) {
         if (!KeyChordTheory::isKey(KeyScale())) return;
         drawKeyName(p, L, T, w, h, accidentalText());
     } else if (chordDisplay_ == mRomanNumeral) {
+        // A degree outside 1..7 reads "Illegal"; the figures and marks depend on the bit sets
+        // only and follow it all the same.
         drawTextTop(p, L + 5, T + 10, text);
-        // A degree outside 1..7 shows the word "Illegal" alone, without figures or marks.
-        if (KeyChordTheory::isDegree(RomanNumber())) drawRomanNumeral(p, L, T, w, h);
+        drawRomanNumeral(p, L, T, w, h);
     } else {
         drawTextTop(p, L + 5, T + 5, text);
     }

@@ -304,16 +304,30 @@ TEST(MusicKeyDrawing, ChordLeftAndChordTopMoveTheLabel) {
     EXPECT_LE(at0.left(), 7);
 }
 
-TEST(MusicKeyDrawing, IllegalDegreeShowsTheWordAlone) {
-    Sheet s;
+// The figures and marks come from the bit sets alone, so a degree outside 1..7 keeps them: the
+// word "Illegal" takes the numeral's place and they follow it as they would follow a numeral.
+TEST(MusicKeyDrawing, IllegalDegreeKeepsItsFiguresAndMarks) {
+    Sheet s(QSize(260, 60));
+    if (!s.key.hasFont()) GTEST_SKIP() << "music font not available";
     s.key.setChordDisplay(1);
-    s.key.setRomanNumber(8);
+    s.key.setChordTop(14);
     s.key.setChordNotes(64);
     s.key.setChordDiminishedNotes(64);
-    const QImage img = s.render();
     const int w = music::textWidth(s.key.CharFont(), "Illegal");
-    EXPECT_FALSE(inkBox(img).isNull());
-    EXPECT_TRUE(inkBox(img, 5 + w + 2).isNull()) << "no figure or mark after \"Illegal\"";
+    const int after = 5 + w + 2;
+    for (int degree : {0, 8, -3}) {
+        SCOPED_TRACE(degree);
+        s.key.setRomanNumber(degree);
+        const QImage img = s.render();
+        EXPECT_FALSE(inkBox(img).isNull());
+        const QRect figures = inkBox(img, after);
+        ASSERT_FALSE(figures.isNull()) << "the seventh and its diminished mark follow \"Illegal\"";
+        EXPECT_LE(figures.left(), 5 + w + 10 + 2) << "the mark stands where it stands after a numeral";
+    }
+    // Without figures the quality mark of the fifth follows the word the same way.
+    s.key.setChordNotes(0);
+    s.key.setChordDiminishedNotes(16);
+    EXPECT_FALSE(inkBox(s.render(), after).isNull());
 }
 
 TEST(MusicKeyDrawing, QualityMarkComesAndGoes) {
