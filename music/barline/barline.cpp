@@ -3,6 +3,7 @@
 #include "music/framework/textmetrics.h"
 
 #include <QPainter>
+#include <algorithm>
 
 namespace music {
 
@@ -41,13 +42,22 @@ void addDots(QVector<BarPart>& out, const StaffSpan& s, int x, int space, int le
     out.push_back({BarPart::Dot, x, s.top + space + down, x, s.top + space + down});
 }
 
+// Host values are stored unchecked: staff arithmetic that leaves the int range saturates
+// instead of wrapping.
+int saturate(qint64 v) {
+    return int(std::clamp<qint64>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
 // Four pixels drawn, four left out, from the staff's top to its bottom. The pattern starts
 // afresh on every staff, so a broken dashed bar line never bridges the gap between staves.
-void addDashes(QVector<BarPart>& out, int from, int to) {
+// Nothing below `clip` can be seen, so the walk ends there: a huge staff costs no more than
+// the control's height.
+void addDashes(QVector<BarPart>& out, int from, int to, int clip) {
+    const qint64 last = qMin<qint64>(to, qint64(clip) + 4);
     bool on = true;
-    int p = from;
-    for (int v = from; v <= to; v += 4) {
-        if (on) addLine(out, 2, p, v);
+    qint64 p = from;
+    for (qint64 v = from; v <= last; v += 4) {
+        if (on) addLine(out, 2, int(p), int(v));
         on = !on;
         p = v;
     }
@@ -56,16 +66,18 @@ void addDashes(QVector<BarPart>& out, int from, int to) {
 } // namespace
 
 QVector<BarPart> barLineParts(int type, int space, bool breakBar, const QVector<int>& positions,
-                              int maxWidth, int leading) {
+                              int maxWidth, int leading, int clipBottom) {
     QVector<StaffSpan> staves;
+    const qint64 height = 4 * qint64(space);
     if (positions.isEmpty()) {
-        staves.push_back({0, 4 * space, 4 * space});
+        staves.push_back({0, saturate(height), saturate(height)});
     } else {
-        const int first = positions.first(), last = positions.last();
+        const qint64 first = positions.first(), last = positions.last();
         for (int k = 0; k < positions.size(); ++k) {
-            const int y = positions[k] - first;
-            const int b = y + 4 * space;
-            staves.push_back({y, b, (k == 0 && !breakBar) ? last - first + 4 * space : b});
+            const qint64 y = positions[k] - first;
+            const qint64 b = y + height;
+            staves.push_back({saturate(y), saturate(b),
+                              saturate((k == 0 && !breakBar) ? last - first + height : b)});
         }
     }
 
@@ -93,8 +105,8 @@ QVector<BarPart> barLineParts(int type, int space, bool breakBar, const QVector<
             addBar(out, s, w / 12 + w / 7, w / 12 + 2 * (w / 9) - 1);
             break;
         case Dashed:
-            if (breakBar) addDashes(out, s.top, s.bottom);
-            else if (k == 0) addDashes(out, s.top, s.fullBottom);
+            if (breakBar) addDashes(out, s.top, s.bottom, clipBottom);
+            else if (k == 0) addDashes(out, s.top, s.fullBottom, clipBottom);
             break;
         default:   // a single line, also for unknown kinds
             addStaffLine(out, s, 2);
@@ -165,7 +177,7 @@ void BarLine::onDraw(QPainter& p, const QRect& bounds) {
     for (StaffGroup* item : items_) positions << item->StaffPosition();
 
     const auto parts = barLineParts(barLineType_, lineSpace_, breakBar_ != False,
-                                    positions, maxWidth, leading);
+                                    positions, maxWidth, leading, bounds.height());
     for (const BarPart& part : parts) {
         switch (part.kind) {
         case BarPart::Line:

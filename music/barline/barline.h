@@ -6,6 +6,7 @@
 
 #include <QVariant>
 #include <QVector>
+#include <limits>
 
 namespace music {
 
@@ -23,9 +24,11 @@ struct BarPart {
 
 // The parts of a bar line of `type` over staves whose top lines lie at `positions` (ascending;
 // empty: one staff at the top), with line space `space`, the music font's maximum character
-// width `maxWidth` and internal leading `leading`.
+// width `maxWidth` and internal leading `leading`. Dashes are walked only down to `clipBottom`
+// (the control's height when drawing): the last one that starts above it is kept whole.
 QVector<BarPart> barLineParts(int type, int space, bool breakBar, const QVector<int>& positions,
-                              int maxWidth, int leading);
+                              int maxWidth, int leading,
+                              int clipBottom = std::numeric_limits<int>::max());
 
 class BarLine : public MusicControl {
     Q_OBJECT

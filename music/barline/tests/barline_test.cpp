@@ -217,6 +217,32 @@ TEST(BarLine, DashedPixels) {
     EXPECT_EQ(column(render(b), 2), dashes + QString(40, '.') + dashes + QString(10, '.'));
 }
 
+// A host may give any line space or staff position. The dash walk goes only as far as the
+// control can show, so a huge value neither runs away nor changes the visible pattern.
+TEST(BarLineParts, DashesStopBelowTheControlsBottom) {
+    QVector<BarPart> staff;
+    for (int y = 4; y < 40; y += 8) staff << line(2, y, y + 4);
+    EXPECT_EQ(barLineParts(5, 10, true, {}, 45, 40, 40), staff);
+    EXPECT_EQ(barLineParts(5, 536870911, true, {}, 45, 40, 40), staff);
+    EXPECT_EQ(barLineParts(5, 10, false, {0, 2147483000}, 45, 40, 40), staff);
+    EXPECT_EQ(barLineParts(5, 2000000000, true, {0, 2000000000}, 45, 40, 40), staff);
+    // A dash that starts above the bottom edge is kept whole; none starts below it.
+    EXPECT_EQ(barLineParts(5, 10, true, {}, 45, 40, 14), staff.mid(0, 2));
+    EXPECT_EQ(barLineParts(5, 10, true, {}, 45, 40, 11), staff.mid(0, 1));
+}
+
+TEST(BarLine, HugeLineSpaceDrawsLikeTallStaff) {
+    QWidget host;
+    BarLineControl b(&host);
+    b.resize(5, 40);
+    b.setBarLineType(music::Dashed);
+    b.setLineSpace(536870911);
+    EXPECT_EQ(column(render(b), 2), QString("....####").repeated(5));
+    b.setBarLineType(music::BarLine);
+    b.setLineSpace(1000000000);
+    EXPECT_EQ(column(render(b), 2), QString(40, '#'));
+}
+
 TEST(BarLine, PersistedWithoutItems) {
     QWidget host;
     BarLineControl b(&host);
