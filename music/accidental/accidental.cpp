@@ -20,8 +20,10 @@ const std::array<int, 7> kTrebleFlats = {4, 1, 5, 2, 6, 3, 7};
 const std::array<int, 7> kTenorFlats = {-3, -6, -2, -5, -1, -4, 0};
 const std::array<int, 7> kTenorSharps = {0, -4, -1, -5, -2, -6, -3};
 
-// Keys beyond seven accidentals have no further places: only seven are ever laid out.
-int places(int key) { return qMin(std::abs(key), 7); }
+// Keys beyond seven accidentals have no further places: only seven are ever laid out. The
+// range test comes first, so no count (not even the most negative) is negated or subtracted
+// outside 0..7.
+int places(int key) { return (key < -7 || key > 7) ? 7 : std::abs(key); }
 } // namespace
 
 const std::array<int, 7>& keyPositionTable(int key, int sharpOrder) {

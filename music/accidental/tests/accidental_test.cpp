@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QPainter>
 #include <gtest/gtest.h>
+#include <limits>
 
 using music::AccidentalControl;
 using music::KeySignGlyph;
@@ -76,6 +77,20 @@ TEST(KeySignature, CountsBeyondSevenStopAtTheSeventhPlace) {
     EXPECT_EQ(keySignatureLayout(0, 9, music::TrebleSharpOrder), signs('#', {0, 3, -1, 2, 5, 1, 4}));
     EXPECT_EQ(keySignatureLayout(-12, 0, music::TrebleSharpOrder), signs('n', {4, 1, 5, 2, 6, 3, 7}));
     EXPECT_EQ(keySignatureLayout(9, 8, music::TrebleSharpOrder), signs('#', {0, 3, -1, 2, 5, 1, 4}));
+}
+
+TEST(KeySignature, ExtremeCountsStayInsideTheTables) {
+    const int lowest = std::numeric_limits<int>::min(), highest = std::numeric_limits<int>::max();
+    const QVector<int> flats{4, 1, 5, 2, 6, 3, 7}, sharps{0, 3, -1, 2, 5, 1, 4};
+    // Any count past seven is a full key signature, whatever its size.
+    EXPECT_EQ(keySignatureLayout(lowest, -1, music::TrebleSharpOrder),
+              signs('n', flats.mid(1)) + signs('b', {4}, 6));
+    EXPECT_EQ(keySignatureLayout(lowest, lowest, music::TrebleSharpOrder), signs('b', flats));
+    EXPECT_EQ(keySignatureLayout(-1, lowest, music::TrebleSharpOrder), signs('b', flats));
+    EXPECT_EQ(keySignatureLayout(lowest, highest, music::TrebleSharpOrder),
+              signs('n', flats) + signs('#', sharps, 7));
+    EXPECT_EQ(keySignatureLayout(highest, 2, music::TrebleSharpOrder),
+              signs('n', sharps.mid(2)) + signs('#', sharps.mid(0, 2), 5));
 }
 
 TEST(Accidental, GlyphTextsAndDefaults) {
