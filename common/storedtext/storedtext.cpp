@@ -72,9 +72,10 @@ bool writeFileAtomic(const QString& path, const QByteArray& data, QString* error
     QByteArray tempName;
     int fd = -1;
     for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-        tempName = QFile::encodeName(QStringLiteral("%1/.%2.tmp-%3")
-                                         .arg(folder, target.fileName())
-                                         .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
+        // Joined, not formatted: the folder and file names may themselves hold "%1".
+        tempName = QFile::encodeName(folder + QStringLiteral("/.") + target.fileName() + QStringLiteral(".tmp-") +
+                                     QStringLiteral("%1").arg(QRandomGenerator::global()->generate(), 8, 16,
+                                                              QLatin1Char('0')));
         fd = ::open(tempName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST) return fail(errnoText("create temporary file"));
     }

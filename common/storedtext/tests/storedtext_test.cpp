@@ -189,6 +189,24 @@ TEST(StoredTextFile, AtomicWriteKeepsPermissionsAndFollowsLinks) {
               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser | QFileDevice::WriteUser);
 }
 
+TEST(StoredTextFile, PercentSignsInThePathAreJustCharacters) {
+    // A folder or file chosen by the user may hold "%1" and the like.
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir("50%1 off"));
+    const QString folder = dir.filePath("50%1 off");
+    const QString plain = lines({"begin", "name=Ann", "end"});
+    for (const QString& name : {QString("export %2.txt"), QString("%1.txt"), QString("plain.txt")}) {
+        const QString path = folder + "/" + name;
+        ASSERT_TRUE(SaveStoredText(path, plain)) << name.toStdString();
+        QString back;
+        ASSERT_TRUE(LoadStoredText(path, back)) << name.toStdString();
+        EXPECT_EQ(back, plain);
+    }
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+              (QStringList{"%1.txt", "export %2.txt", "plain.txt"}));
+    EXPECT_EQ(filesIn(dir), QStringList());
+}
+
 TEST(SplitKeyValue, KeysAndValues) {
     struct Case { QString line; QString key; QString value; };
     const Case cases[] = {
