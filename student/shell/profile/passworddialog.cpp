@@ -32,6 +32,8 @@ void PasswordForm::prepareNew() {
 
 bool PasswordForm::clickOk() {
     PlayerSession& session = PlayerSession::instance();
+    password = firstLine(password);
+    verify = firstLine(verify);
     if (newPasswordMode && password != verify) {
         platform::Dialogs::instance().messageBox(QStringLiteral("Passwords don't match, please try again"),
                                                  platform::Exclamation,

@@ -74,7 +74,7 @@ void PlayerForm::clickList(int index) {
 }
 
 void PlayerForm::changeName(const QString& text) {
-    nameText = text;
+    nameText = firstLine(text);
     addEnabled = !nameText.isEmpty();
 }
 

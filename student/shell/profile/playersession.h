@@ -16,6 +16,14 @@ inline const QString kMasterPassword = QStringLiteral("curator");
 // Exercises per lesson 1..7 (index 0 unused).
 inline constexpr int kExerciseCounts[8] = {0, 9, 13, 12, 8, 6, 4, 12};
 
+// Names and passwords are each the value of one profile line, so a one-line box keeps only
+// the first line of what is pasted into it (a line break would split or forge a block).
+inline QString firstLine(const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (text[i] == QLatin1Char('\r') || text[i] == QLatin1Char('\n')) return text.left(i);
+    return text;
+}
+
 // The progress grid `LessonProgress` (field 1..5, lesson 0..7) and the per-lesson numbers
 // `AverageScore`, `CompletedLevel`, `AttemptCount` come from the shared table, so the record
 // parser fills the session directly.

@@ -238,6 +238,31 @@ TEST_F(PlayerFormTest, AddingChecksTheNameExactly) {
     EXPECT_EQ(form.names().size(), 2);
 }
 
+TEST_F(PlayerFormTest, APastedNameOrPasswordKeepsOnlyItsFirstLine) {
+    // Every name and password is the value of one profile line: a line break in it would
+    // split the block (or forge another player's block).
+    writeProfile(kBob);
+    PlayerForm& form = open();
+    form.changeName("Carol\r\nend\r\nbegin\r\nname=Bob\r\npassword=evil");
+    EXPECT_EQ(form.nameText, "Carol");
+    answerPasswords({QString("pw\r\nupper=1"), QString("PW\nx")});
+    form.clickAdd();
+    EXPECT_EQ(form.names(), (QStringList{"Bob", "Carol"}));
+    form.clickList(1);
+    form.clickOk();
+    EXPECT_TRUE(form.accepted);
+    EXPECT_EQ(session().PlayerName, "Carol");
+    EXPECT_EQ(session().PlayerPassword, "PW");
+    EXPECT_EQ(profileText(), kBob + lines({"begin", "name=Carol", "password=pw", "upper=89", "lower=79", "end"}));
+
+    // A name copied with its line end is the name alone.
+    form.changeName("Dora\n");
+    EXPECT_EQ(form.nameText, "Dora");
+    form.changeName("\r\nEve");
+    EXPECT_EQ(form.nameText, "");
+    EXPECT_FALSE(form.addEnabled);
+}
+
 // ---- Player dialog: logging in --------------------------------------------------------------
 
 TEST_F(PlayerFormTest, LoginTakesTheStoredPasswordInAnyCaseButNotTheMasterPassword) {
