@@ -209,6 +209,12 @@ PlayerDialog::PlayerDialog(QWidget* owner) : QDialog(owner), form_(this) {
         form_.clickList(row);
         after();
     });
+    // A click on the name already highlighted selects it again (currentRowChanged stays quiet).
+    connect(lbxNames_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        if (refreshing_) return;
+        form_.clickList(lbxNames_->row(item));
+        after();
+    });
     connect(txtName_, &QLineEdit::textChanged, this, [this](const QString& text) {
         if (refreshing_) return;
         form_.changeName(text);

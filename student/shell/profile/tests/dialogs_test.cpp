@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QTest>
 
 using namespace tonvale;
 using namespace tonvale::testing;
@@ -375,6 +376,36 @@ TEST_F(ProfileTest, PlayerDialogWindowShowsTheFormAndLogsIn) {
     };
     EXPECT_FALSE(PlayerDialog::showPlayerDialog());
     EXPECT_EQ(session().PlayerName, "Bob");
+}
+
+TEST_F(ProfileTest, ClickingTheHighlightedNameAgainSelectsIt) {
+    // After a refused delete OK and Delete are off while the name stays highlighted; a click
+    // on it must turn them on again, or a lone player could never log in.
+    writeProfile(kAnn);
+    answerPasswords({std::nullopt, QString("secret")});
+    bool okAfterRefusal = true, okAfterClick = false;
+    QString pastedName;
+    dialogs_.modalHandlers["frmPlayer"] = [&](QDialog& dlg) {
+        dlg.show();
+        auto* list = dlg.findChild<QListWidget*>("lbxNames");
+        auto* ok = dlg.findChild<QPushButton*>("cmdOK");
+        dlg.findChild<QPushButton*>("cmdDelete")->click();
+        okAfterRefusal = ok->isEnabled();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+        okAfterClick = ok->isEnabled();
+        auto* name = dlg.findChild<QLineEdit*>("txtName");
+        name->setText("Carol\r\nend");
+        pastedName = name->text();
+        name->clear();
+        ok->click();
+        return dlg.result();
+    };
+    EXPECT_TRUE(PlayerDialog::showPlayerDialog());
+    EXPECT_FALSE(okAfterRefusal);
+    EXPECT_TRUE(okAfterClick);
+    EXPECT_EQ(pastedName, "Carol");
+    EXPECT_EQ(session().PlayerName, "Ann");
+    EXPECT_EQ(profileText(), kAnn);
 }
 
 TEST_F(ProfileTest, DialogsRenderForALook) {
