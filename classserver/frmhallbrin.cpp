@@ -260,6 +260,10 @@ void frmHallbrin::closeEvent(QCloseEvent* event) {
         poll_->abort();
         setPolling(false);
         DataChanged = true;
+        // The clients imported so far are in the database; should the close be cancelled,
+        // the views must show them.
+        UpdateTreeView();
+        UpdateListView();
     }
     if (DatabasePath == workingCopyPath() && DataChanged) {
         const int answer = platform::Dialogs::instance().messageBox(

@@ -14,6 +14,7 @@
 #include "classserver/classserver.h"
 #include "classserver/frmhallbrin.h"
 #include "common/storedtext/storedtext.h"
+#include "fakeclient.h"
 #include "platform/dialogs.h"
 #include "student/shell/classlink/classlinkclient.h"
 #include "testoutput.h"
@@ -23,6 +24,18 @@ using namespace classserver;
 using namespace testsupport;
 
 namespace {
+
+// Counts the rebuilds of the roster tree and list.
+class CountingHallbrin : public frmHallbrin {
+public:
+    using frmHallbrin::frmHallbrin;
+    int treeBuilds = 0;
+    int listBuilds = 0;
+
+protected:
+    void UpdateTreeView() override { ++treeBuilds; }
+    void UpdateListView() override { ++listBuilds; }
+};
 
 QStringList shownCaptions(const QList<QAction*>& actions) {
     QStringList out;
@@ -212,4 +225,34 @@ TEST_F(HallbrinWindow, ClosingWithoutResultsAsksNothing) {
     w->close();
     ASSERT_TRUE(waitUntil([&] { return !w->isVisible(); }, 5000));
     EXPECT_TRUE(dialogs.shown.isEmpty());
+}
+
+TEST_F(HallbrinWindow, ACloseThatCutsAPollShortStillShowsWhatItImported) {
+    HallbrinOptions o;
+    o.dataFolder = data.path();
+    o.shareFolder = share.path();
+    o.port = quint16(0);
+    o.address = QHostAddress::LocalHost;
+    CountingHallbrin w(o);
+    w.server().setRequestTimeoutMs(60000);
+    w.Form_Load();
+    w.show();
+    auto a = student("LAB1", block("Ann", "a"), w.listeningPort());
+    ASSERT_TRUE(waitUntil([&] { return w.server().clientCount() == 1; }));
+    FakeClient silent(w.listeningPort());  // keeps the poll waiting on its answer
+    ASSERT_TRUE(waitUntil([&] { return w.server().clientCount() == 2; }));
+    w.mnuRefresh_Click();
+    ASSERT_TRUE(waitUntil([&] { return silent.requests.size() == 1; }));
+    EXPECT_EQ(rows(w.DatabasePath, "SELECT StudentName FROM Student"), QStringList({"Ann"}));
+    const int trees = w.treeBuilds, lists = w.listBuilds;
+
+    dialogs.answers = {platform::AnsCancel};
+    w.close();
+    ASSERT_EQ(dialogs.shown.size(), 1);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_FALSE(w.poll().isRunning());
+    EXPECT_TRUE(w.mnuRefresh->isEnabled());
+    // Ann was imported before the poll stopped: the tree and list show her.
+    EXPECT_EQ(w.treeBuilds, trees + 1);
+    EXPECT_EQ(w.listBuilds, lists + 1);
 }
