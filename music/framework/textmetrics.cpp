@@ -1,7 +1,6 @@
 #include "textmetrics.h"
 
 #include <QFontMetrics>
-#include <QHash>
 #include <QPainter>
 
 namespace music {
@@ -46,6 +45,16 @@ void drawLineNoEnd(QPainter& p, int x1, int y1, int x2, int y2) {
     if (qAbs(dx) >= qAbs(dy) && dy != 0) y2 = y1 + int(double(dy) * (x2 - x1) / dx);
     if (qAbs(dy) > qAbs(dx) && dx != 0) x2 = x1 + int(double(dx) * (y2 - y1) / dy);
     p.drawLine(x1, y1, x2, y2);
+}
+
+IndexRange indicesWithin(qint64 first, qint64 step, qint64 count, qint64 lo, qint64 hi) {
+    if (count <= 0 || lo > hi) return {};
+    if (step == 0) return (first >= lo && first <= hi) ? IndexRange{0, 1} : IndexRange{};
+    if (step < 0) return indicesWithin(-first, -step, count, -hi, -lo);
+    const auto floorDiv = [](qint64 a, qint64 b) { return a / b - ((a % b != 0 && a < 0) ? 1 : 0); };
+    const qint64 from = qMax<qint64>(0, -floorDiv(first - lo, step));   // ceil((lo - first) / step)
+    const qint64 to = qMin<qint64>(count, floorDiv(hi - first, step) + 1);
+    return from < to ? IndexRange{from, to} : IndexRange{};
 }
 
 } // namespace music

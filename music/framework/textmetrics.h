@@ -28,4 +28,11 @@ inline QString glyph(unsigned char code) { return QString(QChar(code)); }
 // A line from (x1, y1) to (x2, y2) without its end point, as the classic line call draws.
 void drawLineNoEnd(QPainter& p, int x1, int y1, int x2, int y2);
 
+// The indices i in [0, count) whose coordinate first + i * step lies in [lo, hi], as the
+// half-open range [from, to). Loops whose count and spacing come from a host draw only these,
+// so a huge count neither stalls the drawing nor wraps coordinates around into view; a zero
+// step gives at most one index, since its repeats would cover the same pixels.
+struct IndexRange { qint64 from = 0, to = 0; };
+IndexRange indicesWithin(qint64 first, qint64 step, qint64 count, qint64 lo, qint64 hi);
+
 } // namespace music

@@ -21,7 +21,6 @@ const NoteKind kKinds[] = {
 };
 bool isNoteName(int v) { return v >= Whole && v <= DoubleWhole; }
 
-
 // Flags beyond the stem: one for an eighth, one more for each shorter value.
 int flagCount(int note) {
     return (note >= Eighth && note <= OneTwentyEighth) ? note - Quarter : 0;
@@ -185,13 +184,15 @@ QVector<NoteDrawOp> Note::drawOps(const QRect& bounds) const {
     const int y0 = top + IL, d = IL / 35;
     const bool towardsTop = (stemDirection_ == Up && !reverseLeger_) || (stemDirection_ == Down && reverseLeger_);
     const bool towardsBottom = (stemDirection_ == Down && !reverseLeger_) || (stemDirection_ == Up && reverseLeger_);
-    for (int i = 0; i < legerLines_; ++i) {
-        if (towardsTop) {
-            const int y = lineNote_ ? y0 + d - i * lineSpace_ : y0 - 3 * d - i * lineSpace_;
-            line(x0 - 5 + m, y, x0 + m + 5 + w, y);
-        } else if (towardsBottom) {
-            const int y = lineNote_ ? y0 + d + i * lineSpace_ : y0 + 5 * d + i * lineSpace_;
-            line(x0 - m - 5, y, x0 - m + 5 + w, y);
+    if (towardsTop || towardsBottom) {
+        // The count is the host's: only the lines that fall inside the control are kept.
+        const int first = towardsTop ? (lineNote_ ? y0 + d : y0 - 3 * d) : (lineNote_ ? y0 + d : y0 + 5 * d);
+        const qint64 step = towardsTop ? -qint64(lineSpace_) : qint64(lineSpace_);
+        const IndexRange shown = indicesWithin(first, step, legerLines_, bounds.top(), bounds.bottom());
+        for (qint64 i = shown.from; i < shown.to; ++i) {
+            const int y = int(first + i * step);
+            if (towardsTop) line(x0 - 5 + m, y, x0 + m + 5 + w, y);
+            else line(x0 - m - 5, y, x0 - m + 5 + w, y);
         }
     }
     return ops;

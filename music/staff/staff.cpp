@@ -1,5 +1,6 @@
 #include "staff.h"
 #include "music/framework/classregistry.h"
+#include "music/framework/textmetrics.h"
 
 #include <QPainter>
 
@@ -28,9 +29,14 @@ void Staff::onDraw(QPainter& p, const QRect& bounds) {
     p.translate(bounds.topLeft());
     p.setPen(QPen(foreRgb(), 1));
     // The end point is not painted: a line of width W covers x = LineLeft .. LineLeft + W - 1.
-    for (int k = 0; k < lineNumbers_; ++k) {
-        const int y = lineTop_ + k * lineSpace_;
-        p.drawLine(lineLeft_, y, lineLeft_ + lineWidth_ - 1, y);
+    // Only the part inside the control can show, so the arithmetic stays in range whatever
+    // the host set.
+    if (lineLeft_ >= bounds.width()) return;
+    const int right = int(qMin<qint64>(qint64(lineLeft_) + lineWidth_ - 1, bounds.width()));
+    const IndexRange rows = indicesWithin(lineTop_, lineSpace_, lineNumbers_, 0, bounds.height() - 1);
+    for (qint64 k = rows.from; k < rows.to; ++k) {
+        const int y = int(lineTop_ + k * lineSpace_);
+        p.drawLine(lineLeft_, y, right, y);
     }
 }
 

@@ -209,6 +209,28 @@ TEST(TextMetrics, LinesWithoutTheirEndPoint) {
     EXPECT_EQ(glyphs({0x26, 0xCF}), QString("&") + QChar(0xCF));
 }
 
+TEST(TextMetrics, IndicesOfARowOfLinesInsideARange) {
+    struct Row { qint64 first, step, count, lo, hi, from, to; } rows[] = {
+        {10, 10, 5, 0, 59, 0, 5},              // all inside
+        {10, 10, 5, 0, 35, 0, 3},              // 10, 20, 30
+        {-15, 10, 5, 0, 59, 2, 5},             // 5, 15, 25 of -15, -5, 5, 15, 25
+        {50, -10, 9, 0, 30, 2, 6},             // 30, 20, 10, 0
+        {10, 0, 1000, 0, 59, 0, 1},            // repeats of one row
+        {70, 0, 1000, 0, 59, 0, 0},
+        {0, 1073741825, 5, 0, 59, 0, 1},       // far apart: only the first
+        {0, 1, 2147483647, 0, 59, 0, 60},      // a huge count is cut to the range
+        {10, 10, 0, 0, 59, 0, 0},              // nothing to draw
+        {200, 10, 5, 0, 59, 0, 0},             // all below
+    };
+    for (const Row& r : rows) {
+        const IndexRange got = indicesWithin(r.first, r.step, r.count, r.lo, r.hi);
+        EXPECT_EQ(got.to - got.from, r.to - r.from) << r.first << " " << r.step;
+        if (r.to > r.from) {
+            EXPECT_EQ(got.from, r.from) << r.first << " " << r.step;
+        }
+    }
+}
+
 namespace {
 class Probe : public QObject {
     Q_OBJECT

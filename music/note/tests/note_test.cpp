@@ -416,6 +416,26 @@ TEST_F(NoteLayoutTest, RestsDrawTheirGlyphAndOnlyWholeAndHalfALine) {
     }
 }
 
+TEST_F(NoteLayoutTest, AHugeLegerCountDrawsOnlyTheLinesInsideTheControl) {
+    const int IL = tm.internalLeading, first = 50 + IL + IL / 35;   // the head's line
+    struct Row { int dir, space, count; int expectFirst, expectStep, expectLines; } rows[] = {
+        {Up, 10, 1000000, first, -10, (first - 30) / 10 + 1},     // up to the control's top
+        {Down, 10, 1000000, first, 10, (149 - first) / 10 + 1},   // down to its bottom
+        {Up, -10, 1000000, first, 10, (149 - first) / 10 + 1},    // a negative space turns them
+        {Up, 0, 1000000, first, 0, 1},                            // all on one row
+        {Up, 10, 2147483647, first, -10, (first - 30) / 10 + 1},  // the largest count
+    };
+    for (const Row& r : rows) {
+        n.setNote(Whole);
+        n.setStemDirection(r.dir);
+        n.setLineSpace(r.space);
+        n.setLegerLines(r.count);
+        const auto lines = linesOf(n.drawOps(box));
+        ASSERT_EQ(lines.size(), r.expectLines) << r.dir << " " << r.space;
+        for (int i = 0; i < lines.size(); ++i) EXPECT_EQ(lines[i].y, r.expectFirst + i * r.expectStep);
+    }
+}
+
 TEST(NoteDrawing, ATextFontDrawsTheCodesAsLetters) {
     QWidget host;
     host.resize(60, 120);

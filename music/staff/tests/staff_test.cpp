@@ -82,3 +82,32 @@ TEST(Staff, CustomLinesColoursAndEdgeCases) {
     EXPECT_EQ(QColor(img.pixel(20, 25)), QColor(0, 0, 0x80));
     EXPECT_EQ(QColor(img.pixel(20, 35)), QColor(0xFF, 0xF0, 0xE0));
 }
+
+TEST(Staff, FarOffGeometryNeverWrapsIntoView) {
+    QWidget host;
+    Staff s(&host);
+    s.resize(140, 60);
+    // Lines that start far right of the control stay out of it, however long they are.
+    s.setLineTop(10);
+    s.setLineLeft(2000000000);
+    s.setLineWidth(2000000000);
+    s.setLineNumbers(1);
+    QImage img = render(s);
+    for (int x = 0; x < 140; ++x) EXPECT_FALSE(isInk(img, x, 10)) << x;
+
+    // Lines a billion pixels apart: only the first one is inside the control.
+    s.setLineLeft(10);
+    s.setLineWidth(120);
+    s.setLineTop(0);
+    s.setLineSpace(1073741825);
+    s.setLineNumbers(5);
+    img = render(s);
+    EXPECT_TRUE(isInk(img, 10, 0));
+    for (int y = 1; y < 60; ++y) EXPECT_FALSE(isInk(img, 10, y)) << y;
+
+    // The largest count, one pixel apart: every row of the control is a line, drawn at once.
+    s.setLineSpace(1);
+    s.setLineNumbers(2147483647);
+    img = render(s);
+    for (int y = 0; y < 60; ++y) EXPECT_TRUE(isInk(img, 10, y)) << y;
+}
