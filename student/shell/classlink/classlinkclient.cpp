@@ -108,7 +108,13 @@ void ClassLinkClient::closeConnection() {
 
 void ClassLinkClient::SendToServer(const QString& text) {
     if (!isConnected()) return;
-    tcpClient_->write(text.toUtf8() + kLineEnd);
+    const QByteArray line = text.toUtf8() + kLineEnd;
+    if (tcpClient_->bytesToWrite() + line.size() > kMaxUnsentBytes) {
+        // The server goes on asking without reading the answers: not a class server to serve.
+        tcpClient_->abort();
+        return;
+    }
+    tcpClient_->write(line);
     tcpClient_->flush();
 }
 

@@ -31,6 +31,10 @@ inline constexpr int kDialogConnectWaitMs = 3100;
 inline constexpr int kSendReceiveWaitMs = 3100;
 // Longest message the server may send; a longer one closes the connection.
 inline constexpr qsizetype kMaxMessageBytes = 64 * 1024;
+// Most answer bytes that may wait unsent: twice the longest answer the class server takes. A
+// server asks one question at a time and reads every answer, so more means it has stopped
+// reading while it goes on asking.
+inline constexpr qsizetype kMaxUnsentBytes = 32 * 1024 * 1024;
 
 struct ServerAddress {
     QString host = QString::fromLatin1(kDefaultHost);
@@ -72,7 +76,8 @@ public:
     bool connectFailed() const { return connectFailed_; }
     QString connectError() const { return connectError_; }
     bool stillResolving() const;
-    // Sends a line when connected; otherwise does nothing.
+    // Sends a line when connected; otherwise does nothing. A server that has let more than
+    // kMaxUnsentBytes of answers pile up unread is dropped instead.
     void SendToServer(const QString& text);
     // Sends a line and waits (pumping events, at most kSendReceiveWaitMs) for the next message
     // from the server; returns ServerReply().

@@ -193,6 +193,31 @@ TEST_F(ClassLinkClientTest, AnOverlongMessageClosesTheConnection) {
     EXPECT_TRUE(server.lines.isEmpty());
 }
 
+TEST_F(ClassLinkClientTest, AServerThatAsksButNeverReadsIsLeftBeforeTheAnswersPileUp) {
+    // A profile of about 1 MiB as stored.
+    QString plain;
+    for (int i = 0; plain.size() < 768 * 1024; ++i) plain += "begin\r\nname=Player " + QString::number(i) + "\r\nend\r\n";
+    ASSERT_TRUE(common::SaveStoredText(folder.path() + "/Tonvale.txt", plain));
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+    writeClientConfig(folder.path() + "/Client.cfg", "127.0.0.1", QString::number(server.serverPort()));
+    client.ConnectToServer();
+    ASSERT_TRUE(client.isConnected());
+    ASSERT_TRUE(waitUntil([&] { return server.hasPendingConnections(); }));
+    QTcpSocket* peer = server.nextPendingConnection();
+    peer->setReadBufferSize(1);  // takes nothing of what the client sends
+    QByteArray requests;
+    for (int i = 0; i < 80; ++i) requests += "@@GET_DATA:<\r\n";
+    peer->write(requests);
+    peer->flush();
+    // Unchecked, the client would hold some 80 MiB of answers.
+    ASSERT_TRUE(waitUntil([&] { return !client.isConnected() || client.tcpClient()->bytesToWrite() > 48 * 1024 * 1024; },
+                          20000));
+    EXPECT_FALSE(client.isConnected());
+    EXPECT_LE(client.tcpClient()->bytesToWrite(), kMaxUnsentBytes);
+    EXPECT_EQ(client.statusText(), "Disconnected");
+}
+
 TEST_F(ClassLinkClientTest, ConnectReportsItsStatus) {
     Listener server;
     QSignalSpy status(&client, &ClassLinkClient::statusChanged);
