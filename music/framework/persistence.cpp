@@ -37,12 +37,15 @@ QByteArray saveControl(QWidget* control) {
     s << qint32(control->width()) << qint32(control->height());
     const auto map = propertyMap(control);
     s << qint32(map.size());
+    auto* c = qobject_cast<MusicControl*>(control);
     for (const auto& e : map) {
         QVariant v;
-        dispGet(control, e.second, &v);
+        // A control without a Font saves none (an empty entry), rather than the text font
+        // its getter would hand out, which loading would then put in place of a music font.
+        if (e.second != DISPID_FONT || !c || c->hasFont()) dispGet(control, e.second, &v);
         s << qint32(e.second) << v;
     }
-    if (auto* c = qobject_cast<MusicControl*>(control)) c->setDirty(false);
+    if (c) c->setDirty(false);
     return data;
 }
 
@@ -65,7 +68,7 @@ bool loadControl(QWidget* control, const QByteArray& data) {
         QVariant v;
         s >> id >> v;
         if (s.status() != QDataStream::Ok) return false;
-        dispPut(control, id, v);
+        if (v.isValid()) dispPut(control, id, v);
     }
     return true;
 }

@@ -3,6 +3,7 @@
 #include "music/framework/dispatch.h"
 #include "music/framework/persistence.h"
 #include "music/framework/textmetrics.h"
+#include "music/clef/clef.h"
 #include "music/staff/staff.h"
 #include "platform/registry.h"
 
@@ -189,6 +190,23 @@ TEST(Persistence, RoundTripThroughTheSetters) {
     // Foreign or cut data is refused.
     EXPECT_FALSE(loadControl(&b, QByteArray("garbage")));
     EXPECT_FALSE(loadControl(&b, data.left(data.size() / 2)));
+}
+
+TEST(Persistence, AControlWithoutAFontSavesNoneAndLoadingKeepsTheMusicFont) {
+    Clef unsited;   // never sited: no Font
+    ASSERT_FALSE(unsited.hasFont());
+    unsited.setClef(Bass);
+    const QByteArray data = saveControl(&unsited);
+    QWidget host;
+    Clef sited(&host);
+    ASSERT_TRUE(sited.hasFont());
+    const QFont music = sited.Font();
+    ASSERT_TRUE(loadControl(&sited, data));
+    EXPECT_EQ(sited.clefName(), Bass);
+    EXPECT_EQ(sited.Font(), music);
+    Clef fresh;
+    ASSERT_TRUE(loadControl(&fresh, data));
+    EXPECT_FALSE(fresh.hasFont());   // still none, not a text font
 }
 
 TEST(TextMetrics, LinesWithoutTheirEndPoint) {
