@@ -69,7 +69,6 @@ Qt::CursorShape cursorShapeFor(int mp, bool* useDefault) {
 MusicControl::MusicControl(QWidget* parent, unsigned stock, int fontPoints)
     : QWidget(parent), stock_(stock), fontPoints_((stock & StockFont) ? fontPoints : 0) {
     setMouseTracking(true);
-    setAttribute(Qt::WA_NoSystemBackground, false);
     setAutoFillBackground(false);
     if (parent) setClientSite(&ControlSite::defaultSite());
 }
