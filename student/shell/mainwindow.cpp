@@ -132,7 +132,31 @@ NotationArrays::NotationArrays(QWidget* parent)
       LineBase(hiddenChild<LineControl>(parent, "LineBase"), [](QWidget* p) { return new LineControl(p); }),
       lnLeger(hiddenChild<LineControl>(parent, "lnLeger"), [](QWidget* p) { return new LineControl(p); }),
       lnThird(hiddenChild<LineControl>(parent, "lnThird"), [](QWidget* p) { return new LineControl(p); }),
-      lblPunc(hiddenChild<QLabel>(parent, "lblPunc")) {}
+      lblPunc(hiddenChild<QLabel>(parent, "lblPunc")) {
+    // Design-time values of templates whose size and offsets the lessons never set; every
+    // element loaded from them inherits these. Staff lines are 10 px apart and the music
+    // font puts every glyph's reference line 48 px below its cell top.
+    //
+    // Clefs stand with their cell top 270 twips (18 px) above the top line (treble) or
+    // 415 twips above it (percussion); a treble clef's ink runs from 14 px above the top
+    // line to 16 px below the bottom line and is 26 px wide, so 600 x 1500 twips holds
+    // every clef whole.
+    for (QWidget* clef : {ClefSymbol[0], ClefSymbol2[0]}) placeTwips(clef, {}, {}, 600, 1500);
+    // Time signatures: the figures reach 47 px below the element's top (its top is 350
+    // twips below the staff's, the top line 450) and are 16 px wide each. The melody
+    // lesson puts the time signature 100 twips (6 px once floored) right of the treble
+    // clef's left edge and the rhythm-writing lesson 60 twips left of the percussion clef,
+    // so the figures are drawn 25 px into the element: past the treble clef's 26 px with
+    // half a staff space between. The rhythm-playing lesson leaves 1200 twips (80 px) for
+    // the time signature before its first note, which this keeps. 900 twips square holds
+    // two figures ("12") after that offset.
+    placeTwips(tmMeter[0], {}, {}, 900, 900);
+    put(tmMeter[0], "MetreLeft", 25);
+    // The editor loads its key-signature accidentals as lone accidentals 495 twips (33 px)
+    // tall with their top 290 twips above the clicked line or space, which floors to 20 px:
+    // the glyph's reference line must come 20 px below the top, so KeyTop = 20 - 48.
+    put(KeySign[0], "KeyTop", -28);
+}
 
 // ---- Form_Initialize ----------------------------------------------------------------------
 
