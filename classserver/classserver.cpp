@@ -102,6 +102,21 @@ qsizetype ClassServer::messageLimit(int slot, const QByteArray& data, qsizetype 
     return kMaxMessageBytes;
 }
 
+// A profile sent after its request timed out is dropped whole when it ends (see handleMessage).
+bool ClassServer::lateDataAnswerAt(int slot, const QByteArray& data, qsizetype start) const {
+    static const QByteArray dataAnswer = QByteArray(kGetData) + ":>";
+    return peers_[slot].owed.value(QString::fromLatin1(kGetData)) > 0 && data.size() - start >= dataAnswer.size() &&
+           std::equal(dataAnswer.begin(), dataAnswer.end(), data.begin() + start);
+}
+
+// Throws away the bytes of a late profile from start on, counting them (with `before` bytes of
+// it thrown away earlier); a CR at the end is kept, as it may begin the line end.
+void ClassServer::discardFrom(int slot, const QByteArray& data, qsizetype start, qsizetype before) {
+    const bool cr = data.size() > start && data.endsWith('\r');
+    peers_[slot].discarded = before + (data.size() - start) - (cr ? 1 : 0);
+    peers_[slot].buffer = cr ? QByteArray("\r") : QByteArray();
+}
+
 void ClassServer::readClient(int slot) {
     if (!slotInUse(slot)) return;
     QTcpSocket* socket = peers_[slot].socket;
@@ -111,6 +126,22 @@ void ClassServer::readClient(int slot) {
     qsizetype from = qMax<qsizetype>(0, data.size() - 1);
     data += socket->readAll();
     qsizetype start = 0;
+    if (peers_[slot].discarded >= 0) {
+        // The rest of a late profile: only where it ends matters.
+        const qsizetype before = peers_[slot].discarded;
+        const qsizetype end = data.indexOf(kLineEnd, from);
+        if (before + (end < 0 ? data.size() : end) > kMaxDataAnswerBytes) {
+            release(slot, false);
+            return;
+        }
+        if (end < 0) {
+            discardFrom(slot, data, 0, before);
+            return;
+        }
+        peers_[slot].discarded = -1;
+        start = end + kLineEnd.size();
+        handleMessage(slot, QByteArray(kGetData) + ":>");  // the answer it was, without its payload
+    }
     for (;;) {
         if (!slotInUse(slot) || peers_[slot].socket != socket) return;  // dropped meanwhile
         const qsizetype end = data.indexOf(kLineEnd, qMax(from, start));
@@ -123,6 +154,11 @@ void ClassServer::readClient(int slot) {
         const QByteArray line = data.mid(start, end - start);
         start = end + kLineEnd.size();
         handleMessage(slot, line);
+    }
+    // A late profile is never used: it need not be held while it arrives.
+    if (lateDataAnswerAt(slot, data, start)) {
+        discardFrom(slot, data, start, 0);
+        return;
     }
     peers_[slot].buffer = data.mid(start);
 }

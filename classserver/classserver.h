@@ -61,6 +61,8 @@ public:
     bool isConnected(int slot) const;
     int clientCount() const;
     int currentSocket() const { return currentSocket_; }
+    // Bytes held for a message still arriving on a slot.
+    qsizetype bufferedBytes(int slot) const { return slotInUse(slot) ? peers_[slot].buffer.size() : 0; }
     // Closes the connection of a slot and frees it.
     void dropSlot(int slot);
 
@@ -93,6 +95,7 @@ private:
         QTcpSocket* socket = nullptr;
         QByteArray buffer;             // the start of a message still arriving
         QHash<QString, int> owed;      // answers still due for requests that timed out
+        qsizetype discarded = -1;      // bytes so far of a late profile being thrown away, or -1
     };
     struct Pending {
         int slot = 0;
@@ -110,6 +113,8 @@ private:
     void finishShutdown();
     void sendLine(QTcpSocket* socket, const QString& text);
     qsizetype messageLimit(int slot, const QByteArray& data, qsizetype start) const;
+    bool lateDataAnswerAt(int slot, const QByteArray& data, qsizetype start) const;
+    void discardFrom(int slot, const QByteArray& data, qsizetype start, qsizetype before);
     void release(int slot, bool graceful);
 
     QTcpServer* listener_ = nullptr;

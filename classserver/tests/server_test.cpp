@@ -195,6 +195,35 @@ TEST_F(ClassServerLink, OverlongMessagesCloseThatConnectionOnly) {
     EXPECT_TRUE(waitUntil([&] { return calm.closed(); }));
 }
 
+TEST_F(ClassServerLink, ALateProfileIsThrownAwayAsItArrivesNotHeld) {
+    FakeClient& c = addFake();
+    server.setRequestTimeoutMs(50);
+    EXPECT_EQ(ask(1, kGetData).reply, Reply::TimedOut);
+    // The late answer comes in pieces; none of it answers anything now.
+    const QByteArray late = "@@GET_DATA:>" + QByteArray(3 * 1024 * 1024, 'a');
+    c.send(late.left(1024 * 1024));
+    c.send(late.mid(1024 * 1024) + "\r");
+    ASSERT_TRUE(waitUntil([&] { return c.socket.bytesToWrite() == 0; }));
+    pump(100);
+    EXPECT_TRUE(server.isConnected(1));
+    EXPECT_LE(server.bufferedBytes(1), 1);
+    // Its line end, split from it, ends it; what follows is read as usual.
+    c.onRequest = FakeClient::answering("", "", "fresh");
+    c.send("\n");
+    server.setRequestTimeoutMs(5000);
+    const Outcome o = ask(1, kGetData);
+    EXPECT_EQ(o.reply, Reply::Answered);
+    EXPECT_EQ(o.answer, "fresh");
+    EXPECT_EQ(server.bufferedBytes(1), 0);
+    // A late answer longer than any profile still closes the connection.
+    server.setRequestTimeoutMs(50);
+    c.onRequest = nullptr;
+    EXPECT_EQ(ask(1, kGetData).reply, Reply::TimedOut);
+    c.send("@@GET_DATA:>" + QByteArray(kMaxDataAnswerBytes, 'b'));
+    EXPECT_TRUE(waitUntil([&] { return c.closed(); }, 10000));
+    EXPECT_FALSE(server.slotInUse(1));
+}
+
 TEST_F(ClassServerLink, ShutDownTellsEveryClientAndEndsWhenTheyHaveGone) {
     QTemporaryDir folder;
     classlink::ClassLinkClient real;
