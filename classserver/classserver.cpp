@@ -198,10 +198,19 @@ bool ClassServer::request(int slot, const QString& command, ReplyHandler done) {
     return true;
 }
 
+// The answer to a request given up on may still come; it must not answer a later question,
+// and what has arrived of it need not be kept.
+void ClassServer::owe(int slot, const QString& command) {
+    if (!slotInUse(slot)) return;
+    Peer& peer = peers_[slot];
+    peer.owed[command] += 1;
+    const QByteArray held = peer.buffer;
+    if (peer.discarded < 0 && lateDataAnswerAt(slot, held, 0)) discardFrom(slot, held, 0, 0);
+}
+
 void ClassServer::cancelRequest() {
     requestTimer_.stop();
-    // Its answer may still come; it must not answer a later question.
-    if (pending_ && slotInUse(pending_->slot)) peers_[pending_->slot].owed[pending_->command] += 1;
+    if (pending_) owe(pending_->slot, pending_->command);
     pending_.reset();
 }
 
@@ -215,7 +224,7 @@ void ClassServer::complete(Reply reply, const QString& answer) {
 
 void ClassServer::requestTimedOut() {
     if (!pending_) return;
-    if (slotInUse(pending_->slot)) peers_[pending_->slot].owed[pending_->command] += 1;
+    owe(pending_->slot, pending_->command);
     complete(Reply::TimedOut, QString());
 }
 

@@ -115,6 +115,7 @@ private:
     qsizetype messageLimit(int slot, const QByteArray& data, qsizetype start) const;
     bool lateDataAnswerAt(int slot, const QByteArray& data, qsizetype start) const;
     void discardFrom(int slot, const QByteArray& data, qsizetype start, qsizetype before);
+    void owe(int slot, const QString& command);
     void release(int slot, bool graceful);
 
     QTcpServer* listener_ = nullptr;

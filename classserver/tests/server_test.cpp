@@ -224,6 +224,26 @@ TEST_F(ClassServerLink, ALateProfileIsThrownAwayAsItArrivesNotHeld) {
     EXPECT_FALSE(server.slotInUse(1));
 }
 
+TEST_F(ClassServerLink, AProfileCutShortByTheDeadlineOrACancelIsNotHeld) {
+    FakeClient& c = addFake();
+    c.onRequest = [](FakeClient& f, const QString&) { f.send("@@GET_DATA:>" + QByteArray(3 * 1024 * 1024, 'a')); };
+    server.setRequestTimeoutMs(1000);
+    EXPECT_EQ(ask(1, kGetData).reply, Reply::TimedOut);
+    EXPECT_LE(server.bufferedBytes(1), 1);
+    c.send("\r\n");
+    ASSERT_TRUE(server.request(1, kGetData, nullptr));
+    ASSERT_TRUE(waitUntil([&] { return server.bufferedBytes(1) > 1024 * 1024; }));
+    server.cancelRequest();
+    EXPECT_LE(server.bufferedBytes(1), 1);
+    // Its end comes, then a fresh answer.
+    c.onRequest = FakeClient::answering("", "", "fresh");
+    c.send("\r\n");
+    server.setRequestTimeoutMs(5000);
+    const Outcome o = ask(1, kGetData);
+    EXPECT_EQ(o.reply, Reply::Answered);
+    EXPECT_EQ(o.answer, "fresh");
+}
+
 TEST_F(ClassServerLink, ShutDownTellsEveryClientAndEndsWhenTheyHaveGone) {
     QTemporaryDir folder;
     classlink::ClassLinkClient real;
