@@ -33,6 +33,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QStyle>
 #include <QStatusBar>
 #include <QTextEdit>
 #include <QTimer>
@@ -142,20 +143,33 @@ NotationArrays::NotationArrays(QWidget* parent)
     // line to 16 px below the bottom line and is 26 px wide, so 600 x 1500 twips holds
     // every clef whole.
     for (QWidget* clef : {ClefSymbol[0], ClefSymbol2[0]}) placeTwips(clef, {}, {}, 600, 1500);
-    // Time signatures: the figures reach 47 px below the element's top (its top is 350
-    // twips below the staff's, the top line 450) and are 16 px wide each. The melody
-    // lesson puts the time signature 100 twips (6 px once floored) right of the treble
-    // clef's left edge and the rhythm-writing lesson 60 twips left of the percussion clef,
-    // so the figures are drawn 25 px into the element: past the treble clef's 26 px with
-    // half a staff space between. The rhythm-playing lesson leaves 1200 twips (80 px) for
-    // the time signature before its first note, which this keeps. 900 twips square holds
-    // two figures ("12") after that offset.
-    placeTwips(tmMeter[0], {}, {}, 900, 900);
+    // Time signatures: the figures run from 7 to 47 px below the element's top (on a staff
+    // its top is 350 twips below the staff's, the top line 450) and are 16 px wide each. The
+    // melody lesson puts the time signature 100 twips (6 px once floored) right of the
+    // treble clef's left edge and the rhythm-writing lesson 60 twips left of the percussion
+    // clef, so the figures are drawn 25 px into the element: past the treble clef's 26 px
+    // with half a staff space between. The rhythm-playing lesson leaves 1200 twips (80 px)
+    // for the time signature before its first note, which this keeps. 900 twips hold two
+    // figures ("12") after that offset; 750 twips (50 px) hold the figures whole, and put
+    // them 4 px above the answer line on which the time-signature lesson stands the element
+    // with its bottom 15 twips above the line.
+    placeTwips(tmMeter[0], {}, {}, 900, 750);
     put(tmMeter[0], "MetreLeft", 25);
     // The editor loads its key-signature accidentals as lone accidentals 495 twips (33 px)
     // tall with their top 290 twips above the clicked line or space, which floors to 20 px:
     // the glyph's reference line must come 20 px below the top, so KeyTop = 20 - 48.
     put(KeySign[0], "KeyTop", -28);
+    // The speaker buttons are placed from their template: 5000 twips left and 1000 up in the
+    // item lessons (plus 3000 a column, 1000 a row), whose answer lines run from 800 to
+    // 3000 (plus the same) at 1600 (plus 1000 a row); 8100 left and 2000 up in the melody
+    // and rhythm-writing lessons. From (8100, 2100) and 495 twips square, an item's speaker
+    // stands 100 twips after the end of its own answer line (205 before the next one) with
+    // its bottom on the line, and the staff lessons' speaker at the top left corner of the
+    // lesson area, above the clef.
+    if (QPushButton* speaker = cmdSpeaker[0]) {
+        placeTwips(speaker, 8100, 2100, 495, 495);
+        speaker->setIcon(parent->style()->standardIcon(QStyle::SP_MediaVolume));
+    }
 }
 
 // ---- Form_Initialize ----------------------------------------------------------------------

@@ -212,3 +212,73 @@ TEST_F(NotationTemplates, KeySignatureAccidentalsStandOnTheClickedStep) {
 
 } // namespace
 } // namespace shell
+
+namespace shell {
+namespace {
+
+// Lesson 6 puts the student's time signature on the current item's answer line: its left
+// 1000 twips into the line, its bottom edge 15 twips above it.
+TEST_F(NotationTemplates, AnswerTimeSignatureStandsOnItsLine) {
+    enter(6);
+    QWidget* tmpl = a_->tmMeter[0];
+    for (int c = 0; c < 4; ++c) {
+        SCOPED_TRACE(c);
+        const double x1 = 3000 * c + 800, y1 = 1600;
+        QWidget* metre = load(a_->tmMeter);
+        placeAt(metre, std::floor(x1 / 15) * 15 + 1000,
+                std::floor((y1 - toTwips(tmpl->height()) - 15) / 15) * 15);
+        put(metre, "Pulses", 6);   // 12/8: the widest pair
+        put(metre, "NoteValue", 3);
+        const QRect box = inkBox(render({metre}, {metre}), metre->geometry());
+        metre->hide();
+        ASSERT_FALSE(box.isNull());
+        const int line = toPixels(y1);
+        // Both figures whole (two staff spaces each, one above the other) and above the line.
+        EXPECT_GE(box.height(), 39) << rows(box).toStdString();
+        EXPECT_LT(box.bottom(), line) << rows(box).toStdString();
+        EXPECT_GE(box.bottom(), line - 6) << rows(box).toStdString();
+        // Within the answer line's length.
+        EXPECT_GE(box.left(), toPixels(x1));
+        EXPECT_LE(box.right(), toPixels(x1 + 2200));
+    }
+}
+
+// The speaker buttons are placed from the template: 8100 twips left of it and 2000 up in the
+// melody and rhythm-writing lessons; in the item lessons 5000 left and 1000 up, plus 3000 per
+// column and 1000 per row of the eight items, whose answer lines run from 3000 c + 800 to
+// 3000 c + 3000 at 1000 r + 1600.
+TEST_F(NotationTemplates, SpeakerButtonsStandInTheLessonArea) {
+    QWidget* tmpl = a_->cmdSpeaker[0];
+    const QRectF t(toTwips(tmpl->x()), toTwips(tmpl->y()), toTwips(tmpl->width()), toTwips(tmpl->height()));
+    const QRectF area(0, 0, kNarrowFrameWidth, kCanvasMinHeight - 1215);
+    // Big enough to click, small enough to sit beside an answer line.
+    EXPECT_GE(t.width(), 300);
+    EXPECT_GE(t.height(), 300);
+    EXPECT_LE(t.height(), 900);
+    EXPECT_FALSE(a_->cmdSpeaker[0]->icon().isNull());
+
+    for (int i = 1; i <= 8; ++i) {
+        SCOPED_TRACE(i);
+        const int c = (i - 1) % 4, r = (i - 1) / 4;
+        const QRectF s = t.translated(-5000 + 3000 * c, -1000 + 1000 * r);
+        EXPECT_TRUE(area.contains(s));
+        const double lineEnd = 3000 * c + 3000, lineY = 1000 * r + 1600;
+        // Right of its own line (where the answer label stands), nearer to it than to the
+        // next item's line.
+        EXPECT_GT(s.left(), lineEnd);
+        EXPECT_LT(s.left() - lineEnd, lineEnd + 800 - s.right());
+        // Level with its line: not above the previous row, its bottom at most on the line.
+        EXPECT_LE(s.bottom(), lineY + 15);
+        EXPECT_GE(s.bottom(), lineY - 500);
+    }
+    // Melody and rhythm writing: one speaker, in the lesson area, above the staff's top line
+    // (the staff element's top is 465 twips, its top line 450 below) and clear of the treble
+    // clef (ink from 705 twips, 180 to 570 across) and of the key name (top 2100).
+    const QRectF s = t.translated(-8100, -2000);
+    EXPECT_TRUE(area.contains(s));
+    EXPECT_LE(s.bottom(), 705);
+    EXPECT_LT(s.bottom(), 915);
+}
+
+} // namespace
+} // namespace shell
