@@ -1,6 +1,22 @@
 #include "controlarray.h"
 
+#include <QBitmap>
+#include <QIcon>
+#include <QImage>
+#include <QPixmap>
+
 namespace common {
+namespace {
+bool isEmptyPicture(const QVariant& v) {
+    switch (v.metaType().id()) {
+    case QMetaType::QPixmap: return v.value<QPixmap>().isNull();
+    case QMetaType::QIcon: return v.value<QIcon>().isNull();
+    case QMetaType::QImage: return v.value<QImage>().isNull();
+    case QMetaType::QBitmap: return v.value<QBitmap>().isNull();
+    default: return !v.isValid() || v.isNull();
+    }
+}
+} // namespace
 
 void copyWidgetProperties(const QObject* from, QObject* to) {
     const QMetaObject* mo = from->metaObject();
@@ -16,8 +32,13 @@ void copyWidgetProperties(const QObject* from, QObject* to) {
         // Only what differs from the fresh element's own value: writing an equal value can
         // have side effects (a label's empty pixmap wipes its text).
         const QMetaProperty tp = to->metaObject()->property(target);
-        if (!tp.metaType().isEqualityComparable()) continue;  // pixmaps and the like
         const QVariant v = p.read(from);
+        if (!tp.metaType().isEqualityComparable()) {
+            // Pictures cannot be compared: copy the ones the template has (a button's icon),
+            // never an empty one.
+            if (!isEmptyPicture(v)) tp.write(to, v);
+            continue;
+        }
         if (tp.read(to) != v) tp.write(to, v);
     }
 }

@@ -1,6 +1,7 @@
 #include "common/controlarray.h"
 
 #include <QLabel>
+#include <QPushButton>
 #include <gtest/gtest.h>
 
 TEST(ControlArray, LoadCopiesTheTemplateHiddenAndRefusesTwice) {
@@ -32,4 +33,21 @@ TEST(ControlArray, LoadCopiesTheTemplateHiddenAndRefusesTwice) {
     arr.clear();
     EXPECT_EQ(arr.ubound(), 0);
     EXPECT_TRUE(arr.exists(0));
+}
+
+TEST(ControlArray, PicturesComeAlongButEmptyOnesNeverWipeText) {
+    QWidget form;
+    auto* button = new QPushButton(&form);
+    QPixmap speaker(16, 16);
+    speaker.fill(Qt::blue);
+    button->setIcon(QIcon(speaker));
+    button->setIconSize(QSize(16, 16));
+    common::ControlArray<QPushButton> speakers(button, [](QWidget* p) { return new QPushButton(p); });
+    ASSERT_TRUE(speakers.load(1));
+    EXPECT_FALSE(speakers[1]->icon().isNull());
+
+    auto* label = new QLabel("answer", &form);
+    common::ControlArray<QLabel> labels(label, [](QWidget* p) { return new QLabel(p); });
+    ASSERT_TRUE(labels.load(1));
+    EXPECT_EQ(labels[1]->text(), "answer");
 }
