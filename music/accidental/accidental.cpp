@@ -73,10 +73,7 @@ QString accidentalGlyphText(int sign, bool* ok) {
 }
 
 Accidental::Accidental(QWidget* parent)
-    : MusicControl(parent,
-                   StockBackColor | StockFillColor | StockFont | StockForeColor | StockEnabled |
-                       StockMousePointer | StockMouseIcon,
-                   28) {}
+    : MusicControl(parent, kGlyphControlStock, kMusicFontPoints) {}
 
 void Accidental::setAccidentalSign(int v) {
     accidentalSign_ = v;

@@ -117,10 +117,7 @@ QVector<BarPart> barLineParts(int type, int space, bool breakBar, const QVector<
 }
 
 BarLine::BarLine(QWidget* parent)
-    : MusicControl(parent,
-                   StockBackColor | StockFillColor | StockFont | StockForeColor | StockEnabled |
-                       StockMousePointer | StockMouseIcon,
-                   28) {}
+    : MusicControl(parent, kGlyphControlStock, kMusicFontPoints) {}
 
 BarLine::~BarLine() = default;
 

@@ -50,10 +50,7 @@ QVector<BeamLine> beamLines(const QVector<BeamStem>& stems, int d, int left, int
 }
 
 BeamMusic::BeamMusic(QWidget* parent)
-    : MusicControl(parent,
-                   StockBackColor | StockFillColor | StockForeColor | StockEnabled | StockMousePointer |
-                       StockMouseIcon,
-                   0) {}
+    : MusicControl(parent, kLineControlStock, 0) {}
 
 BeamMusic::~BeamMusic() = default;
 

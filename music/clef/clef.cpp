@@ -14,10 +14,7 @@ const unsigned char kClefGlyphs[] = {0x26, 0x3F, 0x42, 0xD6, 0x56};
 } // namespace
 
 Clef::Clef(QWidget* parent)
-    : MusicControl(parent,
-                   StockBackColor | StockFillColor | StockFont | StockForeColor | StockEnabled |
-                       StockMousePointer | StockMouseIcon,
-                   28),
+    : MusicControl(parent, kGlyphControlStock, kMusicFontPoints),
       glyphText_(glyph(kClefGlyphs[Treble])) {}
 
 void Clef::setClef(int v) {

@@ -17,6 +17,15 @@ enum StockProperty : unsigned {
     StockCaption = 1u << 6, StockMousePointer = 1u << 7, StockMouseIcon = 1u << 8,
 };
 
+// The stock sets the classes share: the glyph controls (Clef, Note, Metre, Accidental,
+// BarLine) and the font-less line controls (Phrase, BeamMusic).
+constexpr unsigned kGlyphControlStock = StockBackColor | StockFillColor | StockFont | StockForeColor |
+                                        StockEnabled | StockMousePointer | StockMouseIcon;
+constexpr unsigned kLineControlStock = StockBackColor | StockFillColor | StockForeColor | StockEnabled |
+                                       StockMousePointer | StockMouseIcon;
+// The default music font's size in points.
+constexpr int kMusicFontPoints = 28;
+
 // What a control asks of and tells its container.
 class ControlSite {
 public:

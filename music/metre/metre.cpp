@@ -21,10 +21,7 @@ QString eightBit(const QString& s) {
 } // namespace
 
 Metre::Metre(QWidget* parent)
-    : MusicControl(parent,
-                   StockBackColor | StockFillColor | StockFont | StockForeColor | StockEnabled |
-                       StockMousePointer | StockMouseIcon,
-                   28) {}
+    : MusicControl(parent, kGlyphControlStock, kMusicFontPoints) {}
 
 void Metre::setPulses(int v) {
     pulses_ = v;

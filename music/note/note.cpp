@@ -42,10 +42,7 @@ int dottedTicks(int undotted, int dots) {
 }
 
 Note::Note(QWidget* parent)
-    : MusicControl(parent,
-                   StockBackColor | StockFillColor | StockFont | StockForeColor | StockEnabled |
-                       StockMousePointer | StockMouseIcon,
-                   28),
+    : MusicControl(parent, kGlyphControlStock, kMusicFontPoints),
       headText_(glyph(0xCF)) {}
 
 void Note::chooseHead() {

@@ -58,10 +58,7 @@ PainterArc toPainterArc(const PhraseArc& a) {
 }
 
 Phrase::Phrase(QWidget* parent)
-    : MusicControl(parent,
-                   StockBackColor | StockFillColor | StockForeColor | StockEnabled | StockMousePointer |
-                       StockMouseIcon,
-                   0) {}
+    : MusicControl(parent, kLineControlStock, 0) {}
 
 void Phrase::setCurveType(int v) { curveType_ = v; requestRedraw(); }
 void Phrase::setCurveDirection(int v) { curveDirection_ = v; requestRedraw(); }
