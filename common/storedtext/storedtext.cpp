@@ -2,6 +2,7 @@
 
 #include "platform/vexel/vexel.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -11,6 +12,7 @@
 #include <cmath>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,7 +20,7 @@ namespace common {
 namespace {
 
 QString errnoText(const char* step) {
-    return QStringLiteral("%1: %2").arg(QLatin1String(step), QString::fromLocal8Bit(std::strerror(errno)));
+    return QString::fromLocal8Bit(std::strerror(errno)) + QStringLiteral(" while ") + QLatin1String(step);
 }
 
 bool writeAll(int fd, const char* data, qint64 size) {
@@ -77,9 +79,12 @@ bool writeFileAtomic(const QString& path, const QByteArray& data, QString* error
                                      QStringLiteral("%1").arg(QRandomGenerator::global()->generate(), 8, 16,
                                                               QLatin1Char('0')));
         fd = ::open(tempName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) return fail(errnoText("create temporary file"));
+        if (fd < 0 && errno != EEXIST) return fail(errnoText("creating a temporary file"));
     }
     if (fd < 0) return fail(QStringLiteral("no free temporary file name"));
+    // Held until the file is closed (or the writer dies), so that removeStaleTemporaries
+    // never takes a temporary that is being written.
+    ::flock(fd, LOCK_EX | LOCK_NB);
 
     auto abandon = [&](const char* step) {
         const QString why = errnoText(step);
@@ -87,16 +92,16 @@ bool writeFileAtomic(const QString& path, const QByteArray& data, QString* error
         ::unlink(tempName.constData());
         return fail(why);
     };
-    if (hadFile && ::fchmod(fd, old.st_mode & 07777) != 0) return abandon("keep permissions");
-    if (!writeAll(fd, data.constData(), data.size())) return abandon("write");
-    if (::fsync(fd) != 0) return abandon("sync");
+    if (hadFile && ::fchmod(fd, old.st_mode & 07777) != 0) return abandon("keeping the permissions");
+    if (!writeAll(fd, data.constData(), data.size())) return abandon("writing");
+    if (::fsync(fd) != 0) return abandon("syncing");
     if (::close(fd) != 0) {
-        const QString why = errnoText("close");
+        const QString why = errnoText("closing");
         ::unlink(tempName.constData());
         return fail(why);
     }
     if (::rename(tempName.constData(), finalName.constData()) != 0) {
-        const QString why = errnoText("rename");
+        const QString why = errnoText("replacing the file");
         ::unlink(tempName.constData());
         return fail(why);
     }
@@ -108,6 +113,34 @@ bool writeFileAtomic(const QString& path, const QByteArray& data, QString* error
         ::close(dirFd);
     }
     return true;
+}
+
+bool isAtomicTemporaryName(const QString& fileName) {
+    static const QLatin1String tag(".tmp-");
+    const qsizetype n = fileName.size();
+    if (n < 1 + 1 + tag.size() + 8 || !fileName.startsWith(QLatin1Char('.'))) return false;
+    if (QStringView(fileName).mid(n - 8 - tag.size(), tag.size()) != tag) return false;
+    for (qsizetype i = n - 8; i < n; ++i) {
+        const QChar c = fileName[i];
+        if (!((c >= QLatin1Char('0') && c <= QLatin1Char('9')) || (c >= QLatin1Char('a') && c <= QLatin1Char('f'))))
+            return false;
+    }
+    return true;
+}
+
+int removeStaleTemporaries(const QString& folder) {
+    int removed = 0;
+    const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks);
+    for (const QString& name : names) {
+        if (!isAtomicTemporaryName(name)) continue;
+        const QByteArray path = QFile::encodeName(QDir(folder).filePath(name));
+        const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0) continue;
+        // A writer that is alive holds its temporary locked.
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::unlink(path.constData()) == 0) ++removed;
+        ::close(fd);
+    }
+    return removed;
 }
 
 QString joinFileItems(const QByteArray& bytes, bool* complete) {
@@ -177,7 +210,7 @@ bool LoadStoredText(const QString& path, QString& text) {
     return readStoredText(path, text) == StoredTextStatus::Ok;
 }
 
-bool SaveStoredText(const QString& path, const QString& text) {
+bool SaveStoredText(const QString& path, const QString& text, QString* error) {
     // Encoded before the file is touched.
     const QString stored = platform::Vexel::EncodeText(text, platform::kStoredTextKey);
     QByteArray record;
@@ -185,7 +218,7 @@ bool SaveStoredText(const QString& path, const QString& text) {
     record += '"';
     record += stored.toLatin1();
     record += "\"\r\n";
-    return writeFileAtomic(path, record);
+    return writeFileAtomic(path, record, error);
 }
 
 bool isBeginLine(QStringView line) { return classify(line) == LineKind::Begin; }

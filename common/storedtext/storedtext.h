@@ -22,6 +22,12 @@ inline const QString CRLF = QStringLiteral("\r\n");
 // temporary is removed, and *error (when given) says why.
 bool writeFileAtomic(const QString& path, const QByteArray& data, QString* error = nullptr);
 
+// The hidden temporary files that writeFileAtomic makes (".<name>.tmp-<8 hex digits>").
+bool isAtomicTemporaryName(const QString& fileName);
+// Removes from folder the temporaries that a killed writer left behind; one that a live
+// writer still holds is left alone. Returns how many were removed.
+int removeStaleTemporaries(const QString& folder);
+
 enum class StoredTextStatus {
     Ok,           // read (and decoded); an empty file is Ok with the empty text
     Missing,      // no such file
@@ -42,8 +48,8 @@ QString joinFileItems(const QByteArray& bytes, bool* complete = nullptr);
 // short or does not decode.
 bool LoadStoredText(const QString& path, QString& text);
 // Writes text as one quoted stored record followed by CR LF, atomically. False when the file
-// could not be written; the old file then stays as it was.
-bool SaveStoredText(const QString& path, const QString& text);
+// could not be written (*error, when given, says why); the old file then stays as it was.
+bool SaveStoredText(const QString& path, const QString& text, QString* error = nullptr);
 // The stored text itself (not decoded), as the class link sends it; False as for
 // LoadStoredText except that the text is not decoded.
 bool ReadTextFile(const QString& path, QString& text);

@@ -5,6 +5,7 @@
 #include "common/basic.h"
 #include "common/storedtext/storedtext.h"
 #include "student/shell/profile/playersession.h"
+#include "student/shell/profile/profilestore.h"
 
 #include <QStringList>
 
@@ -26,6 +27,8 @@ void LessonList::setup(tonvale::PlayerSession& s, const QString& profilePath) {
 
     QString text;
     profileRead_ = common::LoadStoredText(profilePath, text);
+    // Results that could not be written yet are the player's all the same.
+    if (profileRead_) text = tonvale::ProfileStore::withKept(text, profilePath);
     qint32 start = 0, length = 0;
     const QString block = profileRead_ ? common::ExtractBlock(start, length, text, "name=" + s.PlayerName)
                                        : QString();

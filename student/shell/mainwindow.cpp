@@ -933,7 +933,7 @@ void FrmTonvale::mnuIntervalTerm_Click(int index) {
     if (index < 1 || index > 3) return;
     for (int i = 1; i <= 3; ++i) menus_->intervalTerm(i)->setChecked(i == index);
     session().IntervalStyle = index;
-    tonvale::ProfileStore::SaveProfile();
+    tonvale::ProfileStore::SaveProfile(session(), tonvale::ProfileStore::SaveReason::Settings);
     if (standIns.setIntervalImages) standIns.setIntervalImages(index);
 }
 
@@ -942,7 +942,7 @@ void FrmTonvale::mnuPracticeMode_Click() {
     item->setChecked(!item->isChecked());
     session().PracticeMode = item->isChecked();
     setPracticeIndicator();
-    tonvale::ProfileStore::SaveProfile();
+    tonvale::ProfileStore::SaveProfile(session(), tonvale::ProfileStore::SaveReason::Settings);
 }
 
 void FrmTonvale::toggleToolWindow(const QString& menuItem, const QString& window) {
@@ -963,7 +963,7 @@ void FrmTonvale::mnuChangePassword_Click() {
     const QString answer = tonvale::PasswordDialog::NewPassword(this);
     if (answer == tonvale::kCancelSentinel) return;
     session().PlayerPassword = answer;
-    tonvale::ProfileStore::SaveProfile();
+    tonvale::ProfileStore::SaveProfile(session(), tonvale::ProfileStore::SaveReason::Password);
 }
 
 void FrmTonvale::mnuAbout_Click() {

@@ -5,10 +5,13 @@
 #include "platform/dialogs.h"
 #include "platform/paths.h"
 #include "student/shell/profile/playerdialog.h"
+#include "student/shell/profile/profilestore.h"
 
 namespace shell {
 
 std::unique_ptr<FrmTonvale> Main(const StartupOptions& options) {
+    // Saves killed half-way leave full-size hidden temporaries beside the profile.
+    tonvale::ProfileStore::removeStaleTemporaries();
     auto frm = std::make_unique<FrmTonvale>(options.sound);
     frm->Form_Load(options.hookName);
     frm->show();

@@ -44,10 +44,9 @@ void PlayerForm::load() {
 
     platform::Dialogs& dialogs = platform::Dialogs::instance();
     if (!profile.usable()) {
-        // Said once; the file is then never rewritten by this dialog.
-        dialogs.messageBox(QStringLiteral("The player file could not be read. It has been left unchanged.") +
-                               common::CRLF + ProfileStore::profilePath(),
-                           platform::Exclamation, QStringLiteral("Profile Error"), owner_);
+        // The file is then never rewritten by this dialog.
+        ProfileStore::tellFailure(QStringLiteral("The player file could not be read."), profile.why,
+                                  QStringLiteral("It has been left unchanged."), owner_);
         return;
     }
     if (!MainWindowSeam::instance().isMainWindowVisible()) return;
@@ -105,6 +104,8 @@ void PlayerForm::clickAdd() {
 
 void PlayerForm::clickDelete() {
     PlayerSession& session = PlayerSession::instance();
+    const QVector<PlayerEntry> before = players;
+    QString deleted;
     session.PlayerName = selectedName();
     QString answer = PasswordDialog::GetPassword(owner_);
     if (const PlayerEntry* p = entryAt(players, selected)) {
@@ -117,6 +118,7 @@ void PlayerForm::clickDelete() {
             answer = PasswordDialog::GetPassword(owner_);
         }
         if (answer != kCancelSentinel) {
+            deleted = p->name;
             players.removeAt(selected);
             selected = -1;
         } else {
@@ -125,7 +127,9 @@ void PlayerForm::clickDelete() {
                 platform::Exclamation, QStringLiteral("Password Verification Failure"), owner_);
         }
     }
-    SaveProfiles();
+    if (!saveList(deleted) && !deleted.isEmpty()) {
+        players = before;  // still in the file, so still in the list
+    }
     deleteEnabled = false;
     viewEnabled = false;
     if (nameText.isEmpty()) okEnabled = false;
@@ -148,7 +152,12 @@ void PlayerForm::clickOk() {
         session.PlayerName.clear();
         return;
     }
-    SaveProfiles();
+    // A player who is not in the file yet logs in only once written.
+    const bool inFile = !p->block.isEmpty();
+    if (!saveList(QString()) && !inFile) {
+        session.PlayerName.clear();
+        return;
+    }
     session.PlayerPassword = answer;
     closed = accepted = true;
 }
@@ -158,7 +167,29 @@ void PlayerForm::clickCancel() {
     accepted = false;
 }
 
-bool PlayerForm::SaveProfiles() { return ProfileStore::SaveProfiles(profile, players); }
+bool PlayerForm::SaveProfiles() {
+    if (!ProfileStore::SaveProfiles(profile, players, &lastFailure_)) return false;
+    lastFailure_.clear();
+    // The players added here are in the file now.
+    for (PlayerEntry& p : players)
+        if (p.block.isEmpty()) p.block = ProfileStore::newBlock(p.name, p.hasPassword, p.password);
+    return true;
+}
+
+bool PlayerForm::saveList(const QString& deleted) {
+    QStringList added;
+    for (const PlayerEntry& p : players)
+        if (p.block.isEmpty()) added << QLatin1Char('"') + p.name + QLatin1Char('"');
+    if (SaveProfiles()) return true;
+    QStringList what;
+    if (!deleted.isEmpty()) what << QStringLiteral("The player \"%1\" could not be deleted.").arg(deleted);
+    if (added.size() == 1) what << QStringLiteral("The player %1 could not be created.").arg(added[0]);
+    if (added.size() > 1) what << QStringLiteral("The players %1 could not be created.").arg(added.join(QStringLiteral(", ")));
+    if (what.isEmpty()) what << QStringLiteral("The player list could not be saved.");
+    ProfileStore::tellFailure(what.join(common::CRLF), lastFailure_, QStringLiteral("The player file has been left unchanged."),
+                              owner_);
+    return false;
+}
 
 // ---- The window ----------------------------------------------------------------------------
 

@@ -25,6 +25,7 @@ public:
     void clickDelete();                    // cmdDelete_Click
     void clickOk();                        // cmdOK_Click
     void clickCancel();                    // cmdCancel_Click
+    // Writes the list (SaveProfiles); False when it could not be written.
     bool SaveProfiles();
 
     QStringList names() const;
@@ -45,7 +46,12 @@ public:
     ProfileText profile;
 
 private:
+    // SaveProfiles, telling the user what a failure left undone (`deleted`: the player the
+    // write was to remove, if any).
+    bool saveList(const QString& deleted);
+
     QWidget* owner_;
+    QString lastFailure_;
 };
 
 class PlayerDialog : public QDialog {

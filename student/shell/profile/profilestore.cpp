@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <QStringView>
 
+#include <map>
+
 namespace tonvale {
 
 using common::CRLF;
@@ -34,40 +36,48 @@ QString keyOf(QStringView line, QStringView* value = nullptr) {
 
 bool isKey(const QString& key, const char* name) { return key.compare(QLatin1String(name), Qt::CaseInsensitive) == 0; }
 
-} // namespace
+// What SaveProfile writes into the player's block.
+struct SaveValues {
+    QString name;
+    QString password;
+    int upper = 90;
+    int lower = 80;
+    bool practice = false;
+    int interval = 3;
+    int lesson = 0;
+    int level = 0;
+    int average = 0;
+    int completed = 0;
+    int attempts = 0;
+};
 
-QString ProfileStore::profilePath() { return platform::Paths::dataFile(QStringLiteral("\\Tonvale.txt")); }
-QString ProfileStore::backupPath() { return platform::Paths::dataFile(QStringLiteral("Tonvale.txt.bak")); }
-
-ProfileText ProfileStore::read() {
-    ProfileText p;
-    switch (common::readStoredText(profilePath(), p.text)) {
-    case common::StoredTextStatus::Ok: p.status = ProfileRead::Ok; break;
-    case common::StoredTextStatus::Missing: p.status = ProfileRead::Missing; break;
-    default: p.status = ProfileRead::Failed; break;
+SaveValues valuesOf(const PlayerSession& s) {
+    SaveValues v;
+    v.name = s.PlayerName;
+    v.password = s.PlayerPassword;
+    v.upper = s.UpperBound;
+    v.lower = s.LowerBound;
+    v.practice = s.PracticeMode;
+    v.interval = s.IntervalStyle;
+    v.lesson = s.CurrentLesson;
+    v.level = s.CurrentLevel;
+    if (v.lesson >= 0 && v.lesson <= 7) {
+        v.average = s.AverageScore[v.lesson];
+        v.completed = s.CompletedLevel[v.lesson];
+        v.attempts = s.AttemptCount[v.lesson];
     }
-    if (p.status != ProfileRead::Ok) p.text.clear();
-    return p;
+    return v;
 }
 
-// ---- SaveProfile ---------------------------------------------------------------------------
-
-QString ProfileStore::lessonLine(const PlayerSession& s) {
-    const int t = s.CurrentLesson;
-    const bool known = t >= 0 && t <= 7;
-    return QStringLiteral("lesson%1=L%2S%3M%4Q%5")
-        .arg(t)
-        .arg(s.CurrentLevel)
-        .arg(known ? s.AverageScore[t] : 0)
-        .arg(known ? s.CompletedLevel[t] : 0)
-        .arg(known ? s.AttemptCount[t] : 0);
+QString lessonLineOf(const SaveValues& v) {
+    return QStringLiteral("lesson%1=L%2S%3M%4Q%5").arg(v.lesson).arg(v.level).arg(v.average).arg(v.completed).arg(v.attempts);
 }
 
-QString ProfileStore::rebuildBlock(const QString& block, const PlayerSession& s) {
+QString rebuild(const QString& block, const SaveValues& v) {
     QStringList lines;
     common::SplitToArray(block, lines, CRLF);
-    const QString lessonKey = QStringLiteral("lesson%1").arg(s.CurrentLesson);
-    const QString practice = s.PracticeMode ? QStringLiteral("practice=true") : QStringLiteral("practice=false");
+    const QString lessonKey = QStringLiteral("lesson%1").arg(v.lesson);
+    const QString practice = v.practice ? QStringLiteral("practice=true") : QStringLiteral("practice=false");
     bool found = false, upper = false, lower = false, practiceDone = false, interval = false, lesson = false;
     QString out;
     auto add = [&out](const QString& line) { out += line + CRLF; };
@@ -80,31 +90,31 @@ QString ProfileStore::rebuildBlock(const QString& block, const PlayerSession& s)
             lesson = false;
             add(line);
         } else if (key == QLatin1String("name")) {
-            found = value == s.PlayerName;
+            found = value == v.name;
             add(line);
         } else if (key == QLatin1String("password")) {
-            add(found ? QStringLiteral("password=") + s.PlayerPassword : line);
+            add(found ? QStringLiteral("password=") + v.password : line);
         } else if (key == QLatin1String("upper")) {
-            add(found ? QStringLiteral("upper=%1").arg(s.UpperBound) : line);
+            add(found ? QStringLiteral("upper=%1").arg(v.upper) : line);
             upper = true;
         } else if (key == QLatin1String("lower")) {
-            add(found ? QStringLiteral("lower=%1").arg(s.LowerBound) : line);
+            add(found ? QStringLiteral("lower=%1").arg(v.lower) : line);
             lower = true;
         } else if (key == QLatin1String("interval")) {
-            add(found ? QStringLiteral("interval=%1").arg(s.IntervalStyle) : line);
+            add(found ? QStringLiteral("interval=%1").arg(v.interval) : line);
             interval = true;
         } else if (key == QLatin1String("practice")) {
             add(found ? practice : line);
             practiceDone = true;
         } else if (key == lessonKey) {
-            add(found ? lessonLine(s) : line);
+            add(found ? lessonLineOf(v) : line);
             lesson = true;
         } else if (common::isEndLine(line)) {
-            if (found && !lesson) add(lessonLine(s));
-            if (!upper) add(QStringLiteral("upper=%1").arg(s.UpperBound));
-            if (!lower) add(QStringLiteral("lower=%1").arg(s.LowerBound));
+            if (found && !lesson) add(lessonLineOf(v));
+            if (!upper) add(QStringLiteral("upper=%1").arg(v.upper));
+            if (!lower) add(QStringLiteral("lower=%1").arg(v.lower));
             if (!practiceDone) add(practice);
-            if (!interval) add(QStringLiteral("interval=%1").arg(s.IntervalStyle));
+            if (!interval) add(QStringLiteral("interval=%1").arg(v.interval));
             add(line);
         } else {
             add(line);
@@ -113,19 +123,172 @@ QString ProfileStore::rebuildBlock(const QString& block, const PlayerSession& s)
     return out;
 }
 
-ProfileStore::SaveResult ProfileStore::SaveProfile(const PlayerSession& s) {
+// What failed saves could not write, per profile file and player: the player's latest
+// values and the record of every lesson saved meanwhile. Laid over every read until a
+// write of the profile succeeds.
+struct Kept {
+    SaveValues latest;
+    std::map<int, SaveValues> lessons;
+    quint64 seq = 0;  // the failure that last changed it
+};
+std::map<std::pair<QString, QString>, Kept> g_kept;  // (profile path, player name)
+quint64 g_keptSeq = 0;
+
+void keep(const SaveValues& v) {
+    Kept& k = g_kept[{ProfileStore::profilePath(), v.name}];
+    k.latest = v;
+    k.lessons[v.lesson] = v;
+    k.seq = ++g_keptSeq;
+}
+
+// A write of a text that held the kept changes up to `upTo` has saved them.
+void keptWritten(quint64 upTo) {
+    const QString path = ProfileStore::profilePath();
+    for (auto it = g_kept.begin(); it != g_kept.end();) {
+        if (it->first.first == path && it->second.seq <= upTo) {
+            it = g_kept.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+QString blockOf(const QString& text, const QString& name, qint32& start, qint32& length) {
+    return common::ExtractBlock(start, length, text, QStringLiteral("name=") + name);
+}
+
+QString couldNotWrite(const QString& path, const QString& error) {
+    return QStringLiteral("Could not write %1: %2.").arg(path, error);
+}
+
+} // namespace
+
+QString ProfileStore::profilePath() { return platform::Paths::dataFile(QStringLiteral("\\Tonvale.txt")); }
+QString ProfileStore::backupPath() { return platform::Paths::dataFile(QStringLiteral("Tonvale.txt.bak")); }
+
+ProfileText ProfileStore::read() {
+    ProfileText p;
+    const QString path = profilePath();
+    switch (common::readStoredText(path, p.text)) {
+    case common::StoredTextStatus::Ok: p.status = ProfileRead::Ok; break;
+    case common::StoredTextStatus::Missing: p.status = ProfileRead::Missing; break;
+    case common::StoredTextStatus::Unreadable:
+        p.status = ProfileRead::Failed;
+        p.why = QStringLiteral("Could not read %1.").arg(path);
+        break;
+    case common::StoredTextStatus::Undecodable:
+        p.status = ProfileRead::Failed;
+        p.why = QStringLiteral("%1 is cut short or damaged.").arg(path);
+        break;
+    }
+    if (p.status == ProfileRead::Ok && QFileInfo(path).size() == 0) {
+        QString backup;
+        if (common::LoadStoredText(backupPath(), backup) && !scanPlayers(backup).isEmpty()) {
+            p.status = ProfileRead::Failed;
+            p.why = QStringLiteral("%1 is empty, but its backup %2 still holds the players.").arg(path, backupPath());
+        }
+    }
+    if (p.status != ProfileRead::Ok) p.text.clear();
+    if (p.usable()) {
+        p.text = withKept(p.text);
+        p.keptUpTo = g_keptSeq;
+    }
+    return p;
+}
+
+// ---- SaveProfile ---------------------------------------------------------------------------
+
+QString ProfileStore::lessonLine(const PlayerSession& s) { return lessonLineOf(valuesOf(s)); }
+
+QString ProfileStore::rebuildBlock(const QString& block, const PlayerSession& s) { return rebuild(block, valuesOf(s)); }
+
+QString ProfileStore::withKept(const QString& text, const QString& path) {
+    QString out = text;
+    for (const auto& [key, kept] : g_kept) {
+        if (key.first != path) continue;
+        qint32 start = 0, length = 0;
+        QString block = blockOf(out, key.second, start, length);
+        if (start <= 0) continue;
+        for (const auto& [lesson, record] : kept.lessons) {
+            SaveValues v = kept.latest;
+            v.lesson = lesson;
+            v.level = record.level;
+            v.average = record.average;
+            v.completed = record.completed;
+            v.attempts = record.attempts;
+            block = rebuild(block, v);
+        }
+        out = out.left(start - 1) + block + out.mid(start - 1 + length);
+    }
+    return out;
+}
+
+QVector<int> ProfileStore::keptLessons(const QString& playerName) {
+    QVector<int> lessons;
+    const auto it = g_kept.find({profilePath(), playerName});
+    if (it != g_kept.end())
+        for (const auto& entry : it->second.lessons) lessons << entry.first;
+    return lessons;
+}
+
+void ProfileStore::forgetKept() { g_kept.clear(); }
+
+void ProfileStore::tellFailure(const QString& what, const QString& why, const QString& after, QWidget* owner) {
+    QString text = what;
+    if (!why.isEmpty()) text += CRLF + why;
+    if (!after.isEmpty()) text += CRLF + after;
+    platform::Dialogs::instance().messageBox(text, platform::Exclamation, QStringLiteral("Profile Error"),
+                                             owner ? owner : MainWindowSeam::instance().mainWindow());
+}
+
+ProfileStore::SaveResult ProfileStore::SaveProfile(const PlayerSession& s, SaveReason reason) {
+    const SaveValues values = valuesOf(s);
+    auto failed = [&](SaveResult result, const QString& why) {
+        if (s.PlayerName.isEmpty()) return result;
+        keep(values);
+        QString what, after;
+        switch (reason) {
+        case SaveReason::LessonResult:
+            what = values.lesson >= 1 && values.lesson <= 7
+                       ? QStringLiteral("Your result in lesson %1 could not be saved.").arg(values.lesson)
+                       : QStringLiteral("Your progress could not be saved.");
+            after = QStringLiteral("It is kept while Tonvale runs, and written with the next save that succeeds.");
+            break;
+        case SaveReason::Password:
+            what = QStringLiteral("Your new password could not be saved.");
+            after = QStringLiteral("It is kept while Tonvale runs, and written with the next save that succeeds.");
+            break;
+        case SaveReason::Settings:
+            what = QStringLiteral("Your settings could not be saved.");
+            after = QStringLiteral("They are kept while Tonvale runs, and written with the next save that succeeds.");
+            break;
+        }
+        tellFailure(what, why, after, nullptr);
+        return result;
+    };
+
     const ProfileText profile = read();
-    if (!profile.usable()) return SaveResult::NotRead;
+    if (!profile.usable()) return failed(SaveResult::NotRead, profile.why);
     qint32 start = 0, length = 0;
-    const QString block = common::ExtractBlock(start, length, profile.text, QStringLiteral("name=") + s.PlayerName);
+    const QString block = blockOf(profile.text, s.PlayerName, start, length);
     // A player without a block of their own (removed, or the file replaced meanwhile) writes
     // nothing rather than guess where the values belong.
-    if (start <= 0) return SaveResult::NoBlock;
-    const QString text = profile.text.left(start - 1) + rebuildBlock(block, s) + profile.text.mid(start - 1 + length);
-    if (!common::SaveStoredText(profilePath(), text)) return SaveResult::WriteFailed;
+    if (start <= 0) {
+        return failed(SaveResult::NoBlock,
+                      profile.status == ProfileRead::Missing
+                          ? QStringLiteral("Could not find %1.").arg(profilePath())
+                          : QStringLiteral("%1 holds no player named \"%2\".").arg(profilePath(), s.PlayerName));
+    }
+    const QString text = profile.text.left(start - 1) + rebuild(block, values) + profile.text.mid(start - 1 + length);
+    QString error;
+    if (!common::SaveStoredText(profilePath(), text, &error))
+        return failed(SaveResult::WriteFailed, couldNotWrite(profilePath(), error));
+    keptWritten(profile.keptUpTo);
     if (!common::SaveStoredText(backupPath(), text)) return SaveResult::BackupFailed;
     return SaveResult::Saved;
 }
+
+int ProfileStore::removeStaleTemporaries() { return common::removeStaleTemporaries(QFileInfo(profilePath()).absolutePath()); }
 
 // ---- The player dialog's list ----------------------------------------------------------------
 
@@ -179,9 +342,18 @@ QString ProfileStore::buildProfiles(const QVector<PlayerEntry>& players) {
     return out;
 }
 
-bool ProfileStore::SaveProfiles(const ProfileText& readWhenOpened, const QVector<PlayerEntry>& players) {
-    if (!readWhenOpened.usable()) return false;
-    return common::SaveStoredText(profilePath(), buildProfiles(players));
+bool ProfileStore::SaveProfiles(const ProfileText& readWhenOpened, const QVector<PlayerEntry>& players, QString* why) {
+    if (!readWhenOpened.usable()) {
+        if (why) *why = readWhenOpened.why;
+        return false;
+    }
+    QString error;
+    if (!common::SaveStoredText(profilePath(), buildProfiles(players), &error)) {
+        if (why) *why = couldNotWrite(profilePath(), error);
+        return false;
+    }
+    keptWritten(readWhenOpened.keptUpTo);
+    return true;
 }
 
 // ---- Export and import -------------------------------------------------------------------------
@@ -200,7 +372,10 @@ ProfileStore::ExportResult ProfileStore::exportPlayer() {
     MainWindowSeam& main = MainWindowSeam::instance();
     platform::Dialogs& dialogs = platform::Dialogs::instance();
     const ProfileText profile = read();
-    if (!profile.usable()) return ExportResult::ProfileNotRead;
+    if (!profile.usable()) {
+        tellFailure(QStringLiteral("The player could not be exported."), profile.why, QString(), nullptr);
+        return ExportResult::ProfileNotRead;
+    }
     QString path = dialogs.saveFileName(QString(), QStringLiteral("(*.txt)|*.txt"), QStringLiteral("*.txt"),
                                         main.mainWindow());
     if (path.isEmpty()) return ExportResult::Cancelled;
@@ -213,7 +388,10 @@ ProfileStore::ExportResult ProfileStore::exportPlayer() {
     qint32 start = 0, length = 0;
     const QString block =
         common::ExtractBlock(start, length, profile.text, QStringLiteral("name=") + PlayerSession::instance().PlayerName);
-    return common::SaveStoredText(path, block) ? ExportResult::Exported : ExportResult::WriteFailed;
+    QString error;
+    if (common::SaveStoredText(path, block, &error)) return ExportResult::Exported;
+    tellFailure(QStringLiteral("The player could not be exported."), couldNotWrite(path, error), QString(), nullptr);
+    return ExportResult::WriteFailed;
 }
 
 bool ProfileStore::singleBlock(const QString& text, QString* name, bool* hasPassword, QString* password) {
@@ -264,7 +442,11 @@ ProfileStore::ImportResult ProfileStore::importPlayer() {
 
     const ProfileText profile = read();
     // Nothing is merged into a profile that could not be read: the write would lose it.
-    if (!profile.usable()) return giveUp(ImportResult::ProfileNotRead);
+    if (!profile.usable()) {
+        tellFailure(QStringLiteral("The player could not be imported."), profile.why,
+                    QStringLiteral("The player file has been left unchanged."), nullptr);
+        return giveUp(ImportResult::ProfileNotRead);
+    }
     const QString path = dialogs.openFileName(QString(), QStringLiteral("(*.txt)|*.txt"), QStringLiteral("*.txt"),
                                               main.mainWindow());
     if (path.isEmpty()) return giveUp(ImportResult::Cancelled);
@@ -301,7 +483,14 @@ ProfileStore::ImportResult ProfileStore::importPlayer() {
         if (!text.isEmpty() && !text.endsWith(CRLF)) text += CRLF;
         text += imported;
     }
-    if (!common::SaveStoredText(profilePath(), text)) return giveUp(ImportResult::WriteFailed);
+    QString error;
+    if (!common::SaveStoredText(profilePath(), text, &error)) {
+        tellFailure(QStringLiteral("The player \"%1\" could not be imported.").arg(name),
+                    couldNotWrite(profilePath(), error), QStringLiteral("The player file has been left unchanged."),
+                    nullptr);
+        return giveUp(ImportResult::WriteFailed);
+    }
+    keptWritten(profile.keptUpTo);
     // The imported player is now current, with the password of the imported block.
     session.PlayerPassword = password;
     main.selectFrame(0);

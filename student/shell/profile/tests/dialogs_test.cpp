@@ -155,18 +155,21 @@ TEST_F(PlayerFormTest, AnUnreadableProfileIsReportedOnceAndNeverRewritten) {
     putBytes(ProfileStore::profilePath(), broken);
 
     PlayerForm& form = open();
-    EXPECT_EQ(messages(), QStringList{"Profile Error: The player file could not be read. It has been left unchanged." +
-                                      CRLF + ProfileStore::profilePath()});
+    const QString damaged = ProfileStore::profilePath() + " is cut short or damaged.";
+    EXPECT_EQ(messages(), QStringList{"Profile Error: The player file could not be read." + CRLF + damaged + CRLF +
+                                      "It has been left unchanged."});
     EXPECT_TRUE(form.players.isEmpty());
-    // A player added and logged in: nothing reaches the file.
+    // A player added: nothing reaches the file, so the player is neither created nor logged in.
     answerPasswords({QString("pw"), QString("pw")});
     form.changeName("Zed");
     form.clickAdd();
     form.clickList(0);
     form.clickOk();
-    EXPECT_TRUE(form.accepted);
-    EXPECT_EQ(session().PlayerName, "Zed");
-    EXPECT_EQ(dialogs_.shown.size(), 1);
+    EXPECT_FALSE(form.closed);
+    EXPECT_EQ(session().PlayerName, "");
+    ASSERT_EQ(dialogs_.shown.size(), 2);
+    EXPECT_EQ(messages()[1], "Profile Error: The player \"Zed\" could not be created." + CRLF + damaged + CRLF +
+                                 "The player file has been left unchanged.");
     EXPECT_EQ(fileBytes(ProfileStore::profilePath()), broken);
 }
 

@@ -46,6 +46,7 @@ TEST_F(ProfileTest, RandomAndTruncatedFilesNeverCrashTheLoadPath) {
     main_.visible = true;
     answerPasswords({});
     for (int i = 0; i < 300; ++i) {
+        ProfileStore::forgetKept();  // each file is a program started anew
         const QByteArray bytes = randomBytes(r);
         putBytes(ProfileStore::profilePath(), bytes);
         const ProfileText read = ProfileStore::read();
@@ -68,6 +69,7 @@ TEST_F(ProfileTest, RandomAndTruncatedFilesNeverCrashTheLoadPath) {
     writeProfile(plain);
     const QByteArray whole = fileBytes(ProfileStore::profilePath());
     for (int n = 0; n < whole.size(); ++n) {
+        ProfileStore::forgetKept();
         putBytes(ProfileStore::profilePath(), whole.left(n));
         const ProfileText read = ProfileStore::read();
         const bool keepsClosingQuote = n >= whole.size() - 2;
@@ -91,6 +93,7 @@ TEST_F(ProfileTest, RandomAndTruncatedFilesNeverCrashTheLoadPath) {
 TEST_F(ProfileTest, RandomProfileTextsKeepEveryOtherBlockWhole) {
     std::mt19937 r(11);
     for (int i = 0; i < 150; ++i) {
+        ProfileStore::forgetKept();
         const QString text = randomPlain(r);
         const QVector<PlayerEntry> players = ProfileStore::scanPlayers(text);
         for (const PlayerEntry& p : players) {

@@ -54,10 +54,12 @@ protected:
         before_ = platform::Paths::dataFolder();
         platform::Paths::setDataFolder(dir_.path());
         PlayerSession::instance().reset();
+        ProfileStore::forgetKept();
     }
     void TearDown() override {
         platform::Paths::setDataFolder(before_);
         PlayerSession::instance().reset();
+        ProfileStore::forgetKept();
     }
 
     PlayerSession& session() { return PlayerSession::instance(); }
