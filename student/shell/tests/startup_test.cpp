@@ -5,6 +5,9 @@
 #include "student/shell/splash.h"
 #include "student/shell/startup.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -73,9 +76,16 @@ TEST_F(ShellTest, StartUpOrder) {
 
 TEST_F(ShellTest, StartUpWithoutSplashStillClosesAndReopens) {
     scriptLogin("nobody", "");
+    // What a save killed half-way left behind.
+    const QString stale = QDir(platform::Paths::dataFolder()).filePath(".Tonvale.txt.tmp-0badf00d");
+    {
+        QFile f(stale);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
     StartupOptions options;
     options.showSplash = false;
     auto frm = Main(options);
+    EXPECT_FALSE(QFileInfo::exists(stale));
     EXPECT_EQ(dialogs_.modalsShown, QStringList{"frmPlayer"});
     EXPECT_TRUE(songs_.calls.isEmpty());
     EXPECT_EQ(opensAndCloses(midi_), (std::vector<std::pair<MidiLogEntry::Kind, int>>{
