@@ -1,15 +1,15 @@
 #include "clock.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QThread>
 
 namespace platform {
 namespace {
 Clock* g_clock = nullptr;
-const QElapsedTimer& monotonic() {
-    static QElapsedTimer t = [] { QElapsedTimer e; e.start(); return e; }();
+// The origin of the program's milliseconds, on the monotonic clock.
+std::chrono::steady_clock::time_point origin() {
+    static const std::chrono::steady_clock::time_point t = std::chrono::steady_clock::now();
     return t;
 }
 } // namespace
@@ -20,7 +20,13 @@ Clock& Clock::instance() {
 }
 void Clock::setInstance(Clock* c) { g_clock = c; }
 
-qint64 SystemClock::nowMs() const { return monotonic().elapsed(); }
+qint64 SystemClock::nowMs() const {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - origin()).count();
+}
+
+std::chrono::steady_clock::time_point SystemClock::timePoint(qint64 ms) {
+    return origin() + std::chrono::milliseconds(ms);
+}
 
 void SystemClock::sleepMs(int ms) {
     if (ms > 0) QThread::msleep(ulong(ms));

@@ -2,6 +2,7 @@
 // Monotonic milliseconds and waits. Everything that waits or measures time goes through
 // Clock::instance(), so tests install a VirtualClock and run waits instantly.
 #include <QtGlobal>
+#include <chrono>
 
 namespace platform {
 
@@ -20,6 +21,9 @@ public:
     qint64 nowMs() const override;
     void sleepMs(int ms) override;
     void sleepPumping(int ms) override;
+    // The steady-clock instant at which nowMs() reaches `ms`: threads that must act at a
+    // given time sleep to this absolute instant, so waits never add up their errors.
+    static std::chrono::steady_clock::time_point timePoint(qint64 ms);
 };
 
 // Time moves only when someone sleeps or advance() is called. sleepPumping still processes

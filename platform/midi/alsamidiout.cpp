@@ -65,17 +65,25 @@ AlsaMidiOut::AlsaMidiOut(std::unique_ptr<RtMidiOut> out) : out_(std::move(out)) 
 
 AlsaMidiOut::~AlsaMidiOut() { close(); }
 
-bool AlsaMidiOut::isOpen() const { return out_ && out_->isPortOpen(); }
+bool AlsaMidiOut::openLocked() const { return out_ && out_->isPortOpen(); }
+
+bool AlsaMidiOut::isOpen() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return openLocked();
+}
 
 qint32 AlsaMidiOut::shortMessage(quint32 message) {
-    if (!isOpen()) return MidiInvalidHandle;
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!openLocked()) return MidiInvalidHandle;
     const std::vector<quint8> bytes = shortMessageBytes(message);
     out_->sendMessage(bytes.data(), bytes.size());
     return MidiOk;
 }
 
 qint32 AlsaMidiOut::close() {
-    if (!isOpen()) return MidiInvalidHandle;
+    stopScheduling();
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!openLocked()) return MidiInvalidHandle;
     out_->closePort();
     out_.reset();
     return MidiOk;

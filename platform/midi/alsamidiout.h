@@ -3,6 +3,8 @@
 // interfaces), reached through RtMidi.
 #include "platform/midi/midiout.h"
 
+#include <mutex>
+
 class RtMidiOut;
 
 namespace platform {
@@ -23,6 +25,8 @@ public:
 
 private:
     explicit AlsaMidiOut(std::unique_ptr<RtMidiOut> out);
+    bool openLocked() const;
+    mutable std::mutex mutex_;  // RtMidi's encoder is not safe for two threads at once
     std::unique_ptr<RtMidiOut> out_;
     bool failed_ = false;
 };

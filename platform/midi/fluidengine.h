@@ -2,6 +2,8 @@
 // FluidSynth pieces shared by the "MIDI Mapper", the song player and offline rendering:
 // the General MIDI soundfont, a synth loaded with it, the desktop audio output and rendering
 // of timed short messages to a WAV file. Nothing here starts before it is first asked for.
+#include "platform/midi/midiout.h"
+
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -69,12 +71,6 @@ using AudioDriverPtr = std::unique_ptr<fluid_audio_driver_t, AudioDriverDeleter>
 // Starts audio output for the engine with the first driver of `drivers` that opens; nullptr
 // when none does (no sound card, no sound server). Never blocks waiting for a device.
 AudioDriverPtr openAudioOutput(FluidSynthEngine& engine, const QStringList& drivers = defaultAudioDrivers());
-
-// A short message at a time in milliseconds (any origin; only differences count).
-struct TimedMessage {
-    qint64 timeMs = 0;
-    quint32 message = 0;
-};
 
 // Renders the messages offline through FluidSynth into a WAV file (16-bit stereo, 44.1 kHz):
 // the first message sounds at 0 s, the others at their distance from it, then `tailMs` more

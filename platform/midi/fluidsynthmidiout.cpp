@@ -32,6 +32,7 @@ qint32 FluidSynthMidiOut::shortMessage(quint32 message) {
 }
 
 qint32 FluidSynthMidiOut::close() {
+    stopScheduling();
     if (!audio_) return MidiInvalidHandle;
     audio_.reset();       // stops the audio thread before the synth is touched again
     engine_->silence();   // notes left on must not sound when the mapper opens again

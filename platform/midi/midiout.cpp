@@ -1,6 +1,7 @@
 #include "midiout.h"
 
 #include "platform/midi/systemmididevices.h"
+#include "platform/midi/timedsender.h"
 
 namespace platform {
 namespace {
@@ -22,6 +23,24 @@ std::vector<quint8> shortMessageBytes(quint32 message) {
     default: return {status, d1, d2};
     }
 }
+
+MidiOut::MidiOut() = default;
+
+MidiOut::~MidiOut() = default;
+
+void MidiOut::sendAt(const std::vector<TimedMessage>& messages) {
+    if (!isOpen() || messages.empty()) return;
+    if (!timed_) timed_ = std::make_unique<TimedSender>([this](quint32 m) { shortMessage(m); });
+    timed_->schedule(messages);
+}
+
+std::vector<TimedMessage> MidiOut::cancelScheduled() {
+    return timed_ ? timed_->cancel() : std::vector<TimedMessage>();
+}
+
+bool MidiOut::hasScheduled() const { return timed_ && timed_->hasPending(); }
+
+void MidiOut::stopScheduling() { timed_.reset(); }
 
 MidiDevices& MidiDevices::instance() {
     static SystemMidiDevices system;

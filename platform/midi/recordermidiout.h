@@ -1,8 +1,11 @@
 #pragma once
 // A stand-in for the machine's MIDI outputs that records what the program does with them:
 // opens, closes and every short message, each with the time of platform::Clock (so a
-// VirtualClock gives exact times). It lists whatever output names it is given, and any device
-// can be made to fail its open, so tests see menus of 0, 1 or many devices and failed opens.
+// VirtualClock gives exact times). Scheduled messages (sendAt) are logged at once, stamped with
+// their due times, without waiting: the log is kept in time order, so it reads as the wire
+// would see it; cancelling drops those whose time the clock has not reached. It lists whatever
+// output names it is given, and any device can be made to fail its open, so tests see menus
+// of 0, 1 or many devices and failed opens.
 #include "platform/midi/fluidengine.h"
 #include "platform/midi/midiout.h"
 
@@ -19,6 +22,8 @@ struct MidiLogEntry {
     int deviceId = 0;
     quint32 message = 0;    // Message: the packed short message
     qint32 result = 0;      // Open, Close: the result code given
+    int connection = 0;     // Message, Close: which connection, 1, 2, ... in the order opened
+    bool scheduled = false; // a message given to sendAt, stamped with its due time
 };
 
 class RecorderMidiDevices : public MidiDevices {
@@ -34,7 +39,7 @@ public:
     // Makes every later open of `deviceId` fail with `result` (MidiOk makes it work again).
     void setOpenResult(int deviceId, qint32 result);
 
-    // Everything that happened, in order.
+    // Everything that happened, in time order (equal times in the order they came).
     const std::vector<MidiLogEntry>& log() const;
     // Only the short messages that reached an open device, with their times.
     std::vector<TimedMessage> messages() const;

@@ -1,13 +1,16 @@
 #include "midiport.h"
 
+#include "platform/clock.h"
 #include "platform/dialogs.h"
 
 #include <algorithm>
+#include <map>
 
 namespace sound {
 namespace {
 bool isDataByte(int v) { return v >= 0 && v <= 127; }
 bool isChannel(int c) { return c >= 0 && c <= 15; }
+using Lock = std::lock_guard<std::recursive_mutex>;
 } // namespace
 
 const QString MidiPort::ProgramTitle = QStringLiteral("Tonvale");
@@ -43,9 +46,10 @@ void MidiPort::mnuDevice_Click(int index) {
 }
 
 qint32 MidiPort::OpenMIDI() {
+    Lock lock(mutex_);
     // A second open without a close would otherwise leave the first connection holding
     // its device until the program ends.
-    if (out_) CloseMIDI();
+    if (out_) closeLocked();
     qint32 rc = platform::MidiError;
     out_ = devices().open(deviceId_, &rc);
     if (!out_ && rc == platform::MidiOk) rc = platform::MidiError;
@@ -54,6 +58,12 @@ qint32 MidiPort::OpenMIDI() {
 }
 
 qint32 MidiPort::CloseMIDI() {
+    Lock lock(mutex_);
+    return closeLocked();
+}
+
+qint32 MidiPort::closeLocked() {
+    stopTimelineLocked();  // its note-offs still reach the device
     if (!out_) return platform::MidiInvalidHandle;
     const qint32 rc = out_->close();
     out_.reset();
@@ -62,6 +72,10 @@ qint32 MidiPort::CloseMIDI() {
 }
 
 void MidiPort::send(quint32 message) {
+    if (capturing_) {
+        captured_.messages.push_back({captured_.lengthMs, message});
+        return;
+    }
     // Notes sent while nothing is open are lost, as on a device that failed to open.
     if (out_) out_->shortMessage(message);
 }
@@ -89,19 +103,25 @@ void MidiPort::noteOff(int key) {
 
 void MidiPort::forgetSounding() {
     for (auto& channels : sounding_) channels.clear();
+    for (auto& channels : liveSounding_) channels.clear();
 }
 
 void MidiPort::StartNote(qint16 note) {
+    Lock lock(mutex_);
     const int key = int(MidiNoteOffset) + int(note);
     if (!isDataByte(key) || !isChannel(MidiChannel) || !isDataByte(MidiVelocity)) return;
     if (MidiChannel == PercussionChannel) send(0xC9);  // program 0 (the standard kit)
     noteOn(key);
 }
 
-void MidiPort::StopNote(qint16 note) { noteOff(int(MidiNoteOffset) + int(note)); }
+void MidiPort::StopNote(qint16 note) {
+    Lock lock(mutex_);
+    noteOff(int(MidiNoteOffset) + int(note));
+}
 
 void MidiPort::KeyStartNote(qint16 key) {
     if (key == NoKey) return;
+    Lock lock(mutex_);
     PianoKeys& keys = pianoKeys();
     if (!keys.hasKey(key) || keys.value(key) == 1) return;
     keys.setValue(key, 1);
@@ -110,6 +130,7 @@ void MidiPort::KeyStartNote(qint16 key) {
 
 void MidiPort::KeyStopNote(qint16 key) {
     if (key == NoKey) return;
+    Lock lock(mutex_);
     PianoKeys& keys = pianoKeys();
     if (!keys.hasKey(key)) return;
     keys.setValue(key, 0);
@@ -117,5 +138,87 @@ void MidiPort::KeyStopNote(qint16 key) {
 }
 
 void MidiPort::setPianoKeys(PianoKeys* keys) { keys_ = keys; }
+
+// ---- timeline ----
+
+void MidiPort::beginCapture() {
+    Lock lock(mutex_);
+    if (!capturing_) liveSounding_ = sounding_;
+    else sounding_ = liveSounding_;  // the discarded capture's notes never sounded
+    capturing_ = true;
+    captured_ = Timeline();
+}
+
+bool MidiPort::isCapturing() const {
+    Lock lock(mutex_);
+    return capturing_;
+}
+
+Timeline MidiPort::endCapture() {
+    Lock lock(mutex_);
+    if (!capturing_) return Timeline();
+    capturing_ = false;
+    sounding_ = liveSounding_;
+    Timeline t = std::move(captured_);
+    captured_ = Timeline();
+    return t;
+}
+
+void MidiPort::Wait(int ms) {
+    if (ms <= 0) return;
+    {
+        Lock lock(mutex_);
+        if (capturing_) {
+            captured_.lengthMs += ms;
+            return;
+        }
+    }
+    platform::Clock::instance().sleepMs(ms);
+}
+
+qint64 MidiPort::playTimeline(const Timeline& timeline) {
+    Lock lock(mutex_);
+    stopTimelineLocked();
+    const qint64 start = platform::Clock::instance().nowMs();
+    playing_.clear();
+    playing_.reserve(timeline.messages.size());
+    for (const platform::TimedMessage& m : timeline.messages) playing_.push_back({start + m.timeMs, m.message});
+    playingEnd_ = start + std::max<qint64>(0, timeline.lengthMs);
+    timelineActive_ = true;
+    if (out_) out_->sendAt(playing_);
+    return playingEnd_;
+}
+
+bool MidiPort::timelinePlaying() const {
+    Lock lock(mutex_);
+    if (!timelineActive_) return false;
+    return platform::Clock::instance().nowMs() < playingEnd_ || (out_ && out_->hasScheduled());
+}
+
+void MidiPort::stopTimeline() {
+    Lock lock(mutex_);
+    stopTimelineLocked();
+}
+
+void MidiPort::stopTimelineLocked() {
+    if (!timelineActive_) return;
+    timelineActive_ = false;
+    const size_t dropped = out_ ? out_->cancelScheduled().size() : 0;
+    const size_t sent = playing_.size() - std::min(dropped, playing_.size());
+    // The notes of the timeline still sounding: note-ons minus note-offs per channel and key.
+    std::map<std::pair<int, int>, int> on;
+    for (size_t i = 0; i < sent; ++i) {
+        const quint32 m = playing_[i].message;
+        const int status = int(m & 0xF0), channel = int(m & 0x0F), key = int((m >> 8) & 0x7F);
+        const bool noteOn = status == 0x90 && ((m >> 16) & 0x7F) != 0;
+        if (noteOn) ++on[{channel, key}];
+        else if ((status == 0x80 || status == 0x90) && on[{channel, key}] > 0) --on[{channel, key}];
+    }
+    playing_.clear();
+    if (!out_) return;
+    for (const auto& [note, count] : on)
+        for (int i = 0; i < count; ++i)
+            out_->shortMessage(platform::packShortMessage(quint8(0x80 + note.first), quint8(note.second), 0));
+}
 
 } // namespace sound

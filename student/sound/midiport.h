@@ -2,7 +2,8 @@
 // The program's one MIDI output connection, owned by the main window: the device menu, open
 // and close, and the four note operations everything that sounds goes through (question
 // playback, chord players, metronome clicks, the on-screen piano and the drum pads).
-// Each note event is one short message handed straight to the device, on the GUI thread.
+// Each note event is one short message handed to the device; the port's note state and the
+// device call are guarded together, since scheduled messages go out on another thread.
 //
 // How the main window drives it:
 //   MidiPort port;                         // uses platform::MidiDevices::instance()
@@ -13,15 +14,43 @@
 //   on "closemidi"/"openmidi": port.CloseMIDI() / port.OpenMIDI() (results may be ignored)
 //   window unload: port.CloseMIDI()
 // Callers set MidiChannel, MidiVelocity and MidiNoteOffset directly before they play.
+//
+// Timelines: a question is run into a timeline first and then played ahead of time, so its
+// timing does not depend on the GUI thread while the window keeps painting:
+//   port.beginCapture();                   // from here the note operations are recorded
+//   sound::PlayMajorTriad(port, 0, 1, -1); // any sequence: StartNote, StopNote, SetChannel,
+//   port.Wait(1000);                       //   the players; Wait adds time to the cursor
+//   sound::Timeline t = port.endCapture(); // (time offset, message) pairs and the length
+//   qint64 end = port.playTimeline(t);     // scheduled on the open device, returns at once
+//   while (port.timelinePlaying()) ...     // or wait on platform::Clock until `end`
+//   port.stopTimeline();                   // drops what is pending, note-offs for its notes
+// While capturing nothing is sent; the note logic is the one of live sends (the channel a
+// note-off goes to, the program change on channel 9, the range checks), run on a copy of the
+// sounding notes, so the live state is as it was after endCapture. Without a capture,
+// Wait sleeps on platform::Clock, so the same player code also plays live.
+// playTimeline stops a timeline still playing first; its times are platform::Clock's
+// monotonic ms from the moment of the call, and the returned end is that moment plus the
+// timeline's length (also when no device is open and nothing is heard). Notes sent directly
+// while a timeline plays go out as usual. CloseMIDI (and so a device change, "closemidi" and
+// the window's unload) stops the timeline first.
 #include "platform/midi/midiout.h"
 #include "student/sound/devicemenu.h"
 
 #include <QString>
 #include <array>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace sound {
+
+// A captured sequence: each message's time is its offset in ms from the start, in order;
+// lengthMs is the time of all waits together (the sequence lasts that long).
+struct Timeline {
+    std::vector<platform::TimedMessage> messages;
+    qint64 lengthMs = 0;
+    bool empty() const { return messages.empty() && lengthMs == 0; }
+};
 
 // The keys of the on-screen piano as the port sees them: key k (0..36) is the piano window's
 // check box key(k), value 1 = shown pressed, 0 = up. The piano window plugs its keys in with
@@ -115,12 +144,33 @@ public:
     void setPianoKeys(PianoKeys* keys);  // nullptr: the port's own values
     PianoKeys& pianoKeys() { return keys_ ? *keys_ : ownKeys_; }
 
+    // ---- timeline (see the top of this file) ----
+    // Starts recording the note operations at cursor 0 (a capture already running is
+    // discarded).
+    void beginCapture();
+    bool isCapturing() const;
+    // Ends the capture and returns what was recorded (empty when none was running).
+    Timeline endCapture();
+    // Capturing: adds ms to the cursor. Otherwise: sleeps ms on platform::Clock. ms <= 0: nothing.
+    void Wait(int ms);
+    // Schedules the timeline on the open device from now; returns the monotonic ms at which
+    // it ends. A timeline still playing is stopped first.
+    qint64 playTimeline(const Timeline& timeline);
+    // A timeline was started, is not stopped and has not reached its end.
+    bool timelinePlaying() const;
+    // Drops what is still pending of the timeline and sends a note-off for every note it
+    // started that had not stopped. Nothing happens when none plays.
+    void stopTimeline();
+
 private:
+    using Sounding = std::array<std::vector<qint8>, 128>;
     platform::MidiDevices& devices() const;
     void send(quint32 message);
     bool noteOn(int key);
     void noteOff(int key);
     void forgetSounding();
+    void stopTimelineLocked();
+    qint32 closeLocked();
 
     platform::MidiDevices* devices_;
     std::unique_ptr<platform::MidiOut> out_;
@@ -130,7 +180,17 @@ private:
     PianoKeyValues ownKeys_;
     // Per MIDI key, the channels of its note-ons not yet stopped (in order), so a note-off
     // reaches the channel its note-on used even when the channel was changed in between.
-    std::array<std::vector<qint8>, 128> sounding_;
+    Sounding sounding_;
+
+    mutable std::recursive_mutex mutex_;  // the note state and the device call together
+    // Capture: the live sounding table waits here while the capture works on a copy.
+    bool capturing_ = false;
+    Sounding liveSounding_;
+    Timeline captured_;
+    // The timeline on the device: its messages at their due times and its end.
+    std::vector<platform::TimedMessage> playing_;
+    qint64 playingEnd_ = 0;
+    bool timelineActive_ = false;
 };
 
 } // namespace sound
