@@ -185,4 +185,6 @@ void MusicControl::mouseMoveEvent(QMouseEvent* e) {
     emit MouseMove(pt.x() * 15, pt.y() * 15);
 }
 
+void MusicControl::mouseDoubleClickEvent(QMouseEvent* e) { e->accept(); }
+
 } // namespace music

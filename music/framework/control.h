@@ -129,6 +129,9 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
+    // A double click's second press fires no MouseDown (its release still fires MouseUp), so
+    // a double click on a staff writes one note, not two.
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
     bool event(QEvent* e) override;
 
 private:

@@ -127,6 +127,27 @@ TEST(MouseEvents, TwipsFromTheCornerSigned) {
     EXPECT_EQ(down.count(), 1);
 }
 
+TEST(MouseEvents, DoubleClickFiresMouseDownOnce) {
+    QWidget host;
+    host.resize(400, 300);
+    Staff s(&host);
+    s.setGeometry(50, 40, 200, 100);
+    host.show();
+    QSignalSpy down(&s, &MusicControl::MouseDown), up(&s, &MusicControl::MouseUp);
+    // What a widget receives for a double click: press, release, double click, release.
+    const QPointF at(10, 4);
+    auto send = [&](QEvent::Type type, Qt::MouseButtons buttons) {
+        QMouseEvent ev(type, at, s.mapToGlobal(at), Qt::LeftButton, buttons, {});
+        QApplication::sendEvent(&s, &ev);
+    };
+    send(QEvent::MouseButtonPress, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, Qt::NoButton);
+    send(QEvent::MouseButtonDblClick, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, Qt::NoButton);
+    EXPECT_EQ(down.count(), 1);
+    EXPECT_EQ(up.count(), 2);
+}
+
 TEST(Factory, ProgIdsClassObjectsAndCounting) {
     ClassRegistry& reg = ClassRegistry::instance();
     ASSERT_NE(reg.byProgId("Music.Staff"), nullptr);

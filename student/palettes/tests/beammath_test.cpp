@@ -73,7 +73,9 @@ TEST(BeamMath, PlanBeamTable) {
         const palettes::BeamPlan p = palettes::planBeam(c.notes);
         EXPECT_EQ(p.refusal, c.refusal);
         EXPECT_EQ(p.run, c.run);
-        if (c.refusal == BeamRefusal::None) EXPECT_EQ(p.topNote, c.top);
+        if (c.refusal == BeamRefusal::None) {
+            EXPECT_EQ(p.topNote, c.top);
+        }
     }
 }
 

@@ -8,14 +8,14 @@ namespace {
 // The melody lesson's staff: top 465, LineTop 30 px, LineSpace 10 px, template NoteTop 20 px.
 // Its bottom line puts a note control's top at 495 (phase 45 on the 75-twip grid).
 constexpr double kStaffTop = 465;
-constexpr int kLineTop = 30, kLineSpace = 10, kNoteTop = 20;
+constexpr int kLineTop = 30, kSpacePx = 10, kNoteTop = 20;
 constexpr int kRef = 495;
 
 NoteFitInput dragTo(int d) {
     NoteFitInput in;
     in.staffTop = kStaffTop;
     in.lineTopPx = kLineTop;
-    in.lineSpacePx = kLineSpace;
+    in.lineSpacePx = kSpacePx;
     in.templateNoteTopPx = kNoteTop;
     in.noteTopPx = kNoteTop;
     in.left = 1000;
@@ -26,7 +26,7 @@ NoteFitInput dragTo(int d) {
 } // namespace
 
 TEST(StaffMath, BottomLineReference) {
-    EXPECT_EQ(bottomLineRef(kStaffTop, kLineTop, kLineSpace, kNoteTop), kRef);
+    EXPECT_EQ(bottomLineRef(kStaffTop, kLineTop, kSpacePx, kNoteTop), kRef);
     // A click on the bottom line writes a note that the fit puts exactly on the line.
     const double top = noteTopForClick(kStaffTop, 1050, kNoteTop);
     EXPECT_EQ(top, 490);
@@ -158,18 +158,18 @@ TEST(StaffMath, LegerPreview) {
         {50, 2},
     };
     for (const Case& c : cases) {
-        const LegerPreview p = legerPreview(300, c.y, 720, kStaffTop, kLineTop, kLineSpace, 10);
+        const LegerPreview p = legerPreview(300, c.y, 720, kStaffTop, kLineTop, kSpacePx, 10);
         EXPECT_EQ(p.shown, c.shown) << c.y;
     }
-    const LegerPreview below = legerPreview(300, 1200, 720, kStaffTop, kLineTop, kLineSpace, 10);
+    const LegerPreview below = legerPreview(300, 1200, 720, kStaffTop, kLineTop, kSpacePx, 10);
     ASSERT_EQ(below.y.size(), 10u);
     EXPECT_EQ(below.y[0], 465 + 1050 + 150);
     EXPECT_EQ(below.x1, 920);
     EXPECT_EQ(below.x2, 1220);
-    const LegerPreview above = legerPreview(300, 275, 720, kStaffTop, kLineTop, kLineSpace, 10);
+    const LegerPreview above = legerPreview(300, 275, 720, kStaffTop, kLineTop, kSpacePx, 10);
     EXPECT_EQ(above.y[1], 465 + 450 - 300);
     // More lines than the preview holds: ten.
-    EXPECT_EQ(legerPreview(300, 3000, 720, kStaffTop, kLineTop, kLineSpace, 3).shown, 10);
+    EXPECT_EQ(legerPreview(300, 3000, 720, kStaffTop, kLineTop, kSpacePx, 3).shown, 10);
 }
 
 TEST(StaffMath, SlursFramesAndBoxes) {
