@@ -43,4 +43,15 @@ void copyWidgetProperties(const QObject* from, QObject* to) {
     }
 }
 
+void applyRecordGeometry(QWidget* w, const ElementRecord& r) {
+    if (!w) return;
+    w->setGeometry(twipsToPixels(r.Left), twipsToPixels(r.Top), qMax(0, twipsToPixels(r.Width)),
+                   qMax(0, twipsToPixels(r.Height)));
+}
+
+qint64 nextZOrderStamp() {
+    static qint64 stamp = 0;
+    return ++stamp;
+}
+
 } // namespace common

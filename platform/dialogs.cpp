@@ -42,6 +42,11 @@ int Dialogs::firstButton(int style) {
 }
 
 int QtDialogs::messageBox(const QString& text, int style, const QString& title, QWidget* owner) {
+    return messageBoxWithHelp(text, style, title, owner, {});
+}
+
+int QtDialogs::messageBoxWithHelp(const QString& text, int style, const QString& title, QWidget* owner,
+                                  const std::function<void()>& onHelp) {
     QMessageBox box(owner);
     box.setText(text);
     box.setWindowTitle(title);
@@ -68,7 +73,12 @@ int QtDialogs::messageBox(const QString& text, int style, const QString& title, 
     const int def = (style & DefaultButton3) ? 2 : (style & DefaultButton2) ? 1 : 0;
     if (def < buttons.size()) box.setDefaultButton(buttons[def].b);
     if (style & HelpButton) box.addButton(QMessageBox::Help);
+    // Help shows the help and asks again: the answer is one of the box's other buttons.
     box.exec();
+    while (box.standardButton(box.clickedButton()) == QMessageBox::Help) {
+        if (onHelp) onHelp();
+        box.exec();
+    }
     const auto clicked = box.standardButton(box.clickedButton());
     for (const B& b : buttons)
         if (b.b == clicked) return b.answer;
@@ -87,12 +97,20 @@ QString QtDialogs::saveFileName(const QString& title, const QString& filter, con
 
 int QtDialogs::runModal(QDialog& dialog) { return dialog.exec(); }
 
-int ScriptedDialogs::messageBox(const QString& text, int style, const QString& title, QWidget*) {
+int ScriptedDialogs::messageBox(const QString& text, int style, const QString& title, QWidget* owner) {
+    return messageBoxWithHelp(text, style, title, owner, {});
+}
+
+int ScriptedDialogs::messageBoxWithHelp(const QString& text, int style, const QString& title, QWidget*,
+                                        const std::function<void()>& onHelp) {
     shown.push_back({text, style, title});
-    if (answers.empty()) return firstButton(style);
-    const int a = answers.front();
-    answers.pop_front();
-    return a;
+    for (;;) {
+        if (answers.empty()) return firstButton(style);
+        const int a = answers.front();
+        answers.pop_front();
+        if (a != PressHelp) return a;
+        if ((style & HelpButton) && onHelp) onHelp();
+    }
 }
 
 QString ScriptedDialogs::openFileName(const QString&, const QString&, const QString&, QWidget*) {

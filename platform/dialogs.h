@@ -35,6 +35,13 @@ public:
     // Shows a modal message box; returns one of MsgAnswer.
     virtual int messageBox(const QString& text, int style = OkOnly, const QString& title = QString(),
                            QWidget* owner = nullptr) = 0;
+    // A message box whose Help button (style HelpButton) runs `onHelp` and leaves the box up
+    // for its answer. Without the button it is messageBox.
+    virtual int messageBoxWithHelp(const QString& text, int style, const QString& title, QWidget* owner,
+                                   const std::function<void()>& onHelp) {
+        (void)onHelp;
+        return messageBox(text, style, title, owner);
+    }
     // Common file dialog; empty text when cancelled. filter uses the "Text (*.txt)|*.txt" form.
     virtual QString openFileName(const QString& title, const QString& filter, const QString& dir = QString(),
                                  QWidget* owner = nullptr) = 0;
@@ -54,6 +61,8 @@ public:
 class QtDialogs : public Dialogs {
 public:
     int messageBox(const QString& text, int style, const QString& title, QWidget* owner) override;
+    int messageBoxWithHelp(const QString& text, int style, const QString& title, QWidget* owner,
+                           const std::function<void()>& onHelp) override;
     QString openFileName(const QString& title, const QString& filter, const QString& dir, QWidget* owner) override;
     QString saveFileName(const QString& title, const QString& filter, const QString& dir, QWidget* owner) override;
     int runModal(QDialog& dialog) override;
@@ -62,7 +71,11 @@ public:
 // Test double: answers from queues, records everything shown.
 class ScriptedDialogs : public Dialogs {
 public:
+    // An answer that presses the box's Help button; the box then takes the next answer.
+    static constexpr int PressHelp = -1;
     int messageBox(const QString& text, int style, const QString& title, QWidget* owner) override;
+    int messageBoxWithHelp(const QString& text, int style, const QString& title, QWidget* owner,
+                           const std::function<void()>& onHelp) override;
     QString openFileName(const QString& title, const QString& filter, const QString& dir, QWidget* owner) override;
     QString saveFileName(const QString& title, const QString& filter, const QString& dir, QWidget* owner) override;
     int runModal(QDialog& dialog) override;

@@ -58,10 +58,9 @@ void BM_SaveProfile(benchmark::State& state) {
     PlayerSession s;
     s.PlayerName = QStringLiteral("Player0500");
     s.PlayerPassword = QStringLiteral("pw500");
-    s.CurrentLesson = 3;
     for (auto _ : state) {
         ++s.AttemptCount[3];
-        if (ProfileStore::SaveProfile(s) != ProfileStore::SaveResult::Saved) state.SkipWithError("not saved");
+        if (ProfileStore::SaveProfile(s, 3, 2) != ProfileStore::SaveResult::Saved) state.SkipWithError("not saved");
     }
 }
 BENCHMARK(BM_SaveProfile)->Unit(benchmark::kMillisecond);

@@ -1,6 +1,8 @@
 #include "common/controlarray.h"
 
+#include <QCoreApplication>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <gtest/gtest.h>
 
@@ -50,4 +52,71 @@ TEST(ControlArray, PicturesComeAlongButEmptyOnesNeverWipeText) {
     common::ControlArray<QLabel> labels(label, [](QWidget* p) { return new QLabel(p); });
     ASSERT_TRUE(labels.load(1));
     EXPECT_EQ(labels[1]->text(), "answer");
+}
+
+// Each element keeps the twips the code gave it; the widget shows floor(twips / 15).
+TEST(ControlArray, ElementsKeepTheirTwipsAndShowPixels) {
+    QWidget form;
+    auto* tmpl = new QLabel("answer", &form);
+    common::ControlArray<QLabel> arr(tmpl, [](QWidget* p) { return new QLabel(p); });
+    ASSERT_TRUE(arr.Move(0, 1020.5, 400, 660, 329));
+    arr.setTag(0, "template");
+    ASSERT_TRUE(arr.load(1));
+    // Loading copies the template's record (hidden).
+    EXPECT_EQ(arr.Left(1), 1020.5);
+    EXPECT_EQ(arr.Height(1), 329);
+    EXPECT_EQ(arr.Tag(1), "template");
+    EXPECT_FALSE(arr.Visible(1));
+    EXPECT_EQ(arr[1]->geometry(), QRect(68, 26, 44, 21));
+
+    // A sharp 15 twips right and 130 apart, a slur at 1705, a snap of 75: exact, never
+    // rounded through pixels.
+    const struct { double left, top; QRect pixels; } moves[] = {
+        {1015, 1705, QRect(67, 113, 44, 21)},
+        {1015 + 15, 1705 - 75, QRect(68, 108, 44, 21)},
+        {1030 + 130, 1630 - 75, QRect(77, 103, 44, 21)},
+        {-7.5, 0.5, QRect(-1, 0, 44, 21)},
+    };
+    for (const auto& m : moves) {
+        ASSERT_TRUE(arr.Move(1, m.left, m.top));
+        EXPECT_EQ(arr.Left(1), m.left);
+        EXPECT_EQ(arr.Top(1), m.top);
+        EXPECT_EQ(arr[1]->geometry(), m.pixels);
+    }
+    EXPECT_TRUE(arr.setVisible(1, true));
+    EXPECT_TRUE(arr.Visible(1));
+    EXPECT_TRUE(arr[1]->isVisibleTo(&form));
+    ASSERT_TRUE(arr.load(2));
+    EXPECT_TRUE(arr.ZOrder(1, 0));
+    EXPECT_GT(arr.ZOrderStamp(1), arr.ZOrderStamp(2));
+    EXPECT_EQ(form.children().last(), arr[1]);
+    // Nothing to read or move on an element that is not loaded.
+    EXPECT_FALSE(arr.Move(7, 1));
+    EXPECT_EQ(arr.record(7), nullptr);
+    EXPECT_EQ(arr.Left(7), 0);
+}
+
+// An element can unload itself from its own event: it is gone from the array and the screen
+// at once, and the widget is freed after the event.
+TEST(ControlArray, DeferredUnloadFromTheElementsOwnEvent) {
+    QWidget form;
+    common::ControlArray<QPushButton> arr(new QPushButton(&form), [](QWidget* p) { return new QPushButton(p); });
+    ASSERT_TRUE(arr.load(1));
+    QPointer<QPushButton> b = arr[1];
+    bool ran = false;
+    QObject::connect(b, &QPushButton::clicked, [&] {
+        EXPECT_TRUE(arr.unloadDeferred(1));
+        EXPECT_FALSE(arr.exists(1));
+        EXPECT_TRUE(b);               // still alive while its click runs
+        EXPECT_TRUE(b->isHidden());
+        EXPECT_TRUE(arr.load(1));     // the index is free again
+        ran = true;
+    });
+    arr.setVisible(1, true);
+    b->click();
+    ASSERT_TRUE(ran);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(b);
+    EXPECT_TRUE(arr.exists(1));
+    EXPECT_FALSE(arr.unloadDeferred(0));
 }

@@ -22,8 +22,8 @@ std::optional<int> profileNumber(const QString& value) {
 
 } // namespace
 
-void LessonList::setup(tonvale::PlayerSession& s, const QString& profilePath) {
-    s.CurrentLevel = 2;
+void LessonList::setup(tonvale::PlayerSession& s, const QString& profilePath, qint16& currentLevel) {
+    currentLevel = 2;
 
     QString text;
     profileRead_ = common::LoadStoredText(profilePath, text);
@@ -80,7 +80,7 @@ void LessonList::setup(tonvale::PlayerSession& s, const QString& profilePath) {
                     level = 2;
                     s.LessonProgress[1][lesson] = "1";
                 }
-                s.CurrentLevel = level;
+                currentLevel = level;
             }
         }
     }

@@ -27,8 +27,9 @@ public:
     // practice mode also goes back to test mode when the player is not the one read last
     // time. Values out of range in the profile (an interval naming other than 1..3, a stored
     // level outside the lesson's levels) keep their defaults. A profile that cannot be read
-    // leaves the defaults, never the previous player's rows.
-    void setup(tonvale::PlayerSession& session, const QString& profilePath);
+    // leaves the defaults, never the previous player's rows. `currentLevel` (the exercise
+    // state's level) starts at 2 and takes each stored lesson record's level as it is read.
+    void setup(tonvale::PlayerSession& session, const QString& profilePath, qint16& currentLevel);
 
     // Rows of lessons 1..7 (index 0 unused).
     const std::array<LessonRow, 8>& rows() const { return rows_; }

@@ -4,13 +4,18 @@
 #include "pictures.h"
 
 #include "common/basic.h"
+#include "common/helpwindow.h"
 #include "common/storedtext/storedtext.h"
-#include "music/framework/classregistry.h"
 #include "music/framework/dispatch.h"
 #include "platform/dialogs.h"
 #include "platform/paths.h"
+#include "student/lessons/answerpalettes.h"
+#include "student/lessons/elementpool.h"
 #include "student/lessons/lessoncatalogue.h"
 #include "student/lessons/menurules.h"
+#include "student/palettes/palettepictures.h"
+#include "student/palettes/paletteregistry.h"
+#include "student/palettes/palettespecs.h"
 #include "student/shell/profile/passworddialog.h"
 #include "student/shell/profile/playerdialog.h"
 #include "student/shell/profile/playersession.h"
@@ -22,7 +27,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
@@ -39,7 +43,6 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
-#include <QUrl>
 
 #include <optional>
 
@@ -61,7 +64,8 @@ constexpr double kStatusPictureWidth = 220;
 
 using OptTwips = std::optional<double>;
 
-// Places a widget by twips; an empty value leaves that edge or size as it was.
+// Places one of the window's own controls (never an element of a control array, whose
+// record holds its twips) by twips; an empty value leaves that edge or size as it was.
 void placeTwips(QWidget* w, OptTwips left, OptTwips top, OptTwips width = {}, OptTwips height = {}) {
     if (!w) return;
     QRect r = w->geometry();
@@ -72,27 +76,13 @@ void placeTwips(QWidget* w, OptTwips left, OptTwips top, OptTwips width = {}, Op
     w->setGeometry(r);
 }
 
-void put(QObject* o, const char* name, const QVariant& value) {
-    if (o) music::dispPut(o, QString::fromLatin1(name), value);
-}
+using lessons::put;
 
 QFont pointFont(const QFont& base, int points, bool bold = false) {
     QFont f = base;
     f.setPixelSize(points * 96 / 72);
     f.setBold(bold);
     return f;
-}
-
-QWidget* createElement(const QString& progId, QWidget* parent) {
-    QObject* o = music::ClassRegistry::instance().createObject(progId, parent);
-    QWidget* w = qobject_cast<QWidget*>(o);
-    if (o && !w) delete o;
-    if (w) w->hide();
-    return w;
-}
-
-common::ControlArray<QWidget>::Factory elementFactory(const QString& progId) {
-    return [progId](QWidget* parent) { return createElement(progId, parent); };
 }
 
 template <class T>
@@ -104,73 +94,6 @@ T* hiddenChild(QWidget* parent, const QString& name) {
 }
 
 } // namespace
-
-KeyTables& keyTables() {
-    static KeyTables tables;
-    return tables;
-}
-
-NotationArrays::NotationArrays(QWidget* parent)
-    : StaffLines(createElement("Music.Staff", parent), elementFactory("Music.Staff")),
-      StaffLines2(createElement("Music.Staff", parent), elementFactory("Music.Staff")),
-      ClefSymbol(createElement("Music.Clef", parent), elementFactory("Music.Clef")),
-      ClefSymbol2(createElement("Music.Clef", parent), elementFactory("Music.Clef")),
-      NoteSymbol(createElement("Music.Note", parent), elementFactory("Music.Note")),
-      KeySign(createElement("Music.Accidental", parent), elementFactory("Music.Accidental")),
-      tmMeter(createElement("Music.Time", parent), elementFactory("Music.Time")),
-      Bar(createElement("Music.BarLine", parent), elementFactory("Music.BarLine")),
-      PhraseMark(createElement("Music.Phrase", parent), elementFactory("Music.Phrase")),
-      BeamFlag(createElement("Music.Beam", parent), elementFactory("Music.Beam")),
-      ChordSymbol(createElement("Music.MusicKey", parent), elementFactory("Music.MusicKey")),
-      ChordRoman(createElement("Music.MusicKey", parent), elementFactory("Music.MusicKey")),
-      AccidentalSymbol(createElement("Music.Accidental", parent), elementFactory("Music.Accidental")),
-      BarFine(createElement("Music.BarLine", parent)),
-      lblAs(hiddenChild<QLabel>(parent, "lblAs"), [](QWidget* p) { return new QLabel(p); }),
-      lblLetter(hiddenChild<QLabel>(parent, "lblLetter"), [](QWidget* p) { return new QLabel(p); }),
-      lblLetter2(hiddenChild<QLabel>(parent, "lblLetter2"), [](QWidget* p) { return new QLabel(p); }),
-      lblMusic(hiddenChild<QLabel>(parent, "lblMusic"), [](QWidget* p) { return new QLabel(p); }),
-      cmdSpeaker(hiddenChild<QPushButton>(parent, "cmdSpeaker"), [](QWidget* p) { return new QPushButton(p); }),
-      LineBase(hiddenChild<LineControl>(parent, "LineBase"), [](QWidget* p) { return new LineControl(p); }),
-      lnLeger(hiddenChild<LineControl>(parent, "lnLeger"), [](QWidget* p) { return new LineControl(p); }),
-      lnThird(hiddenChild<LineControl>(parent, "lnThird"), [](QWidget* p) { return new LineControl(p); }),
-      lblPunc(hiddenChild<QLabel>(parent, "lblPunc")) {
-    // Design-time values of templates whose size and offsets the lessons never set; every
-    // element loaded from them inherits these. Staff lines are 10 px apart and the music
-    // font puts every glyph's reference line 48 px below its cell top.
-    //
-    // Clefs stand with their cell top 270 twips (18 px) above the top line (treble) or
-    // 415 twips above it (percussion); a treble clef's ink runs from 14 px above the top
-    // line to 16 px below the bottom line and is 26 px wide, so 600 x 1500 twips holds
-    // every clef whole.
-    for (QWidget* clef : {ClefSymbol[0], ClefSymbol2[0]}) placeTwips(clef, {}, {}, 600, 1500);
-    // Time signatures: the figures run from 7 to 47 px below the element's top (on a staff
-    // its top is 350 twips below the staff's, the top line 450) and are 16 px wide each. The
-    // melody lesson puts the time signature 100 twips (6 px once floored) right of the
-    // treble clef's left edge and the rhythm-writing lesson 60 twips left of the percussion
-    // clef, so the figures are drawn 25 px into the element: past the treble clef's 26 px
-    // with half a staff space between. The rhythm-playing lesson leaves 1200 twips (80 px)
-    // for the time signature before its first note, which this keeps. 900 twips hold two
-    // figures ("12") after that offset; 750 twips (50 px) hold the figures whole, and put
-    // them 4 px above the answer line on which the time-signature lesson stands the element
-    // with its bottom 15 twips above the line.
-    placeTwips(tmMeter[0], {}, {}, 900, 750);
-    put(tmMeter[0], "MetreLeft", 25);
-    // The editor loads its key-signature accidentals as lone accidentals 495 twips (33 px)
-    // tall with their top 290 twips above the clicked line or space, which floors to 20 px:
-    // the glyph's reference line must come 20 px below the top, so KeyTop = 20 - 48.
-    put(KeySign[0], "KeyTop", -28);
-    // The speaker buttons are placed from their template: 5000 twips left and 1000 up in the
-    // item lessons (plus 3000 a column, 1000 a row), whose answer lines run from 800 to
-    // 3000 (plus the same) at 1600 (plus 1000 a row); 8100 left and 2000 up in the melody
-    // and rhythm-writing lessons. From (8100, 2100) and 495 twips square, an item's speaker
-    // stands 100 twips after the end of its own answer line (205 before the next one) with
-    // its bottom on the line, and the staff lessons' speaker at the top left corner of the
-    // lesson area, above the clef.
-    if (QPushButton* speaker = cmdSpeaker[0]) {
-        placeTwips(speaker, 8100, 2100, 495, 495);
-        speaker->setIcon(parent->style()->standardIcon(QStyle::SP_MediaVolume));
-    }
-}
 
 // ---- Form_Initialize ----------------------------------------------------------------------
 
@@ -184,11 +107,7 @@ FrmTonvale::FrmTonvale(SoundSeam* sound, QWidget* parent)
     setWindowTitle(kMainCaption);
     buildControls();
 
-    KeyTables& t = keyTables();
-    t.SharpPositions = {0, 0, 3, -1, 2, 5, 1, 4};
-    t.SharpSteps = {0, 3, 0, 4, 1, 5, 2, 6};
-    t.FlatPositions = {0, 4, 1, 5, 2, 6, 3, 7};
-    t.FlatSteps = {0, 6, 2, 5, 1, 4, 0, 3};
+    lessons::fillKeyTables();
     SelectedLessonRow = 1;
     session().PracticeMode = false;
     menus_->item("mnuPracticeMode")->setChecked(false);
@@ -196,13 +115,28 @@ FrmTonvale::FrmTonvale(SoundSeam* sound, QWidget* parent)
     for (int lesson = 1; lesson <= lessons::kLessonCount; ++lesson)
         session().LessonProgress[5][lesson] = QString::number(lessons::lessonInfo(lesson).exercises);
 
+    // The lesson engine's context and the tool windows over it.
+    palettes_ = std::make_unique<palettes::PaletteRegistry>(this, [this] { lessons::SetupAnswerPalettes(*ctx_); });
+    ownStaff_.arrays = arrays.get();
+    ctx_.reset(new lessons::LessonContext{*arrays, LoadedFlags, state, session(), *this, *palettes_,
+                                          &ownPlayedInput_, &ownStaff_, sound_->port(), {}});
+    ctx_->frame = {fraLesson0, cmdGo, cmdStop, cmdNext, cmdPrevious, lblScore, lblLevel, lblTime, Timer1};
+    palettes_->setContext(ctx_.get());
+    for (const palettes::PaletteSpec& spec : palettes::allPaletteSpecs()) palettes_->add(spec);
+    toolObserver_ = state.tools.subscribe([this] { showPointers(); });
+
     tonvale::MainWindowSeam::setInstance(this);
 }
 
 FrmTonvale::~FrmTonvale() {
     if (loaded_ && !unloaded_) Form_Unload();
+    state.tools.unsubscribe(toolObserver_);
+    palettes_->unloadAll();
     if (&tonvale::MainWindowSeam::instance() == this) tonvale::MainWindowSeam::setInstance(nullptr);
 }
+
+void FrmTonvale::setStaffSeam(lessons::StaffSeam* seam) { ctx_->staff = seam ? seam : &ownStaff_; }
+void FrmTonvale::setPlayedInput(lessons::PlayedInput* input) { ctx_->playedInput = input ? input : &ownPlayedInput_; }
 
 void FrmTonvale::buildControls() {
     menus_ = new MainMenus(menuBar(), this);
@@ -360,7 +294,7 @@ void FrmTonvale::buildControls() {
     hook_ = new MessageHook([this](HookCommand c) { HandleCopyData(c); }, this);
 
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    connect(help, &QShortcut::activated, this, &FrmTonvale::showHelp);
+    connect(help, &QShortcut::activated, this, [this] { showHelp(); });
 
     bar->raise();
     resize(toPixels(15600), toPixels(10500));
@@ -399,7 +333,6 @@ void FrmTonvale::Form_Load(const QString& hookName) {
     SetupLessonList();
     UpdateMenu();
 
-    HelpFile = platform::Paths::shareFile("Tonvale.hlp");
 
     showStatus(false, "Disconnected");
     statusBar()->raise();
@@ -423,7 +356,7 @@ void FrmTonvale::Form_Unload() {
     if (classLink_) classLink_->closeConnection();
     Timer1->stop();
     tmrPractice->stop();
-    for (const auto& entry : standIns.windows) standIns.unloadWindow(entry.first);
+    palettes_->unloadAll();
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w != this && w->isVisible()) w->close();
 }
@@ -438,7 +371,7 @@ void FrmTonvale::closeEvent(QCloseEvent* event) {
 }
 
 bool FrmTonvale::ConfirmQuit() {
-    if (!ExerciseRunning) return true;
+    if (!state.ExerciseRunning) return true;
     const QString& CRLF = common::CRLF;
     const int answer = platform::Dialogs::instance().messageBox(
         "You may lose points if you Quit now." + CRLF + CRLF + "Are you sure you want to quit?",
@@ -466,7 +399,7 @@ void FrmTonvale::ArrangeCanvas() {
     in.hScrollHeight = toTwips(HScroll1->height());
     in.vScrollWidth = toTwips(VScroll1->width());
     in.fraScoreHeight = toTwips(fraScore->height());
-    in.currentLesson = session().CurrentLesson;
+    in.currentLesson = state.CurrentLesson;
     in.vScrollHeight = toTwips(VScroll1->height());
     in.fraLessonHeight = toTwips(fraLesson0->height());
     layout_ = arrangeCanvas(in);
@@ -530,16 +463,6 @@ void FrmTonvale::showStatus(bool connected, const QString& text) {
 
 namespace {
 
-// The palette items and their windows, in the order the window pass treats them.
-struct PaletteWindow { const char* item; const char* window; };
-constexpr PaletteWindow kPaletteWindows[] = {
-    {"mnuViewAccidentals", "frmFloatingAccidentals"}, {"mnuViewCadence", "frmFloatingCadence"},
-    {"mnuViewIntervals", "frmIntervals"},             {"mnuViewMisc", "frmFloatingMisc"},
-    {"mnuViewNoteSymbols", "frmFloatingNotes"},       {"mnuViewRests", "frmFloatingRests"},
-    {"mnuInversion", "frmInversion"},                 {"mnuViewTime", "frmTime"},
-    {"mnuPiano", "frmKeyboard"},                      {"mnuDrum", "frmDrum"},
-};
-
 // Screen size the palettes' stored positions were made for (twips).
 constexpr double kPaletteScreenWidth = 15360, kPaletteScreenHeight = 11520;
 
@@ -547,32 +470,34 @@ constexpr double kPaletteScreenWidth = 15360, kPaletteScreenHeight = 11520;
 
 void FrmTonvale::SelectFrame(int lesson) {
     tonvale::PlayerSession& s = session();
-    menus_->item("mnuPiano")->setEnabled(false);
-    menus_->item("mnuDrum")->setEnabled(false);
+    QAction* piano = menus_->item("mnuPiano");
+    QAction* drum = menus_->item("mnuDrum");
     if (s.PlayerName.isEmpty()) {
+        piano->setEnabled(false);
+        drum->setEnabled(false);
         fraLesson0->hide();
         return;
     }
-    for (int i = arrays->lnLeger.ubound(); i >= 1; --i) arrays->lnLeger.unload(i);
+    // Asked before anything changes, so No leaves the window, its lesson and the elements
+    // on it exactly as they were.
     if (lesson > 0 && !practiceChecked()) {
         const int answer = platform::Dialogs::instance().messageBox(
             "The Practice Mode is deactivated. Continue anyway?", platform::YesNo, "Test Mode", this);
-        if (answer == platform::AnsNo) {
-            s.CurrentLesson = 0;
-            return;
-        }
+        if (answer == platform::AnsNo) return;
     }
+    piano->setEnabled(false);
+    drum->setEnabled(false);
+    for (int i = arrays->lnLeger.ubound(); i >= 1; --i) arrays->lnLeger.unload(i);
     cmdStop->setEnabled(true);
-    DragX = 0;
-    DragY = 0;
+    state.DragX = 0;
+    state.DragY = 0;
     sound_->CloseSong();
-    TestDeadline = 0;
+    state.TestDeadline = 0;
     lblTime->setText("00:00:00");
     fraLesson0->hide();
 
-    const int leaving = s.CurrentLesson;
-    if (leaving >= 1 && leaving <= 7) StandIns::run(standIns.unloadLesson[leaving]);
-    s.CurrentLesson = qint16(lesson);
+    lessons::UnloadLesson(state.CurrentLesson, *arrays, LoadedFlags);
+    state.CurrentLesson = qint16(lesson);
 
     const double toolbarHeight = toTwips(toolbar_->bar()->height());
     if (lesson == 0) {
@@ -590,42 +515,40 @@ void FrmTonvale::SelectFrame(int lesson) {
     ArrangeCanvas();
 
     fraLesson0->show();
-    if (lesson == 0) {
-        fraLesson0->unsetCursor();
-        unsetCursor();
-    }
-    for (const PaletteWindow& p : kPaletteWindows) menus_->item(p.item)->setChecked(false);
+    if (lesson == 0) state.tools.setLessonFramePointer(lessons::kPointerDefault);
+    for (const lessons::PaletteInfo& p : lessons::paletteInfos())
+        if (*p.menuItem) menus_->item(QString::fromLatin1(p.menuItem))->setChecked(false);
 
     if (lesson == 0) {
         SetupLessonList();
     } else if (lesson >= 1 && lesson <= 7) {
-        StandIns::run(standIns.buildLesson[lesson]);
+        if (const auto& build = lessonTable.row(lesson).build) build(*ctx_);
         // A lesson checks the palettes it enables.
         for (const QString& item : lessons::viewItemsEnabledFor(lesson)) menus_->item(item)->setChecked(true);
-        if (lesson == 2) menus_->item("mnuPiano")->setEnabled(true);
+        if (lesson == 2) piano->setEnabled(true);
         if (lesson == 4 || lesson == 7) {
-            menus_->item("mnuDrum")->setEnabled(true);
-            standIns.showWindow("frmDrum", this);
+            drum->setEnabled(true);
+            palettes_->show("frmDrum");
         }
     }
-    StandIns::run(standIns.setupAnswerPalettes);
+    lessons::SetupAnswerPalettes(*ctx_);
 
+    // The window pass: checked items' windows open, unchecked ones close.
     QScreen* screen = this->screen();
     const QSize screenSize = screen ? screen->size() : QSize(1024, 768);
-    for (const PaletteWindow& p : kPaletteWindows) {
-        const bool checked = menus_->item(p.item)->isChecked();
-        const bool visible = standIns.windowVisible(p.window);
+    const double screenW = toTwips(screenSize.width()), screenH = toTwips(screenSize.height());
+    for (const lessons::PaletteInfo& p : lessons::paletteInfos()) {
+        if (!*p.menuItem) continue;
+        const QString window = QString::fromLatin1(p.window);
+        const bool checked = menus_->item(QString::fromLatin1(p.menuItem))->isChecked();
+        const bool visible = palettes_->isVisible(window);
         if (checked && !visible) {
             // Palettes were placed for a 1024 x 768 screen; on a smaller one they move in.
-            const double screenW = toTwips(screenSize.width()), screenH = toTwips(screenSize.height());
-            auto it = standIns.windows.find(p.window);
-            if (it != standIns.windows.end() && it->second.moveBy) {
-                if (screenH < kPaletteScreenHeight) it->second.moveBy(0, -(kPaletteScreenHeight - screenH));
-                if (screenW < kPaletteScreenWidth) it->second.moveBy(-(kPaletteScreenWidth - screenW), 0);
-            }
-            standIns.showWindow(p.window, this);
+            if (screenH < kPaletteScreenHeight) palettes_->moveBy(window, 0, -(kPaletteScreenHeight - screenH));
+            if (screenW < kPaletteScreenWidth) palettes_->moveBy(window, -(kPaletteScreenWidth - screenW), 0);
+            palettes_->show(window);
         } else if (!checked && visible) {
-            standIns.unloadWindow(p.window);
+            palettes_->unload(window);
         }
     }
     UpdateViewMenus();
@@ -634,7 +557,7 @@ void FrmTonvale::SelectFrame(int lesson) {
 
 void FrmTonvale::UpdateViewMenus() {
     for (const QString& item : lessons::viewPaletteItems()) menus_->item(item)->setEnabled(false);
-    for (const QString& item : lessons::viewItemsEnabledFor(session().CurrentLesson))
+    for (const QString& item : lessons::viewItemsEnabledFor(state.CurrentLesson))
         menus_->item(item)->setEnabled(true);
 }
 
@@ -642,8 +565,8 @@ void FrmTonvale::UpdateMenu() {
     const tonvale::PlayerSession& s = session();
     lessons::MenuFacts facts;
     facts.playerChosen = !s.PlayerName.isEmpty();
-    facts.exerciseRunning = ExerciseRunning;
-    facts.currentLesson = s.CurrentLesson;
+    facts.exerciseRunning = state.ExerciseRunning;
+    facts.currentLesson = state.CurrentLesson;
     const lessons::MenuState m = lessons::menuStateFor(facts);
     menus_->item("mnuGame")->setEnabled(m.mnuGame);
     menus_->item("mnuGamePlayer")->setEnabled(m.mnuGamePlayer);
@@ -659,13 +582,13 @@ void FrmTonvale::UpdateMenu() {
 
 void FrmTonvale::SetupLessonList() {
     tonvale::PlayerSession& s = session();
-    TestDeadline = 0;
+    state.TestDeadline = 0;
     cmdGo->setEnabled(false);
     cmdStop->setEnabled(false);
     lblPlayerName->setText(s.PlayerName);
     lvwLesson->clear();
 
-    lessonList_.setup(s, tonvale::ProfileStore::profilePath());
+    lessonList_.setup(s, tonvale::ProfileStore::profilePath(), state.CurrentLevel);
     menus_->item("mnuPracticeMode")->setChecked(s.PracticeMode);
 
     for (int i = 1; i <= lessons::kLessonCount; ++i) {
@@ -690,8 +613,7 @@ void FrmTonvale::SetupLessonList() {
     lvwLesson->show();
 
     setPracticeIndicator();
-    if (s.IntervalStyle >= 1 && s.IntervalStyle <= 3 && standIns.setIntervalImages)
-        standIns.setIntervalImages(s.IntervalStyle);
+    palettes::setIntervalImages(state.tools, s.IntervalStyle);
     for (int i = 1; i <= 3; ++i) menus_->intervalTerm(i)->setChecked(i == s.IntervalStyle);
 }
 
@@ -715,8 +637,11 @@ void FrmTonvale::ResetFrameControls() {
                        static_cast<QWidget*>(cmdHelp), static_cast<QWidget*>(fraLevels)})
         w->hide();
 
-    for (QWidget* w : {a.StaffLines[0], a.ClefSymbol[0], a.StaffLines2[0], a.ClefSymbol2[0], a.BarFine})
-        if (w) w->hide();
+    a.StaffLines.setVisible(0, false);
+    a.ClefSymbol.setVisible(0, false);
+    a.StaffLines2.setVisible(0, false);
+    a.ClefSymbol2.setVisible(0, false);
+    if (a.BarFine) a.BarFine->hide();
     put(a.ClefSymbol[0], "Clef", 0);
 
     QWidget* note = a.NoteSymbol[0];
@@ -727,18 +652,18 @@ void FrmTonvale::ResetFrameControls() {
     if (QLabel* as = a.lblAs[0]) as->setFont(pointFont(as->font(), 12));
     placeTwips(a.BarFine, {}, {}, {}, 615);
     QWidget* bar = a.Bar[0];
-    placeTwips(bar, {}, {}, 75, 615);
-    if (bar) bar->hide();
+    a.Bar.Move(0, {}, {}, 75, 615);
+    a.Bar.setVisible(0, false);
     put(bar, "BreakBar", true);
     put(a.tmMeter[0], "Pulses", 3);
     put(a.tmMeter[0], "NoteValue", 2);
     QWidget* chord = a.ChordSymbol[0];
-    placeTwips(chord, {}, {}, 2235, {});
+    a.ChordSymbol.setWidth(0, 2235);
     put(chord, "ForcedKey", 0);
     put(chord, "OffsetModeName", -3);
     put(chord, "ChordLeft", 0);
     QWidget* roman = a.ChordRoman[0];
-    placeTwips(roman, {}, {}, 345, {});
+    a.ChordRoman.setWidth(0, 345);
     put(roman, "OffsetModeName", 0);
     put(roman, "ChordLeft", 3);
     put(roman, "ChordDisplay", 1);
@@ -752,7 +677,7 @@ void FrmTonvale::ResetFrameControls() {
         for (int i = count; i >= 1; --i) music::dispCall(w, "Remove", {i});
     }
 
-    const int lesson = session().CurrentLesson;
+    const int lesson = state.CurrentLesson;
     if (lesson == 0) {
         placeTwips(lvwLesson, {}, {}, 12400, 5910);
         for (QWidget* w : {static_cast<QWidget*>(lvwLesson), static_cast<QWidget*>(lblPlayer),
@@ -764,42 +689,36 @@ void FrmTonvale::ResetFrameControls() {
     if (lesson != 2 && lesson != 4 && lesson != 7) return;
 
     QWidget* staff = a.StaffLines[0];
-    placeTwips(staff, 120, 465, 1800, 1995);
+    a.StaffLines.Move(0, 120, 465, 1800, 1995);
     put(staff, "LineTop", 30);
     put(staff, "LineLeft", 0);
     put(staff, "LineWidth", 150);
     put(staff, "LineNumbers", 5);
-    placeTwips(note, 1370, 495, 550, 1760);
+    a.NoteSymbol.Move(0, 1370, 495, 550, 1760);
     put(note, "Note", 0);
     put(note, "NoteTop", 20);
     put(note, "NoteLeft", 15);
     put(note, "AccidentalOffset", 0);
-    if (QLabel* as = a.lblAs[0]) {
-        placeTwips(as, 200, 2070, 660, 330);
-        as->setFont(pointFont(as->font(), 12));
-    }
-    if (QLabel* letter = a.lblLetter[0]) {
-        placeTwips(letter, 1020, 400, 660, 330);
-        letter->setFont(pointFont(letter->font(), 12, true));
-    }
-    placeTwips(bar, 2435, 930, {}, 8500);
-    placeTwips(a.ClefSymbol[0], 285, 645);
-    placeTwips(chord, 2300, 2070);
+    a.lblAs.Move(0, 200, 2070, 660, 330);
+    if (QLabel* as = a.lblAs[0]) as->setFont(pointFont(as->font(), 12));
+    a.lblLetter.Move(0, 1020, 400, 660, 330);
+    if (QLabel* letter = a.lblLetter[0]) letter->setFont(pointFont(letter->font(), 12, true));
+    a.Bar.Move(0, 2435, 930, {}, 8500);
+    a.ClefSymbol.Move(0, 285, 645);
+    a.ChordSymbol.Move(0, 2300, 2070);
     put(chord, "ChordDisplay", 0);
     put(chord, "ForcedKey", -1);
-    placeTwips(roman, 770, 2070, 1500, 300);
+    a.ChordRoman.Move(0, 770, 2070, 1500, 300);
     put(roman, "ChordLeft", 0);
     put(roman, "ChordTop", -5);
     put(roman, "ChordDisplay", 2);
-    if (QLabel* music = a.lblMusic[0]) {
-        placeTwips(music, 1500, 2070);
-        music->setFont(pointFont(music->font(), 12, true));
-    }
-    placeTwips(a.KeySign[0], {}, {}, 135, 495);
+    a.lblMusic.Move(0, 1500, 2070);
+    if (QLabel* music = a.lblMusic[0]) music->setFont(pointFont(music->font(), 12, true));
+    a.KeySign.Move(0, {}, {}, 135, 495);
     put(a.KeySign[0], "KeyMode", 0);
     placeTwips(a.lblPunc, 550, 2100);
-    placeTwips(a.AccidentalSymbol[0], 1500, 1900);
-    placeTwips(a.BeamFlag[0], {}, {}, 1500, 450);
+    a.AccidentalSymbol.Move(0, 1500, 1900);
+    a.BeamFlag.Move(0, {}, {}, 1500, 450);
     if (LineControl* base = a.LineBase[0]) base->setEnds(2300, 2300, 3775, 2300);
     if (LineControl* leger = a.lnLeger[0]) leger->setEnds(1000, 2300, 2500, 2300);
     if (LineControl* third = a.lnThird[0]) {
@@ -813,7 +732,7 @@ void FrmTonvale::cmdStart_Click() {
         QTreeWidgetItem* item = lvwLesson->topLevelItem(row - 1);
         if (!item->isSelected()) continue;
         const auto level = basic::CInt(basic::Val(item->text(2)) + 1);
-        session().CurrentLevel = level ? *level : 2;
+        state.CurrentLevel = level ? *level : 2;
         lblLessonName->setPlainText(item->text(0));
         const int lesson = int(basic::Val(item->text(0)));
         SelectFrame(lesson);
@@ -835,9 +754,12 @@ void FrmTonvale::cmdHelp_Click() {
     showHelp();
 }
 
-void FrmTonvale::showHelp() {
-    // The help file opens with the desktop's handler; without one, nothing happens.
-    if (!HelpFile.isEmpty() && QFileInfo::exists(HelpFile)) QDesktopServices::openUrl(QUrl::fromLocalFile(HelpFile));
+void FrmTonvale::showHelp() { showHelp(HelpContextID); }
+
+void FrmTonvale::showHelp(int context) {
+    const QString page = context >= 1 && context <= 7 ? QStringLiteral("lesson%1.html").arg(context)
+                                                      : QStringLiteral("index.html");
+    common::HelpWindow::showPage(platform::Paths::shareFile("help"), page, QStringLiteral("Tonvale Help"), this);
 }
 
 // ---- Commands ---------------------------------------------------------------------------------
@@ -862,11 +784,10 @@ void FrmTonvale::runMenuCommand(const QString& name, int index) {
     else if (name == "mnuImport") tonvale::ProfileStore::importPlayer();
     else if (name == "mnuViewReport") showPlayerReport(session().PlayerName, this);
     else if (name == "mnuPracticeMode") mnuPracticeMode_Click();
-    else if (name == "mnuPiano") toggleToolWindow("mnuPiano", "frmKeyboard");
-    else if (name == "mnuDrum") toggleToolWindow("mnuDrum", "frmDrum");
+    else if (name == "mnuPiano" || name == "mnuDrum") palettes_->toggle(name);
     else if (name == "mnuDevice") mnuDevice_Click(index);
     else if (lessons::viewPaletteItems().contains(name)) {
-        if (standIns.viewCommand) standIns.viewCommand(name);
+        palettes_->toggle(name);
     }
 }
 
@@ -885,18 +806,18 @@ void FrmTonvale::Toolbar_ButtonClick(const QString& key) {
     } else if (key == "Report") {
         showPlayerReport(session().PlayerName, this);
     } else if (key == "Piano") {
-        toggleToolWindow("mnuPiano", "frmKeyboard");
+        palettes_->toggle("mnuPiano");
     } else if (key == "Drum") {
-        toggleToolWindow("mnuDrum", "frmDrum");
+        palettes_->toggle("mnuDrum");
     }
 }
 
 void FrmTonvale::mnuGameNewLesson_Click() {
     if (!ConfirmQuit()) return;
-    ExerciseRunning = false;
+    state.ExerciseRunning = false;
     SelectFrame(0);
     UpdateMenu();
-    unsetCursor();
+    state.tools.setMousePointer(lessons::kPointerDefault);
 }
 
 void FrmTonvale::mnuGamePlayer_Click() { choosePlayer(); }
@@ -919,8 +840,8 @@ void FrmTonvale::mnuGameRestart_Click() {
         "Are you sure you want to restart this lesson from the beginning?", platform::YesNo, "Question", this);
     if (answer != platform::AnsYes) return;
     tonvale::PlayerSession& s = session();
-    s.CurrentLevel = 2;
-    const int n = s.CurrentLesson;
+    state.CurrentLevel = 2;
+    const int n = state.CurrentLesson;
     if (n >= 0 && n <= 7) {
         s.AttemptCount[n] = 0;
         s.AverageScore[n] = 100;
@@ -933,8 +854,9 @@ void FrmTonvale::mnuIntervalTerm_Click(int index) {
     if (index < 1 || index > 3) return;
     for (int i = 1; i <= 3; ++i) menus_->intervalTerm(i)->setChecked(i == index);
     session().IntervalStyle = index;
-    tonvale::ProfileStore::SaveProfile(session(), tonvale::ProfileStore::SaveReason::Settings);
-    if (standIns.setIntervalImages) standIns.setIntervalImages(index);
+    tonvale::ProfileStore::SaveProfile(session(), state.CurrentLesson, state.CurrentLevel,
+                                       tonvale::ProfileStore::SaveReason::Settings);
+    palettes::setIntervalImages(state.tools, index);
 }
 
 void FrmTonvale::mnuPracticeMode_Click() {
@@ -942,28 +864,16 @@ void FrmTonvale::mnuPracticeMode_Click() {
     item->setChecked(!item->isChecked());
     session().PracticeMode = item->isChecked();
     setPracticeIndicator();
-    tonvale::ProfileStore::SaveProfile(session(), tonvale::ProfileStore::SaveReason::Settings);
-}
-
-void FrmTonvale::toggleToolWindow(const QString& menuItem, const QString& window) {
-    QAction* item = menus_->item(menuItem);
-    if (item->isChecked()) {
-        item->setChecked(false);
-        if (standIns.windowVisible(window)) standIns.unloadWindow(window);
-    } else {
-        item->setChecked(true);
-        if (!standIns.windowVisible(window)) {
-            StandIns::run(standIns.setupAnswerPalettes);
-            standIns.showWindow(window, this);
-        }
-    }
+    tonvale::ProfileStore::SaveProfile(session(), state.CurrentLesson, state.CurrentLevel,
+                                       tonvale::ProfileStore::SaveReason::Settings);
 }
 
 void FrmTonvale::mnuChangePassword_Click() {
     const QString answer = tonvale::PasswordDialog::NewPassword(this);
     if (answer == tonvale::kCancelSentinel) return;
     session().PlayerPassword = answer;
-    tonvale::ProfileStore::SaveProfile(session(), tonvale::ProfileStore::SaveReason::Password);
+    tonvale::ProfileStore::SaveProfile(session(), state.CurrentLesson, state.CurrentLevel,
+                                       tonvale::ProfileStore::SaveReason::Password);
 }
 
 void FrmTonvale::mnuAbout_Click() {
@@ -979,6 +889,31 @@ void FrmTonvale::showPlayerReport(const QString& playerName, QWidget* owner) {
 
 void FrmTonvale::customizeReport(QWidget* owner) {
     if (standIns.customizeReport) standIns.customizeReport(owner);
+}
+
+// ---- LessonWindow -----------------------------------------------------------------------------
+
+void FrmTonvale::PlaySong(const QString& path) { sound_->PlaySong(path); }
+void FrmTonvale::CloseSong() { sound_->CloseSong(); }
+
+bool FrmTonvale::menuChecked(const QString& item) const {
+    const QAction* a = menus_->item(item);
+    return a && a->isChecked();
+}
+
+void FrmTonvale::setMenuChecked(const QString& item, bool checked) {
+    if (QAction* a = menus_->item(item)) a->setChecked(checked);
+}
+
+void FrmTonvale::showPointers() {
+    // 0 the default pointer, 2 the cross-hair, 99 the eraser (the window's custom pointer).
+    auto apply = [](QWidget* w, int pointer) {
+        if (pointer == lessons::kPointerEraser) w->setCursor(palettes::eraserCursor());
+        else if (pointer == lessons::kPointerCross) w->setCursor(Qt::CrossCursor);
+        else w->unsetCursor();
+    };
+    apply(this, state.tools.MousePointer());
+    apply(fraLesson0, state.tools.LessonFramePointer());
 }
 
 } // namespace shell

@@ -2,18 +2,22 @@
 // frmTonvale, the student program's main window: the scrollable canvas with the lesson list
 // and the exercise area, the menu bar and toolbar with their commands, the status bar with
 // the class-link panel, the MIDI device menu, the message hook and the window's life cycle
-// (initialise, load, resize, close query, unload). The notation elements' control arrays and
-// the table of loaded elements live here for the lessons to use.
+// (initialise, load, resize, close query, unload). It hosts the lesson engine: the exercise
+// state, the notation elements' control arrays, the table of loaded elements and the palette
+// windows, handed to the lessons through one lesson context.
 #include "canvaslayout.h"
-#include "linecontrol.h"
 #include "menus.h"
 #include "messagehook.h"
 #include "soundseam.h"
 #include "standins.h"
 
 #include "common/controlarray.h"
+#include "student/lessons/lessoncontext.h"
 #include "student/lessons/lessonlist.h"
+#include "student/lessons/lessontable.h"
 #include "student/lessons/loadedflags.h"
+#include "student/lessons/musicmath.h"
+#include "student/lessons/notationarrays.h"
 #include "student/shell/profile/mainwindowseam.h"
 
 #include <QMainWindow>
@@ -29,36 +33,18 @@ class QTimer;
 class QTreeWidget;
 
 namespace classlink { class ClassLinkClient; }
+namespace palettes { class PaletteRegistry; }
 
 namespace shell {
 
-// The key-signature order tables (entries 1..7; 0 unused): staff step of the k-th sharp or
-// flat (0 = top line of a treble staff, +1 per step down) and its letter (C = 0 .. B = 6).
-struct KeyTables {
-    std::array<int, 8> SharpPositions{};
-    std::array<int, 8> SharpSteps{};
-    std::array<int, 8> FlatPositions{};
-    std::array<int, 8> FlatSteps{};
-};
-// Filled when the main window initialises.
-KeyTables& keyTables();
+using lessons::KeyTables;
+using lessons::keyTables;
+using lessons::LineControl;
+using lessons::NotationArrays;
 
 inline const QString kMainCaption = QStringLiteral("Tonvale 1.3");
 
-// The notation elements' control arrays (element 0 is the template). A template whose class
-// the music library does not offer stays empty, and loading from it fails harmlessly.
-struct NotationArrays {
-    explicit NotationArrays(QWidget* parent);
-    common::ControlArray<QWidget> StaffLines, StaffLines2, ClefSymbol, ClefSymbol2, NoteSymbol, KeySign,
-        tmMeter, Bar, PhraseMark, BeamFlag, ChordSymbol, ChordRoman, AccidentalSymbol;
-    QWidget* BarFine;
-    common::ControlArray<QLabel> lblAs, lblLetter, lblLetter2, lblMusic;
-    common::ControlArray<QPushButton> cmdSpeaker;
-    common::ControlArray<LineControl> LineBase, lnLeger, lnThird;
-    QLabel* lblPunc;
-};
-
-class FrmTonvale : public QMainWindow, public tonvale::MainWindowSeam {
+class FrmTonvale : public QMainWindow, public tonvale::MainWindowSeam, public lessons::LessonWindow {
     Q_OBJECT
 public:
     // Form_Initialize. `sound` is kept (not owned); nullptr: the window's own port on the
@@ -72,14 +58,14 @@ public:
     // Form_Unload: the hook goes first, then the MIDI output, then every other window.
     void Form_Unload();
 
-    void ArrangeCanvas();
+    void ArrangeCanvas() override;
     bool ConfirmQuit();
     void HScroll1_Change();
     void VScroll1_Change();
 
     // ---- Lesson engine on this window ----
     void SelectFrame(int lesson);
-    void UpdateMenu();
+    void UpdateMenu() override;
     void SetupLessonList();
     void ResetFrameControls();
     void UpdateViewMenus();
@@ -101,7 +87,7 @@ public:
     void mnuDevice_Click(int index);
     // The tail that start-up and the player command share after the player dialog.
     void afterPlayerChoice();
-    // Opens the help file at the window's help context (F1).
+    // Opens the help window at the window's help context (F1).
     void showHelp();
 
     // ---- MIDI ----
@@ -117,18 +103,32 @@ public:
     void showPlayerReport(const QString& playerName, QWidget* owner) override;
     void customizeReport(QWidget* owner) override;
 
+    // ---- LessonWindow ----
+    QWidget* owner() override { return this; }
+    bool practiceMode() const override { return practiceChecked(); }
+    void PlaySong(const QString& path) override;
+    void CloseSong() override;
+    void showHelp(int context) override;
+    bool menuChecked(const QString& item) const override;
+    void setMenuChecked(const QString& item, bool checked) override;
+    void showPointers() override;
+
     // ---- State ----
     int SelectedLessonRow = 1;
-    bool ExerciseRunning = false;
-    double ExerciseScore = 0;
-    qint64 TestDeadline = 0;   // 0: no countdown
-    bool RestartLesson = false;
-    qint32 DragX = 0, DragY = 0;
     qint32 MidiResult = 0;
     int HelpContextID = 0;
-    QString HelpFile;
+    lessons::ExerciseState state;
     lessons::LoadedFlags LoadedFlags;
+    lessons::LessonTable lessonTable;
     StandIns standIns;
+
+    // ---- Lesson engine ----
+    lessons::LessonContext& context() { return *ctx_; }
+    palettes::PaletteRegistry& paletteWindows() { return *palettes_; }
+    // The seams the staff editor and the played input fill in (the window keeps ownership of
+    // its stand-ins; nullptr puts them back).
+    void setStaffSeam(lessons::StaffSeam* seam);
+    void setPlayedInput(lessons::PlayedInput* input);
 
     // ---- Controls ----
     MainMenus* menus() const { return menus_; }
@@ -180,7 +180,6 @@ private:
     void onMenuCommand(const QString& name, int index);
     void showStatus(bool connected, const QString& text);
     void setPracticeIndicator();
-    void toggleToolWindow(const QString& menuItem, const QString& window);
     void choosePlayer();
     bool practiceChecked() const;
 
@@ -192,6 +191,11 @@ private:
     MessageHook* hook_ = nullptr;
     classlink::ClassLinkClient* classLink_ = nullptr;
     lessons::LessonList lessonList_;
+    std::unique_ptr<palettes::PaletteRegistry> palettes_;
+    lessons::StaffSeam ownStaff_;
+    lessons::PlayedInput ownPlayedInput_;
+    std::unique_ptr<lessons::LessonContext> ctx_;
+    int toolObserver_ = 0;
     CanvasLayout layout_;
     bool unloaded_ = false;
     bool loaded_ = false;

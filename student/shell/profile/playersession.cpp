@@ -17,8 +17,6 @@ void PlayerSession::reset() {
     LowerBound = 80;
     IntervalStyle = 3;
     PracticeMode = false;
-    CurrentLesson = 0;
-    CurrentLevel = 0;
 }
 
 } // namespace tonvale

@@ -40,8 +40,6 @@ public:
     int LowerBound = 80;
     int IntervalStyle = 3;     // 1 symbols, 2 letters, 3 words
     bool PracticeMode = false; // the check mark of the Practice Mode menu item
-    qint16 CurrentLesson = 0;  // 0 the lesson list, 1..7 a lesson
-    qint16 CurrentLevel = 0;   // the level shown to the player plus one
 
     PlayerSession() { reset(); }
 };

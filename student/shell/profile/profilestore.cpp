@@ -51,7 +51,7 @@ struct SaveValues {
     int attempts = 0;
 };
 
-SaveValues valuesOf(const PlayerSession& s) {
+SaveValues valuesOf(const PlayerSession& s, int lesson, int level) {
     SaveValues v;
     v.name = s.PlayerName;
     v.password = s.PlayerPassword;
@@ -59,8 +59,8 @@ SaveValues valuesOf(const PlayerSession& s) {
     v.lower = s.LowerBound;
     v.practice = s.PracticeMode;
     v.interval = s.IntervalStyle;
-    v.lesson = s.CurrentLesson;
-    v.level = s.CurrentLevel;
+    v.lesson = lesson;
+    v.level = level;
     if (v.lesson >= 0 && v.lesson <= 7) {
         v.average = s.AverageScore[v.lesson];
         v.completed = s.CompletedLevel[v.lesson];
@@ -198,9 +198,13 @@ ProfileText ProfileStore::read() {
 
 // ---- SaveProfile ---------------------------------------------------------------------------
 
-QString ProfileStore::lessonLine(const PlayerSession& s) { return lessonLineOf(valuesOf(s)); }
+QString ProfileStore::lessonLine(const PlayerSession& s, qint16 lesson, qint16 level) {
+    return lessonLineOf(valuesOf(s, lesson, level));
+}
 
-QString ProfileStore::rebuildBlock(const QString& block, const PlayerSession& s) { return rebuild(block, valuesOf(s)); }
+QString ProfileStore::rebuildBlock(const QString& block, const PlayerSession& s, qint16 lesson, qint16 level) {
+    return rebuild(block, valuesOf(s, lesson, level));
+}
 
 QString ProfileStore::withKept(const QString& text, const QString& path) {
     QString out = text;
@@ -241,8 +245,9 @@ void ProfileStore::tellFailure(const QString& what, const QString& why, const QS
                                              owner ? owner : MainWindowSeam::instance().mainWindow());
 }
 
-ProfileStore::SaveResult ProfileStore::SaveProfile(const PlayerSession& s, SaveReason reason) {
-    const SaveValues values = valuesOf(s);
+ProfileStore::SaveResult ProfileStore::SaveProfile(const PlayerSession& s, qint16 lesson, qint16 level,
+                                                   SaveReason reason) {
+    const SaveValues values = valuesOf(s, lesson, level);
     auto failed = [&](SaveResult result, const QString& why) {
         if (s.PlayerName.isEmpty()) return result;
         keep(values);

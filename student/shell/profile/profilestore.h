@@ -62,7 +62,9 @@ public:
     // values (the current lesson's record, password, bounds, practice mode, interval naming)
     // until a later write of the profile succeeds; while no player is chosen there is no one
     // to tell and nothing to keep.
-    static SaveResult SaveProfile(const PlayerSession& session = PlayerSession::instance(),
+    // The record written is that of `lesson` (the lesson shown, 0 for the lesson list) at
+    // `level` (the internal level, the shown one plus one).
+    static SaveResult SaveProfile(const PlayerSession& session, qint16 lesson, qint16 level,
                                   SaveReason reason = SaveReason::LessonResult);
     // The text with every kept change written into its player's block (blocks of players
     // not in the text are skipped).
@@ -72,9 +74,9 @@ public:
     static void forgetKept();  // a program that has just started
     // The block with the session's values written into it (lines in their order, missing
     // settings added before "end").
-    static QString rebuildBlock(const QString& block, const PlayerSession& session);
-    // "lesson<n>=L..S..M..Q.." of the session's current lesson.
-    static QString lessonLine(const PlayerSession& session);
+    static QString rebuildBlock(const QString& block, const PlayerSession& session, qint16 lesson, qint16 level);
+    // "lesson<n>=L..S..M..Q.." of a lesson at a level.
+    static QString lessonLine(const PlayerSession& session, qint16 lesson, qint16 level);
 
     // ---- The player dialog's list ----
     // Every block's player in file order, each with its own block's password.

@@ -4,6 +4,7 @@
 
 #include "student/shell/about.h"
 #include "student/shell/messagehook.h"
+#include "student/palettes/paletteregistry.h"
 #include "student/shell/pictures.h"
 #include "student/sound/midiport.h"
 
@@ -61,7 +62,6 @@ TEST_F(ShellTest, LoadLeavesTheStartState) {
     EXPECT_EQ(frm->SelectedLessonRow, 1);
     EXPECT_FALSE(frm->LoadedFlags.any());
     EXPECT_TRUE(frm->hook().isHooked());
-    EXPECT_TRUE(frm->HelpFile.endsWith("/Tonvale.hlp"));
     const KeyTables& t = keyTables();
     EXPECT_EQ(t.SharpPositions, (std::array<int, 8>{0, 0, 3, -1, 2, 5, 1, 4}));
     EXPECT_EQ(t.SharpSteps, (std::array<int, 8>{0, 3, 0, 4, 1, 5, 2, 6}));
@@ -91,8 +91,8 @@ TEST_F(ShellTest, MenuStatesFromTheThreeFacts) {
     for (const MenuCase& c : cases) {
         SCOPED_TRACE(c.what);
         session().PlayerName = c.player ? "Ann" : "";
-        frm->ExerciseRunning = c.running;
-        session().CurrentLesson = qint16(c.lesson);
+        frm->state.ExerciseRunning = c.running;
+        frm->state.CurrentLesson = qint16(c.lesson);
         m.item("mnuPiano")->setEnabled(c.lesson == 2);
         m.item("mnuDrum")->setEnabled(c.lesson == 4);
         frm->fraLesson0->show();
@@ -116,8 +116,6 @@ TEST_F(ShellTest, MenuStatesFromTheThreeFacts) {
 TEST_F(ShellTest, LessonListOfTheChosenPlayerThenAnother) {
     writeProfile(testing::twoPlayerProfile());
     auto frm = loadedWindow();
-    QStringList intervalImages;
-    frm->standIns.setIntervalImages = [&](int style) { intervalImages << QString::number(style); };
 
     scriptLogin("Ann", "pw");
     frm->runMenuCommand("mnuGamePlayer");
@@ -145,7 +143,9 @@ TEST_F(ShellTest, LessonListOfTheChosenPlayerThenAnother) {
     EXPECT_EQ(frm->toolbar()->practiceImage(), int(ImgPracticeOn));
     EXPECT_TRUE(frm->tmrPractice->isActive());
     for (int i = 1; i <= 3; ++i) EXPECT_EQ(frm->menus()->intervalTerm(i)->isChecked(), i == 2);
-    EXPECT_EQ(intervalImages.last(), "2");
+    // The interval palette's quality buttons show the letters style's pictures.
+    const int letters[] = {15, 16, 17, 18, 14};
+    for (int b = 3; b <= 7; ++b) EXPECT_EQ(frm->state.tools.Image("frmIntervals", b), letters[b - 3]);
 
     // Bob has no records: nothing of Ann's is left.
     scriptLogin("Bob", "b");
@@ -230,7 +230,7 @@ TEST_F(ShellTest, QuitDuringAnExercise) {
     auto frm = loadedWindow();
     int scored = 0;
     frm->standIns.doScore = [&] { ++scored; };
-    frm->ExerciseRunning = true;
+    frm->state.ExerciseRunning = true;
     for (int answer : {platform::AnsNo, platform::AnsCancel}) {
         dialogs_.answers.push_back(answer);
         EXPECT_FALSE(frm->close());
@@ -253,16 +253,16 @@ TEST_F(ShellTest, NewLessonDuringAnExerciseAnsweredNoChangesNothing) {
     auto frm = loadedWindow();
     scriptLogin("Ann", "pw");
     frm->runMenuCommand("mnuGamePlayer");
-    session().CurrentLesson = 3;
-    frm->ExerciseRunning = true;
+    frm->state.CurrentLesson = 3;
+    frm->state.ExerciseRunning = true;
     dialogs_.answers.push_back(platform::AnsNo);
     frm->runMenuCommand("mnuGameNewLesson");
-    EXPECT_EQ(session().CurrentLesson, 3);
-    EXPECT_TRUE(frm->ExerciseRunning);
+    EXPECT_EQ(frm->state.CurrentLesson, 3);
+    EXPECT_TRUE(frm->state.ExerciseRunning);
     dialogs_.answers.push_back(platform::AnsYes);
     frm->Toolbar_ButtonClick("New");
-    EXPECT_EQ(session().CurrentLesson, 0);
-    EXPECT_FALSE(frm->ExerciseRunning);
+    EXPECT_EQ(frm->state.CurrentLesson, 0);
+    EXPECT_FALSE(frm->state.ExerciseRunning);
     EXPECT_TRUE(frm->lvwLesson->isVisible());
 }
 
@@ -273,23 +273,23 @@ TEST_F(ShellTest, RestartLesson) {
     frm->runMenuCommand("mnuGamePlayer");
     frm->menus()->item("mnuPracticeMode")->setChecked(true);
     int built = 0;
-    frm->standIns.buildLesson[1] = [&] { ++built; };
-    session().CurrentLesson = 1;
-    session().CurrentLevel = 5;
+    frm->lessonTable.setRow(1, {[&](lessons::LessonContext&) { ++built; }, {}, {}});
+    frm->state.CurrentLesson = 1;
+    frm->state.CurrentLevel = 5;
     dialogs_.answers.push_back(platform::AnsNo);
     frm->runMenuCommand("mnuGameRestart");
     EXPECT_EQ(dialogs_.shown.back().text, "Are you sure you want to restart this lesson from the beginning?");
     EXPECT_EQ(dialogs_.shown.back().title, "Question");
-    EXPECT_EQ(session().CurrentLevel, 5);
+    EXPECT_EQ(frm->state.CurrentLevel, 5);
     EXPECT_EQ(session().AttemptCount[1], 6);
     EXPECT_EQ(built, 0);
     dialogs_.answers.push_back(platform::AnsYes);
     frm->runMenuCommand("mnuGameRestart");
-    EXPECT_EQ(session().CurrentLevel, 2);
+    EXPECT_EQ(frm->state.CurrentLevel, 2);
     EXPECT_EQ(session().AttemptCount[1], 0);
     EXPECT_EQ(session().AverageScore[1], 100);
     EXPECT_EQ(session().CompletedLevel[1], 0);
-    EXPECT_EQ(session().CurrentLesson, 1);
+    EXPECT_EQ(frm->state.CurrentLesson, 1);
     EXPECT_EQ(built, 1);
     EXPECT_TRUE(frm->fraScore->isVisible());
     EXPECT_FALSE(frm->lvwLesson->isVisible());
@@ -304,8 +304,6 @@ TEST_F(ShellTest, PracticeToggleAndTerminologyAreSaved) {
         qint32 start = 0, length = 0;
         return common::ExtractBlock(start, length, profileText(), "name=Bob");
     };
-    QList<int> styles;
-    frm->standIns.setIntervalImages = [&](int s) { styles << s; };
 
     frm->Toolbar_ButtonClick("Practice");
     EXPECT_TRUE(frm->menus()->item("mnuPracticeMode")->isChecked());
@@ -322,25 +320,25 @@ TEST_F(ShellTest, PracticeToggleAndTerminologyAreSaved) {
     frm->menus()->intervalTerm(1)->trigger();
     for (int i = 1; i <= 3; ++i) EXPECT_EQ(frm->menus()->intervalTerm(i)->isChecked(), i == 1);
     EXPECT_EQ(session().IntervalStyle, 1);
-    EXPECT_EQ(styles, QList<int>{1});
+    EXPECT_EQ(frm->state.tools.Image("frmIntervals", 3), 10);
     EXPECT_TRUE(bobsBlock().contains("\r\ninterval=1\r\n"));
 }
 
 TEST_F(ShellTest, PianoAndDrumButtonsToggleTheirWindows) {
     auto frm = loadedWindow();
-    bool open = false;
-    int palettes = 0;
-    frm->standIns.setupAnswerPalettes = [&] { ++palettes; };
-    frm->standIns.windows["frmKeyboard"] = ToolWindow{[&] { return open; }, [&](QWidget*) { open = true; },
-                                                      [&] { open = false; }, {}};
+    QPointer<QWidget> keyboard;
+    frm->paletteWindows().addToolWindow("frmKeyboard", [&](QWidget* owner) {
+        keyboard = new QWidget(owner, Qt::Tool);
+        return keyboard.data();
+    });
     QAction* piano = frm->menus()->item("mnuPiano");
     frm->Toolbar_ButtonClick("Piano");
     EXPECT_TRUE(piano->isChecked());
-    EXPECT_TRUE(open);
-    EXPECT_EQ(palettes, 1);
+    ASSERT_TRUE(keyboard);
+    EXPECT_TRUE(keyboard->isVisible());
     frm->Toolbar_ButtonClick("Piano");
     EXPECT_FALSE(piano->isChecked());
-    EXPECT_FALSE(open);
+    EXPECT_FALSE(frm->paletteWindows().isVisible("frmKeyboard"));
     // The drum's window is not built: the item follows the presses all the same.
     frm->Toolbar_ButtonClick("Drum");
     EXPECT_TRUE(frm->menus()->item("mnuDrum")->isChecked());
@@ -361,12 +359,12 @@ TEST_F(ShellTest, TestModeQuestionDeclinedLeavesTheListNumberedZero) {
     EXPECT_EQ(dialogs_.shown.back().text, "The Practice Mode is deactivated. Continue anyway?");
     EXPECT_EQ(dialogs_.shown.back().title, "Test Mode");
     EXPECT_EQ(dialogs_.shown.back().style, platform::YesNo);
-    EXPECT_EQ(session().CurrentLesson, 0);
-    EXPECT_EQ(session().CurrentLevel, 2);
+    EXPECT_EQ(frm->state.CurrentLesson, 0);
+    EXPECT_EQ(frm->state.CurrentLevel, 2);
 
     dialogs_.answers.push_back(platform::AnsYes);
     frm->cmdStart_Click();
-    EXPECT_EQ(session().CurrentLesson, 3);
+    EXPECT_EQ(frm->state.CurrentLesson, 3);
     EXPECT_EQ(frm->SelectedLessonRow, 3);
     EXPECT_EQ(frm->lblLessonName->toPlainText(), "3. Identify these chords.");
     EXPECT_TRUE(frm->menus()->item("mnuViewIntervals")->isChecked());
@@ -474,6 +472,56 @@ TEST_F(ShellTest, NotesGoOutThroughTheWindowsPort) {
     for (const platform::TimedMessage& m : midi_.messages()) bytes.push_back(platform::shortMessageBytes(m.message));
     EXPECT_EQ(bytes, (std::vector<std::vector<quint8>>{
                          {0x90, 0x3C, 0x7F}, {0x80, 0x3C, 0x00}, {0xC9, 0x00}, {0x99, 0x4B, 0x7F}, {0x89, 0x4B, 0x00}}));
+}
+
+} // namespace
+} // namespace shell
+
+namespace shell {
+namespace {
+
+// In test mode the question comes first: No leaves the lesson shown, its elements and the
+// menus as they were.
+TEST_F(ShellTest, TestModeQuestionDeclinedChangesNothing) {
+    writeProfile(testing::twoPlayerProfile());
+    auto frm = loadedWindow();
+    scriptLogin("Bob", "b");
+    frm->runMenuCommand("mnuGamePlayer");
+    frm->lessonTable.setRow(3, {[](lessons::LessonContext& ctx) {
+                                    ctx.arrays.lblAs.load(1);
+                                    ctx.LoadedFlags.set(1, 1, ctx.arrays.lblLetter.load(1));
+                                },
+                                {}, {}});
+    frm->lvwLesson->topLevelItem(2)->setSelected(true);
+    frm->lvwLesson->topLevelItem(0)->setSelected(false);
+    dialogs_.answers.push_back(platform::AnsYes);
+    frm->cmdStart_Click();
+    ASSERT_EQ(frm->state.CurrentLesson, 3);
+    frm->menus()->item("mnuPiano")->setEnabled(true);
+
+    dialogs_.answers.push_back(platform::AnsNo);
+    frm->SelectFrame(1);
+    EXPECT_EQ(frm->state.CurrentLesson, 3);
+    EXPECT_TRUE(frm->arrays->lblLetter.exists(1));
+    EXPECT_TRUE(frm->arrays->lblAs.exists(1));
+    EXPECT_TRUE(frm->LoadedFlags.get(1, 1));
+    EXPECT_TRUE(frm->menus()->item("mnuPiano")->isEnabled());
+    EXPECT_TRUE(frm->menus()->item("mnuViewIntervals")->isChecked());
+
+    // Yes: the chords' elements go before the new lesson is built.
+    dialogs_.answers.push_back(platform::AnsYes);
+    frm->SelectFrame(1);
+    EXPECT_EQ(frm->state.CurrentLesson, 1);
+    EXPECT_FALSE(frm->arrays->lblLetter.exists(1));
+    EXPECT_FALSE(frm->arrays->lblAs.exists(1));
+    EXPECT_FALSE(frm->LoadedFlags.any());
+    EXPECT_FALSE(frm->menus()->item("mnuPiano")->isEnabled());
+    // The lesson's palette opens with the lesson's set-up, and closes with the lesson list.
+    EXPECT_TRUE(frm->paletteWindows().isVisible("frmIntervals"));
+    EXPECT_FALSE(frm->state.tools.Visible("frmIntervals", 20));
+    frm->SelectFrame(0);
+    EXPECT_FALSE(frm->paletteWindows().isVisible("frmIntervals"));
+    EXPECT_TRUE(frm->state.tools.Visible("frmIntervals", 20));
 }
 
 } // namespace

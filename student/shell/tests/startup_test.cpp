@@ -60,7 +60,7 @@ TEST_F(ShellTest, StartUpOrder) {
 
     // The lesson list of the chosen player, with the menus of the lesson list.
     EXPECT_EQ(session().PlayerName, "Ann");
-    EXPECT_EQ(session().CurrentLesson, 0);
+    EXPECT_EQ(frm->state.CurrentLesson, 0);
     EXPECT_TRUE(frm->isVisible());
     EXPECT_TRUE(frm->fraLesson0->isVisible());
     EXPECT_TRUE(frm->lvwLesson->isVisible());

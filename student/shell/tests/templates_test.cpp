@@ -51,7 +51,7 @@ protected:
     }
     // Entering a lesson puts the templates where that lesson starts from.
     void enter(int lesson) {
-        session().CurrentLesson = qint16(lesson);
+        frm_->state.CurrentLesson = qint16(lesson);
         frm_->ResetFrameControls();
     }
     template <class T>

@@ -56,7 +56,7 @@ TEST_F(ProfileTest, RandomAndTruncatedFilesNeverCrashTheLoadPath) {
         PlayerForm form;
         form.load();
         session().PlayerName = "Ann";
-        const ProfileStore::SaveResult saved = ProfileStore::SaveProfile();
+        const ProfileStore::SaveResult saved = ProfileStore::SaveProfile(session(), 0, 2);
         if (read.status == ProfileRead::Failed) {
             EXPECT_EQ(saved, ProfileStore::SaveResult::NotRead);
             EXPECT_EQ(fileBytes(ProfileStore::profilePath()), bytes);
@@ -116,10 +116,10 @@ TEST_F(ProfileTest, RandomProfileTextsKeepEveryOtherBlockWhole) {
         // A save as one of the players (or as nobody) changes that player's block only.
         writeProfile(text);
         session().PlayerName = players.isEmpty() ? QStringLiteral("Nobody") : players[i % players.size()].name;
-        session().CurrentLesson = static_cast<qint16>(i % 8);
+        const auto lesson = static_cast<qint16>(i % 8);
         qint32 start = 0, length = 0;
         common::ExtractBlock(start, length, text, "name=" + session().PlayerName);
-        const ProfileStore::SaveResult saved = ProfileStore::SaveProfile();
+        const ProfileStore::SaveResult saved = ProfileStore::SaveProfile(session(), lesson, 2);
         if (start <= 0) {
             EXPECT_EQ(saved, ProfileStore::SaveResult::NoBlock);
             continue;

@@ -25,7 +25,7 @@ void said(const char* what) {
 int savePlayer(const QString& name) {
     PlayerSession& s = PlayerSession::instance();
     s.PlayerName = name;
-    s.CurrentLesson = 1;
+    qint16 level = 2;
     const ProfileText profile = ProfileStore::read();
     if (profile.status != ProfileRead::Ok) return 3;
     qint32 start = 0, length = 0;
@@ -40,12 +40,12 @@ int savePlayer(const QString& name) {
         if (key == QLatin1String("lower")) s.LowerBound = value.toInt();
         if (key == QLatin1String("interval")) s.IntervalStyle = value.toInt();
         if (key == QLatin1String("practice")) s.PracticeMode = value == QLatin1String("true");
-        if (key == QLatin1String("lesson1")) ParseScoreRecord(s, 1, kExerciseCounts[1], value, s.CurrentLevel);
+        if (key == QLatin1String("lesson1")) ParseScoreRecord(s, 1, kExerciseCounts[1], value, level);
     }
     said("r");  // ready: saving starts now
     for (;;) {
         ++s.AttemptCount[1];
-        if (ProfileStore::SaveProfile(s) != ProfileStore::SaveResult::Saved) return 4;
+        if (ProfileStore::SaveProfile(s, 1, level) != ProfileStore::SaveResult::Saved) return 4;
         said("s");
     }
 }

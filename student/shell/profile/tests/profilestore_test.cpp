@@ -25,8 +25,11 @@ protected:
         session().UpperBound = 89;
         session().LowerBound = 79;
         session().IntervalStyle = 3;
-        session().CurrentLesson = static_cast<qint16>(lesson);
+        lesson_ = static_cast<qint16>(lesson);
     }
+    ProfileStore::SaveResult save() { return ProfileStore::SaveProfile(session(), lesson_, level_); }
+    qint16 lesson_ = 0;   // the lesson shown and its level when the profile is saved
+    qint16 level_ = 0;
 };
 
 } // namespace
@@ -34,11 +37,11 @@ protected:
 TEST_F(SaveProfileTest, FirstSaveInALessonAddsItsRecordAndTheMissingSettings) {
     writeProfile(kAnna + kAnn + kBob);
     playAs("Ann", "Secret", 3);
-    session().CurrentLevel = 3;
+    level_ = 3;
     session().AverageScore[3] = 85;
     session().CompletedLevel[3] = 2;
     session().AttemptCount[3] = 4;
-    EXPECT_EQ(ProfileStore::SaveProfile(), ProfileStore::SaveResult::Saved);
+    EXPECT_EQ(save(), ProfileStore::SaveResult::Saved);
     const QString ann = lines({"begin", "name=Ann", "password=Secret", "upper=89", "lower=79", "lesson3=L3S85M2Q4",
                                "practice=false", "interval=3", "end"});
     // Only Ann's block changed; Anna's (whose name starts with Ann's) and Bob's stay whole.
@@ -55,10 +58,10 @@ TEST_F(SaveProfileTest, FirstSaveInALessonAddsItsRecordAndTheMissingSettings) {
     session().LowerBound = 50;
     session().IntervalStyle = 1;
     session().PracticeMode = true;
-    session().CurrentLevel = 2;
+    level_ = 2;
     session().AverageScore[5] = 100;
     session().AttemptCount[5] = 1;
-    EXPECT_EQ(ProfileStore::SaveProfile(), ProfileStore::SaveResult::Saved);
+    EXPECT_EQ(save(), ProfileStore::SaveResult::Saved);
     EXPECT_EQ(profileText(), kAnna +
                                  lines({"begin", "name=Ann", "password=NewPw", "upper=95", "lower=50",
                                         "lesson3=L3S85M2Q4", "practice=true", "interval=1", "lesson5=L2S100M0Q1", "end"}) +
@@ -68,15 +71,14 @@ TEST_F(SaveProfileTest, FirstSaveInALessonAddsItsRecordAndTheMissingSettings) {
 TEST_F(SaveProfileTest, RebuildKeepsOtherPlayersLinesAndAddsOnlyMissingSettings) {
     PlayerSession s;
     s.PlayerName = "Zed";
-    s.CurrentLesson = 2;
     const QString block = lines({"begin", "name=Carl", "password=c", "lesson2=L9S1M1Q1", "custom=kept", "end"});
-    EXPECT_EQ(ProfileStore::rebuildBlock(block, s),
+    EXPECT_EQ(ProfileStore::rebuildBlock(block, s, 2, 0),
               lines({"begin", "name=Carl", "password=c", "lesson2=L9S1M1Q1", "custom=kept", "upper=90", "lower=80",
                      "practice=false", "interval=3", "end"}));
     // Blank lines inside a block are dropped and never end the rebuild early.
     s.PlayerName = "Carl";
     const QString gappy = "begin\r\nname=Carl\r\n\r\n   \r\ncustom=kept\r\nend\r\n";
-    EXPECT_EQ(ProfileStore::rebuildBlock(gappy, s),
+    EXPECT_EQ(ProfileStore::rebuildBlock(gappy, s, 2, 0),
               lines({"begin", "name=Carl", "custom=kept", "lesson2=L0S0M0Q0", "upper=90", "lower=80", "practice=false",
                      "interval=3", "end"}));
 }
@@ -85,8 +87,8 @@ TEST_F(SaveProfileTest, NamesDifferingOnlyInLetterCaseAreTwoPlayers) {
     const QString lower = lines({"begin", "name=ann", "password=x", "upper=89", "lower=79", "end"});
     writeProfile(kAnn + lower);
     playAs("ann", "x", 1);
-    session().CurrentLevel = 4;
-    EXPECT_EQ(ProfileStore::SaveProfile(), ProfileStore::SaveResult::Saved);
+    level_ = 4;
+    EXPECT_EQ(save(), ProfileStore::SaveResult::Saved);
     EXPECT_EQ(profileText(), kAnn + lines({"begin", "name=ann", "password=x", "upper=89", "lower=79",
                                            "lesson1=L4S0M0Q0", "practice=false", "interval=3", "end"}));
 }
@@ -94,20 +96,20 @@ TEST_F(SaveProfileTest, NamesDifferingOnlyInLetterCaseAreTwoPlayers) {
 TEST_F(SaveProfileTest, NothingIsWrittenWithoutAReadableProfileAndABlock) {
     playAs("Ann", "Secret", 1);
     // No file yet: nothing to rewrite, and no file appears.
-    EXPECT_EQ(ProfileStore::SaveProfile(), ProfileStore::SaveResult::NoBlock);
+    EXPECT_EQ(save(), ProfileStore::SaveResult::NoBlock);
     EXPECT_FALSE(QFileInfo::exists(ProfileStore::profilePath()));
 
     // A player who has no block of their own.
     writeProfile(kAnna + kBob);
     const QByteArray before = fileBytes(ProfileStore::profilePath());
-    EXPECT_EQ(ProfileStore::SaveProfile(), ProfileStore::SaveResult::NoBlock);
+    EXPECT_EQ(save(), ProfileStore::SaveResult::NoBlock);
     EXPECT_EQ(fileBytes(ProfileStore::profilePath()), before);
     EXPECT_FALSE(QFileInfo::exists(ProfileStore::backupPath()));
 
     // A file that does not decode is left exactly as it is.
     const QByteArray broken = before.left(before.size() / 2);
     putBytes(ProfileStore::profilePath(), broken);
-    EXPECT_EQ(ProfileStore::SaveProfile(), ProfileStore::SaveResult::NotRead);
+    EXPECT_EQ(save(), ProfileStore::SaveResult::NotRead);
     EXPECT_EQ(fileBytes(ProfileStore::profilePath()), broken);
     EXPECT_FALSE(QFileInfo::exists(ProfileStore::backupPath()));
 }
@@ -119,7 +121,7 @@ TEST_F(SaveProfileTest, FailedWritesAreReportedAndLeaveTheOldFiles) {
 
     // The backup cannot be written (a folder stands in its place): the profile is saved.
     ASSERT_TRUE(QDir(path(".")).mkdir("Tonvale.txt.bak"));
-    EXPECT_EQ(ProfileStore::SaveProfile(), ProfileStore::SaveResult::BackupFailed);
+    EXPECT_EQ(save(), ProfileStore::SaveResult::BackupFailed);
     EXPECT_NE(fileBytes(ProfileStore::profilePath()), before);
     ASSERT_TRUE(QDir(path(".")).rmdir("Tonvale.txt.bak"));
 
@@ -131,7 +133,7 @@ TEST_F(SaveProfileTest, FailedWritesAreReportedAndLeaveTheOldFiles) {
     struct rlimit small = old;
     small.rlim_cur = 1000;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const ProfileStore::SaveResult result = ProfileStore::SaveProfile();
+    const ProfileStore::SaveResult result = save();
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, handler);
     EXPECT_EQ(result, ProfileStore::SaveResult::WriteFailed);

@@ -65,12 +65,17 @@ protected:
         session().LowerBound = 79;
     }
     void scoreLesson(int lesson, int level, int average, int completed, int attempts) {
-        session().CurrentLesson = static_cast<qint16>(lesson);
-        session().CurrentLevel = static_cast<qint16>(level);
+        lesson_ = static_cast<qint16>(lesson);
+        level_ = static_cast<qint16>(level);
         session().AverageScore[lesson] = average;
         session().CompletedLevel[lesson] = completed;
         session().AttemptCount[lesson] = attempts;
     }
+    // A save with the lesson shown and its level, as the main window makes it.
+    ProfileStore::SaveResult save(ProfileStore::SaveReason reason = ProfileStore::SaveReason::LessonResult) {
+        return ProfileStore::SaveProfile(session(), lesson_, level_, reason);
+    }
+    qint16 lesson_ = 0, level_ = 0;
     // The one message shown since the last call.
     QString takeMessage() {
         EXPECT_EQ(dialogs_.shown.size(), 1) << messages().join("\n").toStdString();
@@ -150,7 +155,7 @@ TEST_F(SaveFailureTest, EveryFailedSaveIsToldLosesNothingAndKeepsTheResult) {
 
         // Lesson 1's result.
         scoreLesson(1, 3, 85, 2, 4);
-        EXPECT_NE(ProfileStore::SaveProfile(session()), ProfileStore::SaveResult::Saved);
+        EXPECT_NE(save(), ProfileStore::SaveResult::Saved);
         const QString told = takeMessage();
         EXPECT_TRUE(told.startsWith("Your result in lesson 1 could not be saved.\r\n")) << told.toStdString();
         EXPECT_TRUE(told.contains(ProfileStore::profilePath())) << told.toStdString();
@@ -159,14 +164,14 @@ TEST_F(SaveFailureTest, EveryFailedSaveIsToldLosesNothingAndKeepsTheResult) {
         if (b.readable) {
             // The lesson list, rebuilt from the file, still shows it.
             lessons::LessonList list;
-            list.setup(session(), ProfileStore::profilePath());
+            list.setup(session(), ProfileStore::profilePath(), level_);
             EXPECT_EQ(list.rows()[1].attempts, "4");
             EXPECT_EQ(session().AverageScore[1], 85);
         }
 
         // A new password.
         session().PlayerPassword = "NewPw";
-        EXPECT_NE(ProfileStore::SaveProfile(session(), ProfileStore::SaveReason::Password),
+        EXPECT_NE(save(ProfileStore::SaveReason::Password),
                   ProfileStore::SaveResult::Saved);
         EXPECT_TRUE(takeMessage().startsWith("Your new password could not be saved.\r\n"));
 
@@ -207,11 +212,11 @@ TEST_F(SaveFailureTest, EveryFailedSaveIsToldLosesNothingAndKeepsTheResult) {
         logInAnn();
         session().PlayerPassword = "NewPw";
         lessons::LessonList list;
-        list.setup(session(), ProfileStore::profilePath());
+        list.setup(session(), ProfileStore::profilePath(), level_);
         EXPECT_EQ(list.rows()[1].attempts, "4");
         // Lesson 3's result is saved, and lesson 1's with it.
         scoreLesson(3, 2, 70, 1, 1);
-        EXPECT_EQ(ProfileStore::SaveProfile(session()), ProfileStore::SaveResult::Saved);
+        EXPECT_EQ(save(), ProfileStore::SaveResult::Saved);
         EXPECT_EQ(dialogs_.shown.size(), 0);
         const QString ann = lines({"begin", "name=Ann", "password=NewPw", "upper=89", "lower=79", "lesson1=L3S85M2Q4",
                                    "practice=false", "interval=3", "lesson3=L2S70M1Q1", "end"});
@@ -246,7 +251,7 @@ TEST_F(SaveFailureTest, AnEmptyProfileBesideAFullBackupIsNeverSavedOverIt) {
 
     logInAnn();
     scoreLesson(1, 3, 85, 2, 4);
-    EXPECT_EQ(ProfileStore::SaveProfile(session()), ProfileStore::SaveResult::NotRead);
+    EXPECT_EQ(save(), ProfileStore::SaveResult::NotRead);
     EXPECT_TRUE(takeMessage().startsWith("Your result in lesson 1 could not be saved.\r\n"));
     EXPECT_EQ(fileBytes(ProfileStore::profilePath()), QByteArray());
     EXPECT_EQ(fileBytes(ProfileStore::backupPath()), backup);

@@ -1,10 +1,10 @@
 #include "linecontrol.h"
 
-#include "canvaslayout.h"
+#include "common/controlarray.h"
 
 #include <QPainter>
 
-namespace shell {
+namespace lessons {
 
 LineControl::LineControl(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -20,10 +20,10 @@ void LineControl::setEnds(double x1, double y1, double x2, double y2) {
 
 void LineControl::place() {
     const int pad = borderWidth_;
-    const int left = qMin(toPixels(x1_), toPixels(x2_)) - pad;
-    const int top = qMin(toPixels(y1_), toPixels(y2_)) - pad;
-    const int right = qMax(toPixels(x1_), toPixels(x2_)) + pad;
-    const int bottom = qMax(toPixels(y1_), toPixels(y2_)) + pad;
+    const int left = qMin(common::twipsToPixels(x1_), common::twipsToPixels(x2_)) - pad;
+    const int top = qMin(common::twipsToPixels(y1_), common::twipsToPixels(y2_)) - pad;
+    const int right = qMax(common::twipsToPixels(x1_), common::twipsToPixels(x2_)) + pad;
+    const int bottom = qMax(common::twipsToPixels(y1_), common::twipsToPixels(y2_)) + pad;
     setGeometry(left, top, right - left + 1, bottom - top + 1);
     update();
 }
@@ -33,7 +33,7 @@ void LineControl::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setPen(QPen(color_, borderWidth_));
     const QPoint origin = pos();
-    p.drawLine(QPoint(toPixels(x1_), toPixels(y1_)) - origin, QPoint(toPixels(x2_), toPixels(y2_)) - origin);
+    p.drawLine(QPoint(common::twipsToPixels(x1_), common::twipsToPixels(y1_)) - origin, QPoint(common::twipsToPixels(x2_), common::twipsToPixels(y2_)) - origin);
 }
 
-} // namespace shell
+} // namespace lessons

@@ -5,7 +5,7 @@
 #include <QColor>
 #include <QWidget>
 
-namespace shell {
+namespace lessons {
 
 class LineControl : public QWidget {
     Q_OBJECT
@@ -45,4 +45,4 @@ private:
     QColor color_ = Qt::black;
 };
 
-} // namespace shell
+} // namespace lessons

@@ -1,0 +1,26 @@
+#pragma once
+// What the lessons and the music helpers ask of the staff notation editor. The editor
+// replaces these stand-ins with its own.
+#include "notationarrays.h"
+
+#include <QString>
+
+namespace lessons {
+
+class StaffSeam {
+public:
+    virtual ~StaffSeam() = default;
+    // Moves note `index` of `notes` by (dx, dy) twips with its vertical snap and gives the
+    // staff step it then stands on (0 = a head on the staff's bottom line, +1 per 75 twips
+    // up); `staffIndex` receives the StaffLines element it stands on. With dx = dy = 0 it only
+    // reads. Stand-in: the step of the note's Top against its staff (Tag), without moving.
+    virtual qint16 NoteMouseMove(int index, double dx, double dy, ElementArray& notes, int& staffIndex);
+    // The letter "A".."G" of a staff step for the clef on that staff. Stand-in: by the clef's
+    // Clef value (0 treble, 1 bass, 2 alto, 3 tenor), counting from the bottom line.
+    virtual QString AdjustNoteToStaff(QObject* clef, qint16 step, int staffIndex);
+
+    // The arrays the stand-ins read (set by the main window).
+    NotationArrays* arrays = nullptr;
+};
+
+} // namespace lessons

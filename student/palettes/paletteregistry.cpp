@@ -1,0 +1,147 @@
+#include "paletteregistry.h"
+
+#include "palettespecs.h"
+
+#include <algorithm>
+
+namespace palettes {
+
+std::vector<PaletteSpec> allPaletteSpecs() {
+    return {intervalsPalette()};
+}
+
+PaletteRegistry::PaletteRegistry(QWidget* owner, std::function<void()> setupAnswerPalettes)
+    : owner_(owner), setupAnswerPalettes_(std::move(setupAnswerPalettes)) {}
+
+PaletteRegistry::~PaletteRegistry() { unloadAll(); }
+
+void PaletteRegistry::setContext(lessons::LessonContext* ctx) {
+    ctx_ = ctx;
+    for (auto& kv : entries_)
+        if (!kv.second.make) ctx_->state.tools.setWindowPlace(kv.first, kv.second.spec.left, kv.second.spec.top);
+}
+
+void PaletteRegistry::add(const PaletteSpec& spec) {
+    Entry& e = entries_[spec.window];
+    e.spec = spec;
+    if (ctx_) ctx_->state.tools.setWindowPlace(spec.window, spec.left, spec.top);
+}
+
+void PaletteRegistry::addToolWindow(const QString& name, std::function<QWidget*(QWidget*)> make) {
+    entries_[name].make = std::move(make);
+}
+
+bool PaletteRegistry::has(const QString& name) const { return find(name) != nullptr; }
+
+PaletteRegistry::Entry* PaletteRegistry::find(const QString& name) {
+    auto it = entries_.find(name);
+    return it == entries_.end() ? nullptr : &it->second;
+}
+const PaletteRegistry::Entry* PaletteRegistry::find(const QString& name) const {
+    auto it = entries_.find(name);
+    return it == entries_.end() ? nullptr : &it->second;
+}
+
+QWidget* PaletteRegistry::window(const QString& name) const {
+    const Entry* e = find(name);
+    return e ? e->window.data() : nullptr;
+}
+
+PaletteWindow* PaletteRegistry::palette(const QString& name) const {
+    return qobject_cast<PaletteWindow*>(window(name));
+}
+
+QWidget* PaletteRegistry::load(const QString& name) {
+    Entry* e = find(name);
+    if (!e) return nullptr;
+    if (e->window) return e->window;
+    if (e->make) {
+        e->window = e->make(owner_);
+    } else if (ctx_) {
+        auto* w = new PaletteWindow(e->spec, *ctx_, owner_);
+        w->closedByUser = [this, name] { closedByUser(name); };
+        e->window = w;
+        if (e->spec.load) e->spec.load(*ctx_);
+        w->refresh();
+    }
+    return e->window;
+}
+
+bool PaletteRegistry::isVisible(const QString& name) const {
+    const QWidget* w = window(name);
+    return w && w->isVisible();
+}
+
+void PaletteRegistry::show(const QString& name) {
+    QWidget* w = load(name);
+    if (!w) return;
+    if (ctx_ && !find(name)->make) {
+        const lessons::ToolState& t = ctx_->state.tools;
+        const double left = t.windowLeft(name).value_or(t.placedLeft(name));
+        const double top = t.windowTop(name).value_or(t.placedTop(name));
+        w->move(common::twipsToPixels(left), common::twipsToPixels(top));
+        if (auto* p = qobject_cast<PaletteWindow*>(w)) p->refresh();
+    }
+    w->show();
+    w->raise();
+}
+
+void PaletteRegistry::unload(const QString& name) {
+    Entry* e = find(name);
+    if (!e || !e->window) return;
+    QWidget* w = e->window;
+    e->window = nullptr;
+    w->hide();
+    // The window may be the one whose event is running (its close box).
+    w->deleteLater();
+    dying_.erase(std::remove(dying_.begin(), dying_.end(), QPointer<QWidget>()), dying_.end());
+    dying_.push_back(w);
+    if (ctx_ && !e->make) ctx_->state.tools.resetDesign(name);
+}
+
+void PaletteRegistry::unloadAll() {
+    for (auto& kv : entries_) {
+        if (!kv.second.window) continue;
+        delete kv.second.window.data();
+        kv.second.window = nullptr;
+    }
+    // Windows closed earlier whose deletion is still pending go now, while the state they
+    // show is still there.
+    for (const QPointer<QWidget>& w : dying_) delete w.data();
+    dying_.clear();
+}
+
+void PaletteRegistry::moveBy(const QString& name, double dxTwips, double dyTwips) {
+    if (!ctx_) return;
+    lessons::ToolState& t = ctx_->state.tools;
+    if (QWidget* w = window(name)) w->move(w->pos() + QPoint(common::twipsToPixels(dxTwips), common::twipsToPixels(dyTwips)));
+    t.setWindowPlace(name, t.placedLeft(name) + dxTwips, t.placedTop(name) + dyTwips);
+}
+
+void PaletteRegistry::toggle(const QString& menuItem) {
+    const lessons::PaletteInfo* info = lessons::paletteForMenuItem(menuItem);
+    if (!info || !ctx_) return;
+    const QString name = QString::fromLatin1(info->window);
+    lessons::LessonWindow& win = ctx_->window;
+    if (win.menuChecked(menuItem)) {
+        win.setMenuChecked(menuItem, false);
+        if (isVisible(name)) unload(name);
+        return;
+    }
+    win.setMenuChecked(menuItem, true);
+    // The note palette is set up and shown even when it is open already.
+    if (menuItem == QLatin1String("mnuViewNoteSymbols") || !isVisible(name)) {
+        if (setupAnswerPalettes_) setupAnswerPalettes_();
+        show(name);
+    }
+}
+
+void PaletteRegistry::closedByUser(const QString& name) {
+    // Closing any tool window with its close box clears its View item, so the menu always
+    // says which windows are open.
+    if (const lessons::PaletteInfo* info = lessons::paletteInfo(name); info && ctx_ && *info->menuItem)
+        ctx_->window.setMenuChecked(QString::fromLatin1(info->menuItem), false);
+    unload(name);
+}
+
+} // namespace palettes

@@ -1,0 +1,65 @@
+#pragma once
+// The tool windows of the student program by name: the palettes (made from their specs) and
+// the piano and drum windows (made by factories their own code registers). One instance of
+// each at most, owned by the main window, shown modeless; unloading destroys it and resets its
+// design state in the tool state. The View menu's ten toggles run here.
+#include "palettewindow.h"
+
+#include "student/lessons/palettehost.h"
+
+#include <QPointer>
+#include <functional>
+#include <map>
+
+namespace palettes {
+
+// Every palette the program has, in no particular order.
+std::vector<PaletteSpec> allPaletteSpecs();
+
+class PaletteRegistry : public lessons::PaletteHost {
+public:
+    // `setupAnswerPalettes` runs before a toggle shows a window.
+    PaletteRegistry(QWidget* owner, std::function<void()> setupAnswerPalettes);
+    ~PaletteRegistry() override;
+
+    // The context every palette's clicks run in (set once by the main window).
+    void setContext(lessons::LessonContext* ctx);
+    void add(const PaletteSpec& spec);
+    // A window that is not a palette (piano, drum): `make` creates it as a child of the
+    // owner, with the Qt::Tool flag.
+    void addToolWindow(const QString& name, std::function<QWidget*(QWidget* owner)> make);
+    bool has(const QString& name) const;
+
+    // ---- PaletteHost ----
+    bool isVisible(const QString& name) const override;
+    void show(const QString& name) override;
+    void unload(const QString& name) override;
+    void moveBy(const QString& name, double dxTwips, double dyTwips) override;
+    void toggle(const QString& menuItem) override;
+
+    // The window when it is loaded (created), else nullptr.
+    QWidget* window(const QString& name) const;
+    PaletteWindow* palette(const QString& name) const;
+    // Makes the window without showing it (what reading a palette's toolbar does).
+    QWidget* load(const QString& name);
+    // Destroys every window at once (the owner is going).
+    void unloadAll();
+
+private:
+    struct Entry {
+        PaletteSpec spec;
+        std::function<QWidget*(QWidget*)> make;
+        QPointer<QWidget> window;
+    };
+    Entry* find(const QString& name);
+    const Entry* find(const QString& name) const;
+    void closedByUser(const QString& name);
+
+    QWidget* owner_;
+    std::function<void()> setupAnswerPalettes_;
+    lessons::LessonContext* ctx_ = nullptr;
+    std::map<QString, Entry> entries_;
+    std::vector<QPointer<QWidget>> dying_;
+};
+
+} // namespace palettes

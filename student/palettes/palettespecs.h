@@ -1,0 +1,13 @@
+#pragma once
+// The palettes' specs, one function per palette file.
+#include "palettewindow.h"
+
+namespace palettes {
+
+PaletteSpec intervalsPalette();   // intervalspalette.cpp
+
+// The interval palette's quality pictures (buttons 3..7) for a naming style 1..3; any other
+// style leaves them.
+void setIntervalImages(lessons::ToolState& tools, int style);
+
+} // namespace palettes

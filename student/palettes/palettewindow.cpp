@@ -1,0 +1,119 @@
+#include "palettewindow.h"
+
+#include "palettepictures.h"
+
+#include <QCloseEvent>
+#include <QMoveEvent>
+#include <QToolButton>
+
+namespace palettes {
+namespace {
+constexpr int kButtonSize = 36;     // pixels
+constexpr int kSeparatorWidth = 8;
+constexpr int kMargin = 3;
+} // namespace
+
+PaletteWindow::PaletteWindow(const PaletteSpec& spec, lessons::LessonContext& ctx, QWidget* owner)
+    : QWidget(owner, Qt::Tool), spec_(spec), ctx_(ctx) {
+    setObjectName(spec_.window);
+    const lessons::PaletteInfo* info = lessons::paletteInfo(spec_.window);
+    setWindowTitle(info ? QString::fromLatin1(info->caption) : spec_.window);
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    for (size_t i = 0; i < spec_.buttons.size(); ++i) {
+        const PaletteButton& b = spec_.buttons[i];
+        if (b.separator()) {
+            buttons_.push_back(nullptr);
+            continue;
+        }
+        auto* tb = new QToolButton(this);
+        tb->setObjectName(b.key);
+        tb->setToolTip(b.toolTip);
+        tb->setAutoRaise(true);
+        tb->setCheckable(true);
+        tb->setFixedSize(kButtonSize, kButtonSize);
+        tb->setIconSize(QSize(kButtonPicture, kButtonPicture));
+        const QString key = b.key;
+        connect(tb, &QToolButton::clicked, this, [this, key] {
+            // The button shows the tool state, not its own toggling.
+            refresh();
+            if (spec_.click) spec_.click(ctx_, key);
+            refresh();
+        });
+        buttons_.push_back(tb);
+    }
+    if (spec_.content) content_ = spec_.content(this, ctx_);
+    observer_ = ctx_.state.tools.subscribe([this] { refresh(); });
+    refresh();
+}
+
+PaletteWindow::~PaletteWindow() { ctx_.state.tools.unsubscribe(observer_); }
+
+QToolButton* PaletteWindow::button(int i) const {
+    return i >= 1 && i <= int(buttons_.size()) ? buttons_[size_t(i - 1)] : nullptr;
+}
+
+void PaletteWindow::clickButton(int i) {
+    QToolButton* b = button(i);
+    if (b && b->isVisible() && b->isEnabled()) b->click();
+}
+
+void PaletteWindow::refresh() {
+    const lessons::ToolState& t = ctx_.state.tools;
+    for (int i = 1; i <= int(buttons_.size()); ++i) {
+        QToolButton* b = buttons_[size_t(i - 1)];
+        if (!b) continue;
+        const int image = t.Image(spec_.window, i) ? t.Image(spec_.window, i) : spec_.buttons[size_t(i - 1)].image;
+        if (spec_.picture) b->setIcon(QIcon(spec_.picture(image)));
+        b->setChecked(t.pressed(spec_.window, i));
+        b->setEnabled(t.Enabled(spec_.window, i));
+        b->setVisible(t.Visible(spec_.window, i));
+    }
+    layoutButtons();
+}
+
+void PaletteWindow::layoutButtons() {
+    const double widthTwips = ctx_.state.tools.windowWidth(spec_.window).value_or(spec_.width);
+    int width = qMax(kButtonSize + 2 * kMargin, common::twipsToPixels(widthTwips));
+    if (content_) {
+        const QSize hint = content_->sizeHint();
+        content_->setGeometry(kMargin, kMargin, hint.width(), hint.height());
+        width = qMax(width, hint.width() + 2 * kMargin);
+        setFixedSize(width, hint.height() + 2 * kMargin);
+        return;
+    }
+    // Buttons in toolbar order, wrapping to the next row at the window's width; hidden ones
+    // take no room, and a separator only stands between shown buttons of one row.
+    int x = kMargin, y = kMargin;
+    bool rowHasButton = false, pendingSeparator = false;
+    for (QToolButton* b : buttons_) {
+        if (!b) {
+            pendingSeparator = rowHasButton;
+            continue;
+        }
+        if (b->isHidden()) continue;
+        if (pendingSeparator) x += kSeparatorWidth;
+        pendingSeparator = false;
+        if (rowHasButton && x + kButtonSize + kMargin > width) {
+            x = kMargin;
+            y += kButtonSize;
+        }
+        b->move(x, y);
+        x += kButtonSize;
+        rowHasButton = true;
+    }
+    setFixedSize(width, y + kButtonSize + kMargin);
+}
+
+void PaletteWindow::closeEvent(QCloseEvent* event) {
+    // The close box unloads the window; the registry destroys it after this event.
+    event->ignore();
+    if (closedByUser) closedByUser();
+}
+
+void PaletteWindow::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    ctx_.state.tools.setWindowPlace(spec_.window, pos().x() * common::kTwipsPerPixel,
+                                    pos().y() * common::kTwipsPerPixel);
+}
+
+} // namespace palettes
