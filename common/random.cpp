@@ -25,6 +25,10 @@ Random& Random::instance() {
 }
 void Random::setInstance(Random* r) { g_override = r; }
 
+// The top 53 bits as a fraction: the same values on every platform, unlike the standard
+// distributions, so fixed-seed results can be kept in tests.
+double SeededRandom::next() { return double(gen_() >> 11) * 0x1.0p-53; }
+
 double ScriptedRandom::next() {
     if (values_.empty()) return 0.0;
     const double v = values_[pos_ < values_.size() ? pos_ : values_.size() - 1];

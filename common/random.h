@@ -1,6 +1,8 @@
 #pragma once
 // The one source of randomness: uniform values in [0, 1). Tests install a scripted sequence.
+#include <cstdint>
 #include <functional>
+#include <random>
 #include <vector>
 
 namespace common {
@@ -27,6 +29,17 @@ public:
 private:
     std::vector<double> values_;
     size_t pos_ = 0;
+};
+
+// A reproducible stream: one seed fixes everything drawn from it, so a test or a benchmark can
+// replay a whole exercise set. Reseeding from the clock continues the stream.
+class SeededRandom : public Random {
+public:
+    explicit SeededRandom(uint64_t seed) : gen_(seed) {}
+    double next() override;
+    void seedFromClock() override {}
+private:
+    std::mt19937_64 gen_;
 };
 
 } // namespace common

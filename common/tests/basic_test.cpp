@@ -58,3 +58,17 @@ TEST(Random, ScriptedSequenceRepeatsTheLastValue) {
     EXPECT_GE(v, 0.0);
     EXPECT_LT(v, 1.0);
 }
+
+TEST(Random, OneSeedFixesTheWholeStreamAndClockReseedsContinueIt) {
+    common::SeededRandom a(42), b(42), c(43);
+    std::vector<double> fromA, fromB;
+    for (int i = 0; i < 100; ++i) {
+        fromA.push_back(a.next());
+        if (i == 50) b.seedFromClock();   // a builder's "reseed" must not break the replay
+        fromB.push_back(b.next());
+        EXPECT_GE(fromA.back(), 0.0);
+        EXPECT_LT(fromA.back(), 1.0);
+    }
+    EXPECT_EQ(fromA, fromB);
+    EXPECT_NE(fromA.front(), c.next());
+}
