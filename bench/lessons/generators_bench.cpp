@@ -1,9 +1,11 @@
 // The melody generator as the cadence and time-signature lessons call it: 1,000 calls over
 // their parameter sets (target under 50 ms), and per parameter set of every lesson over
 // 100,000 seeds how often it gives up, how often a compound-metre melody ends outside the
-// band of beats its bars allow, and the slowest call.
+// band of beats its bars allow, and the slowest call. The rhythm generator: 1,000 calls over
+// the rhythm-writing lesson's levels.
 #include "student/lessons/generators/beatgrid.h"
 #include "student/lessons/generators/melodygenerator.h"
+#include "student/lessons/generators/rhythmgenerator.h"
 #include "student/lessons/generators/tests/melodycases.h"
 
 #include "common/random.h"
@@ -62,6 +64,23 @@ void BM_ThousandItemMelodies(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ThousandItemMelodies)->Unit(benchmark::kMillisecond);
+
+void BM_ThousandRhythms(benchmark::State& state) {
+    // The rhythm-writing lesson's levels 1 to 6, each metre they draw.
+    const RhythmSpec sets[] = {{7, 3, 2, 500},  {7, 4, 1, 500},  {8, 3, 2, 500},   {8, 4, 1, 500},
+                               {9, 3, 2, 500},  {9, 4, 1, 500},  {10, 4, 4, 500},  {10, 4, 1, 250},
+                               {13, 5, 2, 250}, {13, 5, 4, 500}, {13, 5, 1, 250}};
+    uint64_t seed = 1;
+    for (auto _ : state) {
+        common::SeededRandom random(seed++);
+        NoteTable table(13);
+        int made = 0;
+        for (int call = 0; call < 1000; ++call)
+            made += CreateRhythm(sets[size_t(call) % std::size(sets)], table, random);
+        benchmark::DoNotOptimize(made);
+    }
+}
+BENCHMARK(BM_ThousandRhythms)->Unit(benchmark::kMillisecond);
 
 // One parameter set over 100,000 seeds (one seed per call, as the builders reseed per item).
 void BM_GiveUpRate(benchmark::State& state, MelodySpec spec) {

@@ -235,7 +235,7 @@ TEST(MelodyGenerator, TheRecordIsClearedAtEveryCall) {
     EXPECT_GT(withoutCadence, 0);
 }
 
-TEST(MelodyGenerator, SurplusBandsOfTheLessons) {
+TEST(Generators, SurplusBandsOfTheLessons) {
     struct Case {
         int notes, bars, beatsPerBar, least, greatest;
     };
@@ -244,7 +244,8 @@ TEST(MelodyGenerator, SurplusBandsOfTheLessons) {
         {10, 4, 3, 1, 3},   // lesson 5 and 6, 3/4
         {10, 6, 2, 0, 1},   // lesson 5, 2/4
         {10, 5, 2, 2, 3},   // lesson 5, 6/8
-        {10, 4, 2, 4, 4},   // lesson 6, 6/8: L = 2.5 rounds to 2, raised to A
+        {10, 4, 2, 4, 4},   // lesson 6 in 6/8 and the rhythm lesson's level 4: L = 2.5 rounds
+                            // to 2, raised to A (ten notes in three bars of two beats)
         {10, 4, 4, 0, 1},   // lesson 6, 4/4
         {7, 3, 3, 1, 3},    {8, 3, 3, 2, 4},   // 3.5 rounds to 4
         {5, 3, 0, 5, 5},    // a metre without beats: L = A
