@@ -66,6 +66,9 @@ void Phrase::setLeftOffset(int v) { leftOffset_ = v; requestRedraw(); }
 void Phrase::setRightOffset(int v) { rightOffset_ = v; requestRedraw(); }
 
 void Phrase::onDraw(QPainter& p, const QRect& bounds) {
+    // A one-pixel curve drawn aliased climbs in visible stairs; the same arcs antialiased read
+    // as one smooth stroke.
+    p.setRenderHint(QPainter::Antialiasing, true);
     p.setPen(QPen(foreRgb(), 1));
     p.setBrush(Qt::NoBrush);
     const auto arcs = phraseArcs(curveType_, curveDirection_, leftOffset_, rightOffset_, bounds.left(),

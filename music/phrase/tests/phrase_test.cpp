@@ -178,6 +178,30 @@ TEST(Phrase, SlurDownOffsetsMoveTheEndsUp) {
     EXPECT_LT(highestRight(img), highestRight(plain) - 2);
 }
 
+// Ties and slurs are one-pixel curves: drawn aliased they climb in visible stairs, so they
+// are drawn antialiased, their edge pixels partly covered (grey) along the whole curve.
+TEST(Phrase, CurvesAreSmoothedAlongTheirLength) {
+    QWidget host;
+    Phrase ph(&host);
+    ph.resize(120, 30);
+    for (int type : {int(music::Tie), int(music::Slur)}) {
+        ph.setCurveType(type);
+        const QImage img = render(ph);
+        int grey = 0, greyLeft = 0, greyRight = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x) {
+                const int g = qGray(img.pixel(x, y));
+                if (g <= 30 || g >= 225) continue;
+                ++grey;
+                greyLeft += x < 40;
+                greyRight += x >= 80;
+            }
+        EXPECT_GT(grey, 60) << type;
+        EXPECT_GT(greyLeft, 15) << type;
+        EXPECT_GT(greyRight, 15) << type;
+    }
+}
+
 TEST(Phrase, CreatedByProgIdAndPersisted) {
     QWidget host;
     QObject* o = music::ClassRegistry::instance().createObject("Music.Phrase.1", &host);
