@@ -1,6 +1,7 @@
 #include "music/font/musicfont.h"
 
 #include <QFile>
+#include <QRawFont>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QStringList>
@@ -56,6 +57,19 @@ QFont musicFont(int points) {
 
 int pointsToPixels(double points) {
     return static_cast<int>(std::lround(points * 96.0 / 72.0));
+}
+
+QString figuredDigits(const QFont& font, const QString& number) {
+    QString out;
+    // The face itself, not the fallbacks a text font would borrow the codes from.
+    const QRawFont face = QRawFont::fromFont(font);
+    for (const QChar c : number) {
+        if (c < u'0' || c > u'9') return number;
+        const QChar figured(char16_t(kFiguredDigitZero + (c.unicode() - u'0')));
+        if (!face.supportsCharacter(figured)) return number;
+        out += figured;
+    }
+    return out;
 }
 
 } // namespace music

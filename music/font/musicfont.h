@@ -19,4 +19,14 @@ QFont musicFont(int points = 28);
 // Pixel size for a point size at 96 dpi with Windows rounding (half away from zero).
 int pointsToPixels(double points);
 
+// The music font's second set of digits, for the figures of chord symbols: at 14 points
+// they are 6 px tall, so figures stacked a third of a letter height (7 px) apart stay
+// apart, and they are centred like the accidentals that mark an altered figure. The
+// time-signature digits on "0".."9" fill half a staff and would overlap there.
+constexpr char16_t kFiguredDigitZero = 0xE030;
+
+// `number` ("6", "13") in the figured digits when `font` has them all, else unchanged
+// (a host that gave the control another font still sees its figures).
+QString figuredDigits(const QFont& font, const QString& number);
+
 } // namespace music

@@ -1,5 +1,6 @@
 #include "music/musickey/musickey.h"
 
+#include "music/font/musicfont.h"
 #include "music/framework/classregistry.h"
 #include "music/framework/textmetrics.h"
 
@@ -146,7 +147,7 @@ void MusicKey::drawRomanNumeral(QPainter& p, int L, int T, int w, int h) {
             // Figures stack upwards h/3 apart, the highest first.
             const int y = T + u + 7 * n - (n - j) * (h / 3) - 9;
             if (!f.mark.isEmpty()) drawTextTop(p, markX, f.markOnFigureLine ? y : y - 3, f.mark);
-            drawTextTop(p, figureX, y, f.number);
+            drawTextTop(p, figureX, y, figuredDigits(Font(), f.number));
         }
         return;
     }
