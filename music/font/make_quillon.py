@@ -64,7 +64,8 @@ the stem in column NoteLeft + w - 1 and the stem-down rule in column NoteLeft, s
 fall on the outermost ink columns of the head. Stem up runs from NoteTop - StemLength to
 NoteTop + 48 (end point excluded) and so overlaps the head's upper right half; stem down
 starts at NoteTop + 47 and overlaps its left half. Whole note "w" 15 x 10 px, breve "W"
-24 px wide, both centred on REF.
+21 px wide (the whole note's oval between pairs of bars on whole pixel columns: a lesson's
+note control leaves 36 - 15 = 21 px right of NoteLeft), both centred on REF.
 
 Flags. Up: yf = NoteTop - IL - StemLength and the stem's top is NoteTop - StemLength, so
 the flag glyph's top must be IL = 47 px below its cell top: 1 px above the baseline,
@@ -73,8 +74,13 @@ ends (end point excluded) at NoteTop + StemLength - v, 50 px below yf: 2 px belo
 baseline, y = -80; the down flags are the up flags mirrored. Flags start at x = 0, the
 stem's column (the rules draw them at x = the stem's x), and are 10 px wide, so a flag
 ending at the note control's right edge (NoteLeft 15 + 11 + 10 = 36 of 36.7 px) is not cut.
-The last flag ("j" up, "J" down) is Noto's single flag; the inner ones (0xFB up, 0xF0 down)
-are the same flag with its tail shortened so it tucks into the next flag 8 px away.
+The last flag ("j" up, "J" down) is Noto's single flag, 23 px deep; the inner ones (0xFB up,
+0xF0 down) are the same flag with its tail shortened to 16 px so it tucks into the next
+flag 8 px away. The depth is what the stems allow: the rules stack the flags H/10 = 8 px
+apart along a stem of 38 px (up, from the stem's top to the head's centre) or 42 px (down),
+so a sixteenth's last flag starts 8 px along it and, 23 px deep, still ends 2 px short of
+the head's top (up, rows +18..+41 against +43.5) or 5 px below its bottom (down). Hosts give
+stems of three flags or more 8 px more for each flag beyond two, which keeps them the same.
 
 Dot ".": advance 5 px, so the Note rule's first dot is at NoteLeft + trunc(1.6 x 5) +
 trunc(1.6 x 5) = +16 (head ends at +12) and further dots 8 px apart; mirrored heads put it
@@ -84,15 +90,20 @@ centred 0.5 px above the baseline (row 47: the BarLine's repeat dots land mid-sp
 Rests. 0xEE (whole and half) is a 11 x 5 px block on rows 44..48: the half rest's line
 (row 48) is its bottom row, so it sits on the middle line; the whole rest's line (row 44)
 its top row, so it hangs from the fourth line. With w = 11 the rule's line runs from
-w - 16 = -5 to w - 1 + (w/3) x 2 = 16 and overhangs the block 5 px on both sides. The other
-rests keep Noto Music's staff placement with Noto's middle line on REF.
+w - 16 = -5 to w - 1 + (w/3) x 2 = 16 and overhangs the block 5 px on both sides. The breve
+rest (0xE3) is a block 5 px wide from the fourth line down to the middle line (rows 38..48).
+The other rests take Noto Music's staff placement with Noto's middle line on REF, except
+that the sixteenth and 64th rests come half a space lower: their hooks then fill the third
+and second spaces (sixteenth) and the fourth to first (64th), as engraved, instead of
+standing centred a half space above the eighth's and 32nd's.
 
 Clefs keep Noto Music's staff placement (Noto staff: lines at 12, 256, 500, 744, 988,
 space 244 units), scaled 400/244, with the clef's own line on REF: G clef line 2, C clef
 line 3, and for the F clef the point midway between its dots (Noto draws it 100 units
 below its fourth line). The percussion clef (0xD6) is squeezed to two spaces around the
-middle line, its bars thickened to about 3 px. "B" and "V" are both the C clef (the host
-places it for alto or tenor).
+middle line, its bars thickened to about 3 px. "B" is the C clef (the host places it for
+alto or tenor); "V", the tenor clef, is the G clef with an 8 below (the tenor voice's clef,
+an octave under the treble), on the G line like the treble clef.
 
 Time-signature figures ("0".."9"), Noto Serif Bold scaled to 20 px (two spaces) tall.
 Metre rule: e = trunc(0.9 IL) = 42, upper figure cell at MetreTop - 32, lower at
@@ -110,13 +121,15 @@ head's own cell top). The editor's lone key-signature accidentals are placed wit
 clicked line 290 twips (20 px once floored) below the element's top, in an element only
 495 twips (33 px) tall: they need KeyTop = 20 - 48 = -28 to bring the glyph onto that line
 (the key-signature template at the clef's height, 18 px above the top line, needs -30).
-Sharp 27 x 8 px, natural 27 x 6 px, flat 24.5 x 8 px with its bowl on REF, double sharp one
-space square, double flat 14 px wide. Sharp, flat and natural have at most 8 px of ink (the
-editor's single-accidental elements are 9 px wide and 8.7 px apart) and a right side
-bearing, so that an accidental drawn at AccidentalOffset 0 (x = NoteLeft - width) keeps
-clear of its head: advances 9, 9 and 8 px, double sharp 12, double flat 16. Noto's wide
-sharp and natural are narrowed, the sharp's stems thickened to stay 1 px wide after
-narrowing, and their beams sheared back to a normal slope.
+Sharp 26 x 7 px, natural 30 x 6 px, flat 24.5 x 7 px with its bowl on REF, double sharp one
+space square, double flat 11 px wide. Each has a right side bearing of 2 px, so that an
+accidental drawn at AccidentalOffset 0 (x = NoteLeft - width, as the lessons draw them)
+stands a fifth of a space clear of its head: advances 9, 8, 9, 12 and 13 px. Their stems
+fall on whole pixel columns and print as crisp single pixels. Noto's wide sharp and natural
+are narrowed, the sharp's stems thickened to stay 1 px wide after narrowing, and their beams
+sheared back to a normal slope. A natural before a sharp or flat ("n#", "nb") is replaced
+by a combined sign 15 px wide (required ligatures in GSUB): the lessons' notes leave 15 px
+(NoteLeft) for the accidental, and two advances of 8 + 9 px cut off the natural's stem.
 
 Chord-quality marks (MusicKey): "o" diminished, 0xBF half-diminished and 0xC0 augmented
 "+", from Noto Serif Bold's o, oslash and plus, scaled so the o is one space tall (the plus
@@ -125,9 +138,12 @@ of key names) and every code that names no symbol are blank, 9 px wide; mapping 
 Latin-1 range keeps font matching on this face for Latin text instead of falling back to
 another family.
 
-At 14 points the figures are 10.3 px tall while MusicKey stacks its figures h/3 = 7 px
-apart (h = 21, the letter font's height): stacked figures such as 6 over 4 overlap by about
-3 px. The figures are sized for the staff, where the time signature must fill it.
+Chord-symbol figures. At 14 points the time-signature figures are 10.3 px tall while
+MusicKey stacks its figures h/3 = 7 px apart (h = 21, the letter font's height), so 6 over 4
+would overlap by 3 px. MusicKey draws its figures from a second set of digits on U+E030..
+U+E039, 6 px tall at 19 px (rows 22..28 of the cell, overshoots included), leaving a clean
+row between stacked figures, and centred on REF like the sharp or flat that marks an
+altered figure on the figure's own line. 6 px advance at 19 px.
 
 Maximum advance. The BarLine rule takes W = the font's maximum character width: repeat
 dots at W/4, the thick bar of a final bar line from W/7 to 2(W/9) - 1, and so on. W = 48 px
@@ -158,6 +174,7 @@ ASCENT = 48 * PX
 DESCENT = 36 * PX
 MAX_ADVANCE = 48 * PX
 BLANK_ADVANCE = 9 * PX
+FIGURED_DIGITS = 0xE030  # "0".."9" of chord-symbol figures
 
 NOTO_SPACE = 244         # Noto Music staff: lines at 12, 256, 500, 744, 988
 K = SPACE / NOTO_SPACE   # Noto Music staff units -> Quillon units
@@ -229,6 +246,13 @@ class Builder:
         self._source(font, char).draw(MapPen(target, fn))
         self._store(name, advance, pen.glyph())
 
+    def add_combined(self, name, advance, parts):
+        """One glyph drawn from several source glyphs, each through its own point function."""
+        pen = TTGlyphPen(None)
+        for font, char, fn in parts:
+            self._source(font, char).draw(MapPen(pen, fn))
+        self._store(name, advance, pen.glyph())
+
     def add_rect(self, name, advance, x0, y0, x1, y1):
         pen = TTGlyphPen(None)
         pen.moveTo((x0, y0))
@@ -272,6 +296,8 @@ def build(music_path, serif_path, out_path):
 
     # Clefs (Noto x starts at 50 after the left side bearing).
     b.add("gClef", None, "music", 0x1D11E, staff_map(256, 50, x_out=PX // 2))
+    # The tenor voice's clef: the G clef with an 8 below, standing where the G clef stands.
+    b.add("gClef8vb", None, "music", 0x1D120, staff_map(256, 50, x_out=PX // 2))
     # Noto's F clef puts its F line midway between its dots (480..589 and 700..809).
     b.add("fClef", None, "music", 0x1D122, staff_map(644.5, 50, x_out=PX // 2))
     b.add("cClef", None, "music", 0x1D121, staff_map(500, 50, x_out=PX // 2))
@@ -290,62 +316,98 @@ def build(music_path, serif_path, out_path):
     # the head's left edge whatever the head, so a wider whole note would touch its dot.
     b.add("wholeNote", 15 * PX, "music", 0x1D15D,
           box_map((50, 8, 464, 260), (0, REF - SPACE // 2, 15 * PX, REF + SPACE // 2)))
-    # The breve's oval matches the whole note's height; its side bars reach a bit beyond.
+    # The breve: the whole note's oval (15 px) between two pairs of bars on whole pixel
+    # columns (0, 2 and 18, 20). 21 px in all, the room a lesson's note control leaves right
+    # of NoteLeft (36 - 15 px): a wider breve lost its outer right bar there.
     breve_y = SPACE / 252
-    b.add("breve", 24 * PX, "music", 0x1D15C,
-          lambda x, y: ((x - 50) * (24 * PX) / 613, REF + (y - 135) * breve_y))
+    breve_x = piecewise([(50, 0), (85, PX), (114, 2 * PX), (150, 3 * PX), (564, 18 * PX),
+                         (597, 19 * PX), (628, 20 * PX), (663, 21 * PX)])
+    b.add("breve", 21 * PX, "music", 0x1D15C,
+          lambda x, y: (breve_x(x), REF + (y - 135) * breve_y))
 
-    # Rests.
+    # Rests. The whole and half rests share a block; the breve rest fills the space between
+    # the middle line and the fourth, rows 38..48 of a rest's cell.
     b.add_rect("restBlock", 11 * PX, 0, -PX, 11 * PX, 4 * PX)
-    for name, cp in (("restQuarter", 0x1D13D), ("rest8th", 0x1D13E), ("rest16th", 0x1D13F),
-                     ("rest32nd", 0x1D140), ("rest64th", 0x1D141), ("rest128th", 0x1D142)):
-        b.add(name, None, "music", cp, staff_map(500, 50))
+    b.add_rect("restBreve", 11 * PX, 3 * PX, -PX, 8 * PX, SPACE)
+    # Noto centres every rest on the middle line. Engraved, each added hook goes alternately
+    # below and above: the eighth's hook in the third space, the sixteenth's in the third and
+    # second, the 32nd's in the fourth to second, and so on, so the sixteenth and 64th rests
+    # come half a space lower than Noto has them.
+    for name, cp, drop in (("restQuarter", 0x1D13D, 0), ("rest8th", 0x1D13E, 0),
+                           ("rest16th", 0x1D13F, SPACE // 2), ("rest32nd", 0x1D140, 0),
+                           ("rest64th", 0x1D141, SPACE // 2), ("rest128th", 0x1D142, 0)):
+        b.add(name, None, "music", cp,
+              lambda x, y, m=staff_map(500, 50), drop=drop: (m(x, y)[0], m(x, y)[1] - drop))
 
-    # Accidentals, centred on REF: at most 8 px of ink, clear of the advance's right edge.
-    ink0 = PX // 4
-    # Sharp: stems widened from 47 to 68 Noto units before narrowing 451 -> 320 units.
-    sharp_x = piecewise([(51, 51), (149, 139), (196, 207), (357, 347), (404, 415), (502, 502)])
-    sharp_sx = (8 * PX) / (502 - 51)
-    sharp_sy = 1080 / (590 + 233)
-    sharp_cx = ink0 + 4 * PX
+    # Accidentals, centred on REF, with 2 px clear before the advance's right edge: the
+    # lessons draw them at AccidentalOffset 0, their advance ending on the head's left edge,
+    # and an engraver leaves about a fifth of a space between accidental and head. Stems
+    # fall on whole pixel columns (the controls draw glyphs at whole pixels), so they print
+    # as crisp one-pixel strokes rather than grey pairs.
+    def sharp_at(x_out, cx):
+        # Noto's stems (149..196, 357..404) onto columns 1 and 5 of 7 px: 1 px beyond each.
+        sx = piecewise([(51, 0), (149, PX), (196, 2 * PX), (357, 5 * PX), (404, 6 * PX),
+                        (502, 7 * PX)])
+        sy = 1080 / (590 + 233)
 
-    def sharp(x, y):
-        xo = ink0 + (sharp_x(x) - 51) * sharp_sx
-        yo = REF + (y - 178.5) * sharp_sy
-        return xo, yo - 0.44 * (xo - sharp_cx)
-    b.add("sharp", 9 * PX, "music", 0x266F, sharp)
+        def fn(x, y):
+            xo = sx(x)
+            return x_out + xo, REF + (y - 178.5) * sy - 0.44 * (xo - cx)
+        return fn
 
-    natural_x = piecewise([(51, 51), (98, 98), (259, 259), (306, 306)])
-    natural_sx = (6 * PX) / (306 - 51)
-    natural_sy = 1080 / (404 + 213)
-    natural_cx = ink0 + 3 * PX
+    def natural_at(x_out, stem2):
+        # Noto's stems (51..98, 259..306) onto column 0 and column stem2.
+        sx = piecewise([(51, 0), (98, PX), (259, stem2 * PX), (306, (stem2 + 1) * PX)])
+        sy = 1080 / (404 + 213)
+        cx = (stem2 + 1) * PX / 2
 
-    def natural(x, y):
-        xo = ink0 + (natural_x(x) - 51) * natural_sx
-        yo = REF + (y - 95.5) * natural_sy
-        return xo, yo - 0.44 * (xo - natural_cx)
-    b.add("natural", 8 * PX, "music", 0x266E, natural)
+        def fn(x, y):
+            xo = sx(x)
+            return x_out + xo, REF + (y - 95.5) * sy - 0.44 * (xo - cx)
+        return fn
 
-    flat_sy = 980 / 549
-    b.add("flat", 9 * PX, "music", 0x266D,
-          lambda x, y: (ink0 + (x - 51) * (8 * PX) / 245, REF - PX // 2 + (y - 121) * flat_sy))
-    b.add("doubleFlat", 16 * PX, "music", 0x1D12B,
-          lambda x, y: (ink0 + (x - 50) * (14 * PX) / 367, REF - PX // 2 + (y - 103.5) * 1.6))
+    def flat_at(x_out):
+        # Noto's stem (51..88) onto column 0, the bowl to 7 px.
+        sx = piecewise([(51, 0), (88, PX), (296, 7 * PX)])
+        sy = 980 / 549
+        return lambda x, y: (x_out + sx(x), REF - PX // 2 + (y - 121) * sy)
+
+    b.add("sharp", 9 * PX, "music", 0x266F, sharp_at(0, 3.5 * PX))
+    b.add("natural", 8 * PX, "music", 0x266E, natural_at(0, 5))
+    b.add("flat", 9 * PX, "music", 0x266D, flat_at(0))
+    # Double flat: Noto's stems (50..79, 218..249) onto columns 0 and 5, 11 px of ink. 13 px
+    # in all, so that at the lessons' NoteLeft of 15 px it starts inside the note control.
+    dflat_x = piecewise([(50, 0), (79, PX), (218, 5 * PX), (249, 6 * PX), (417, 11 * PX)])
+    b.add("doubleFlat", 13 * PX, "music", 0x1D12B,
+          lambda x, y: (dflat_x(x), REF - PX // 2 + (y - 103.5) * 1.6))
     b.add("doubleSharp", 12 * PX, "music", 0x1D12A,
-          lambda x, y: (ink0 + (x - 50) * SPACE / 262, REF + (y - 131) * SPACE / 262))
+          lambda x, y: ((x - 50) * SPACE / 262, REF + (y - 131) * SPACE / 262))
+    # A natural before a sharp or flat ("n#", "nb") is set as one sign 15 px wide, the room
+    # the lessons' notes give an accidental (NoteLeft 15): a narrower natural, a pixel, then
+    # the sharp or flat and 2 px before the head. Drawn from two advances (8 + 9) it would
+    # lose the natural's first stem at the note control's edge.
+    b.add_combined("naturalSharp", 15 * PX, [("music", 0x266E, natural_at(0, 4)),
+                                             ("music", 0x266F, sharp_at(6 * PX, 3.5 * PX))])
+    b.add_combined("naturalFlat", 15 * PX, [("music", 0x266E, natural_at(0, 4)),
+                                            ("music", 0x266D, flat_at(6 * PX))])
 
     # Augmentation dot: 5 px advance, centred on row 47 (0.5 px above the baseline).
     b.add("dot", 5 * PX, "music", 0x1D16D,
           lambda x, y: (5 * PX / 2 + (x - 47) * K, PX / 2 + (y - 278) * K))
 
-    # Flags. Noto's single flag has its top at y 1009 and its stem side at x 0.
+    # Flags. Noto's single flag has its top at y 1009 and its stem side at x 0. The last
+    # flag is 23 px deep and an inner flag 16 px: the rules stack flags 8 px apart from a
+    # stem of 38 px (up) or 42 px (down), so a sixteenth's last flag, 8 px further along,
+    # still ends 2 px short of its head (up) or 5 px (down). Hosts lengthen the stem 8 px
+    # for each flag beyond two, which keeps shorter values the same.
     flag_sx = (10 * PX) / 274
+    flag_sy = (23 * PX) / (1009 - 259)
 
     def flag_up(x, y):
-        return x * flag_sx, PX + (y - 1009) * K
+        return x * flag_sx, PX + (y - 1009) * flag_sy
 
     def flag_down(x, y):
-        return x * flag_sx, -2 * PX - (y - 1009) * K
+        return x * flag_sx, -2 * PX - (y - 1009) * flag_sy
 
     # An inner flag keeps the head of the flag and pulls its tail up: depths below the
     # flag's top (Noto units) beyond 300 are halved, so the tail ends inside the next flag.
@@ -372,6 +434,19 @@ def build(music_path, serif_path, out_path):
     b.add("figurePlus", 16 * PX, "serif", ord("+"),
           lambda x, y: ((16 * PX - 559 * fig_s) / 2 + x * fig_s, -11 * PX + y * fig_s))
 
+    # Figured-bass digits for chord symbols, on U+E030..U+E039 (private use: the 8-bit codes
+    # keep the time-signature figures). Chord symbols draw them at 14 points (19 px), where
+    # the figures of a chord stack 7 px apart: 6 px tall, so a pixel row stays clear between
+    # them, and centred on REF like the accidentals that mark altered figures on their line.
+    px14 = UPM / 19
+    fig14_s = 6 * px14 / (724 + 10)   # overshoots included: round figures stay inside too
+    fig14_adv = round(6 * px14)
+    fig14_sx = fig14_s * 1.1      # a little wider than the serif's own proportion, to read
+    fig14_dx = (fig14_adv - 559 * fig14_sx) / 2
+    for i, name in enumerate(digit_names):
+        b.add("figured" + name.capitalize(), fig14_adv, "serif", ord("0") + i,
+              lambda x, y: (fig14_dx + x * fig14_sx, -3 * px14 + (y + 10) * fig14_s))
+
     # Chord-quality marks: the o one space tall, centred on REF.
     q_s = SPACE / 559
 
@@ -383,9 +458,9 @@ def build(music_path, serif_path, out_path):
     b.add("augmented", 11 * PX, "serif", ord("+"), quality(279.5, 357.5, 11 * PX, 1.3 * q_s))
 
     codes = {
-        0x26: "gClef", 0x3F: "fClef", 0x42: "cClef", 0x56: "cClef", 0xD6: "percussionClef",
+        0x26: "gClef", 0x3F: "fClef", 0x42: "cClef", 0x56: "gClef8vb", 0xD6: "percussionClef",
         0x77: "wholeNote", 0xFA: "headVoid", 0xCF: "headBlack", 0x57: "breve",
-        0xEE: "restBlock", 0xCE: "restQuarter", 0xE4: "rest8th", 0xC5: "rest16th",
+        0xEE: "restBlock", 0xE3: "restBreve", 0xCE: "restQuarter", 0xE4: "rest8th", 0xC5: "rest16th",
         0xA8: "rest32nd", 0xF4: "rest64th", 0xE5: "rest128th",
         0x23: "sharp", 0x62: "flat", 0xBA: "doubleFlat", 0xDC: "doubleSharp", 0x6E: "natural",
         0x2E: "dot", 0x2B: "figurePlus",
@@ -395,6 +470,8 @@ def build(music_path, serif_path, out_path):
     for i, name in enumerate(digit_names):
         codes[0x30 + i] = "figure" + name.capitalize()
     cmap = {c: codes.get(c, "space") for c in range(0x20, 0x100)}
+    for i, name in enumerate(digit_names):
+        cmap[FIGURED_DIGITS + i] = "figured" + name.capitalize()
 
     fb = FontBuilder(UPM, isTTF=True)
     fb.setupGlyphOrder(b.order)
@@ -426,11 +503,22 @@ def build(music_path, serif_path, out_path):
         sTypoAscender=ASCENT, sTypoDescender=-DESCENT, sTypoLineGap=0,
         usWinAscent=ASCENT, usWinDescent=DESCENT,
         ulUnicodeRange1=0b11,                 # Basic Latin, Latin-1 Supplement
+        ulUnicodeRange2=1 << 28,              # Private Use Area (the figured digits)
         ulCodePageRange1=1,                   # Latin 1
         sxHeight=SPACE, sCapHeight=2 * SPACE,
         usDefaultChar=0, usBreakChar=0x20,
     )
     fb.setupPost(underlinePosition=-4 * PX, underlineThickness=PX)
+    # Required ligatures (always applied by the shaper, kerning on or off): the combined
+    # accidentals, measured and drawn as one sign.
+    fb.addOpenTypeFeatures("""
+        languagesystem DFLT dflt;
+        languagesystem latn dflt;
+        feature rlig {
+            sub natural sharp by naturalSharp;
+            sub natural flat by naturalFlat;
+        } rlig;
+    """)
     # A fixed date keeps the build reproducible.
     stamp = timestampSinceEpoch(1704067200)  # 2024-01-01
     fb.setupHead(unitsPerEm=UPM, fontRevision=1.0, created=stamp, modified=stamp)

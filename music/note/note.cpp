@@ -13,11 +13,13 @@ MUSIC_REGISTER_CLASS(Note, "Music.Note", "Note Class", "{5E5AFBA5-C51D-4433-AE39
 namespace {
 
 struct NoteKind { int ticks; unsigned char head; unsigned char rest; };
-// Indexed by NoteName: Whole .. OneTwentyEighth, DoubleWhole.
+// Indexed by NoteName: Whole .. OneTwentyEighth, DoubleWhole. The whole and half rests
+// share a block that the rule hangs from a line or stands on one; the breve rest has a
+// glyph of its own (0xE3), a block filling a space, since on 0xEE it read as a half rest.
 const NoteKind kKinds[] = {
     {8192, 0x77, 0xEE}, {4096, 0xFA, 0xEE}, {2048, 0xCF, 0xCE}, {1024, 0xCF, 0xE4},
     {512, 0xCF, 0xC5},  {256, 0xCF, 0xA8},  {128, 0xCF, 0xF4},  {64, 0xCF, 0xE5},
-    {16384, 0x57, 0xEE},
+    {16384, 0x57, 0xE3},
 };
 bool isNoteName(int v) { return v >= Whole && v <= DoubleWhole; }
 

@@ -32,7 +32,7 @@ struct Code {
 const std::vector<Code> kCodes = {
     {0x26, "treble clef"}, {0x3F, "bass clef"}, {0x42, "C clef"}, {0xD6, "percussion clef"},
     {0x56, "tenor clef"}, {0x77, "whole note"}, {0xFA, "half-note head"},
-    {0xCF, "black head"}, {0x57, "double whole"}, {0xEE, "whole/half rest"},
+    {0xCF, "black head"}, {0x57, "double whole"}, {0xEE, "whole/half rest"}, {0xE3, "breve rest"},
     {0xCE, "quarter rest"}, {0xE4, "eighth rest"}, {0xC5, "sixteenth rest"},
     {0xA8, "32nd rest"}, {0xF4, "64th rest"}, {0xE5, "128th rest"}, {0x23, "sharp"},
     {0x62, "flat"}, {0xBA, "double flat"}, {0xDC, "double sharp"}, {0x6E, "natural"},
@@ -40,7 +40,9 @@ const std::vector<Code> kCodes = {
     {0xF0, "inner flag down"}, {0x4A, "last flag down"}, {0xC0, "augmented"},
     {0x6F, "diminished"}, {0xBF, "half-diminished"}, {0x30, "0"}, {0x31, "1"}, {0x32, "2"},
     {0x33, "3"}, {0x34, "4"}, {0x35, "5"}, {0x36, "6"}, {0x37, "7"}, {0x38, "8"},
-    {0x39, "9"},
+    {0x39, "9"}, {0xE030, "figured 0"}, {0xE031, "figured 1"}, {0xE032, "figured 2"},
+    {0xE033, "figured 3"}, {0xE034, "figured 4"}, {0xE035, "figured 5"}, {0xE036, "figured 6"},
+    {0xE037, "figured 7"}, {0xE038, "figured 8"}, {0xE039, "figured 9"},
 };
 
 class MusicFontTest : public ::testing::Test {
@@ -116,12 +118,16 @@ TEST_F(MusicFontTest, VerticalMetrics) {
 TEST_F(MusicFontTest, AdvanceWidthsAt28Points) {
     const QFontMetrics fm(musicFont());
     const std::vector<std::pair<int, int>> widths = {
-        {0xCF, 12}, {0xFA, 12}, {0x77, 15}, {0x57, 24}, {0x2E, 5}, {0xEE, 11}, {0x23, 9},
-        {0x62, 9}, {0x6E, 8}, {0xDC, 12}, {0xBA, 16}, {0x34, 16}, {0x31, 16}, {0x6A, 10},
+        {0xCF, 12}, {0xFA, 12}, {0x77, 15}, {0x57, 21}, {0x2E, 5}, {0xEE, 11}, {0x23, 9},
+        {0x62, 9}, {0x6E, 8}, {0xDC, 12}, {0xBA, 13}, {0x34, 16}, {0x31, 16}, {0x6A, 10},
         {0x4A, 10}};
     for (const auto& [c, w] : widths)
         EXPECT_EQ(fm.horizontalAdvance(code(c)), w) << std::hex << c;
     EXPECT_EQ(fm.horizontalAdvance("12"), 32);
+    // A natural before a sharp or flat is one sign, as wide as the room a lesson's note
+    // gives its accidental (NoteLeft 15).
+    EXPECT_EQ(fm.horizontalAdvance("n#"), 15);
+    EXPECT_EQ(fm.horizontalAdvance("nb"), 15);
 }
 
 // ---- Drawing by the controls' rules ------------------------------------------------------
@@ -534,6 +540,23 @@ TEST_F(MusicFontTest, GlyphSheetOfEveryCode) {
     p.end();
     img.save(testOutputPath("font_glyphs.png"));
     SUCCEED();
+}
+
+TEST_F(MusicFontTest, ChordFiguresUseTheFiguredDigitsWhenTheFontHasThem) {
+    const QString six13 = QString(QChar(0xE036)) + QChar(0xE031) + QChar(0xE033);
+    EXPECT_EQ(music::figuredDigits(musicFont(14), "613"), six13);
+    // A host's text font has no figured digits: the figures stay plain.
+    EXPECT_EQ(music::figuredDigits(QFont("Liberation Serif"), "613"), "613");
+    EXPECT_EQ(music::figuredDigits(musicFont(14), "b7"), "b7");
+    // At 14 points they are 6 px tall: stacked 7 px apart, a clean row stays between them.
+    for (int d = 0; d <= 9; ++d) {
+        QImage img = layer(20, 40);
+        paintOn(img, musicFont(14), [d](QPainter& p) { drawTop(p, 2, 0, QString(QChar(0xE030 + d))); });
+        const Ink ink = inkOf(img);
+        SCOPED_TRACE(d);
+        EXPECT_EQ(ink.top, 22);
+        EXPECT_EQ(ink.bottom, 27);
+    }
 }
 
 } // namespace

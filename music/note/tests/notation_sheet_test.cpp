@@ -206,7 +206,7 @@ TEST(ClefDrawing, ClefsSpanTheStaffWhereTheLessonsPutThem) {
         {C_Clef, false, -3, 3, 37, 43},
         {C_Clef, true, -13, -7, 27, 33},
         {Percussion, false, 7, 13, 27, 33},
-        {Tenor, false, -13, -7, 27, 33},
+        {Tenor, false, -20, -5, 65, 75},   // the G clef with its 8 below
     };
     for (const Row& r : rows) {
         Bench b;

@@ -40,14 +40,14 @@ inline music::Staff* addStaff(QWidget* host, const StaffAt& s) {
 
 // Clef tops relative to the staff's top line (twips): the melody lesson's treble clef, the
 // scorer's alto and tenor positions, the rhythm lessons' percussion clef. The bass clef names
-// the fourth line, as the tenor clef does: both stand where the tenor C clef stands.
+// the fourth line: it stands where the tenor C clef stands. The tenor clef is the G clef an
+// octave down and stands where the treble clef stands.
 inline int clefTopAboveTopLine(int clef, bool tenorPosition) {
     switch (clef) {
     case music::Bass: return 570;
     case music::C_Clef: return tenorPosition ? 570 : 420;
-    case music::Tenor: return 570;
     case music::Percussion: return 415;
-    default: return 270;   // treble
+    default: return 270;   // treble and tenor
     }
 }
 
