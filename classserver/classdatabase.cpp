@@ -10,6 +10,11 @@
 #include <QSqlQuery>
 #include <QUrl>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace classserver {
 namespace {
 QAtomicInteger<quint64> g_connectionSerial;
@@ -25,7 +30,8 @@ DbConnection::DbConnection(const QString& path)
     // mode=rw: an absent file is an error, not a new empty database.
     QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
     url.setQuery(QStringLiteral("mode=rw"));
-    db_.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI"));
+    // A writer elsewhere (an import on its worker) holds the file only briefly: wait for it.
+    db_.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
     db_.setDatabaseName(url.toString(QUrl::FullyEncoded));
     if (!db_.open()) {
         error_ = db_.lastError().text();
@@ -60,15 +66,122 @@ bool copyFileAtomically(const QString& from, const QString& to, QString* error) 
     return common::writeFileAtomic(to, bytes, error);
 }
 
-bool makeWorkingCopy(const QString& templatePath, const QString& workingPath, QString* error) {
+namespace {
+
+bool syncFile(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+void syncFolder(const QString& folder) {
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+const char* const kSideFiles[] = {"-journal", "-wal", "-shm"};
+
+} // namespace
+
+bool removeDatabaseFiles(const QString& path) {
+    for (const char* side : kSideFiles) QFile::remove(path + QLatin1String(side));
+    return !QFileInfo::exists(path) || QFile::remove(path);
+}
+
+bool copyDatabase(const QString& from, const QString& to, QString* error) {
+    auto fail = [error](const QString& why) {
+        if (error) *error = why;
+        return false;
+    };
+    if (!QFileInfo(from).isFile()) return fail(QStringLiteral("%1 does not exist.").arg(from));
+    const QFileInfo target(to);
+    const QString temp = target.absolutePath() + QStringLiteral("/.") + target.fileName() +
+                         QStringLiteral(".tmp-%1").arg(g_connectionSerial.fetchAndAddRelaxed(1));
+    removeDatabaseFiles(temp);
+    {
+        DbConnection source(from);
+        if (!source.isOpen()) return fail(source.errorText());
+        QSqlQuery vacuum(source.db());
+        // Reading the source first rolls back what a crash left half written.
+        if (!vacuum.prepare(QStringLiteral("VACUUM INTO ?"))) return fail(vacuum.lastError().text());
+        vacuum.addBindValue(temp);
+        if (!vacuum.exec()) {
+            const QString why = vacuum.lastError().text();
+            vacuum = QSqlQuery();
+            removeDatabaseFiles(temp);
+            return fail(why);
+        }
+    }
+    if (!syncFile(temp)) {
+        removeDatabaseFiles(temp);
+        return fail(QStringLiteral("%1 could not be written to disk.").arg(to));
+    }
+    // The old target's journal belongs to the old file: it must not be replayed into this one.
+    for (const char* side : kSideFiles) QFile::remove(target.absoluteFilePath() + QLatin1String(side));
+    if (::rename(QFile::encodeName(temp).constData(), QFile::encodeName(target.absoluteFilePath()).constData()) != 0) {
+        const QString why = QString::fromLocal8Bit(std::strerror(errno));
+        removeDatabaseFiles(temp);
+        return fail(why);
+    }
+    syncFolder(target.absolutePath());
+    return true;
+}
+
+bool isClassDatabase(const QString& path, QString* why) {
+    auto fail = [why](const QString& reason) {
+        if (why) *why = reason;
+        return false;
+    };
+    const QFileInfo info(path);
+    if (!info.exists()) return fail(QStringLiteral("The file does not exist."));
+    if (!info.isFile()) return fail(QStringLiteral("It is not a file."));
+    DbConnection c(path);
+    if (!c.isOpen()) return fail(c.errorText());
+    QSqlQuery q(c.db());
+    if (!q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'")))
+        return fail(QStringLiteral("It is not a class database (%1).").arg(q.lastError().text()));
+    QStringList tables;
+    while (q.next()) tables << q.value(0).toString();
+    for (const char* table : {"Product", "Class", "Student", "Lesson"})
+        if (!tables.contains(QLatin1String(table)))
+            return fail(QStringLiteral("It is not a class database: the table %1 is missing.").arg(QLatin1String(table)));
+    return true;
+}
+
+bool sameFile(const QString& a, const QString& b) {
+    auto canonical = [](const QString& path) {
+        const QFileInfo info(path);
+        const QString file = info.canonicalFilePath();
+        if (!file.isEmpty()) return file;
+        const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+        return (folder.isEmpty() ? info.absolutePath() : folder) + QLatin1Char('/') + info.fileName();
+    };
+    return canonical(a) == canonical(b);
+}
+
+bool makeWorkingCopy(const QString& templatePath, const QString& workingPath, QString* error, QString* backupWarning) {
     if (!QFileInfo(templatePath).isFile()) {
         if (error) *error = QStringLiteral("The class database template %1 is missing.").arg(templatePath);
         return false;
     }
     QDir().mkpath(QFileInfo(workingPath).absolutePath());
     if (QFileInfo::exists(workingPath)) {
-        const QString backup = workingPath + ".bak";
-        if (!copyFileAtomically(workingPath, backup, error)) return false;
+        QString why;
+        if (!copyDatabase(workingPath, workingPath + ".bak", &why) && backupWarning)
+            *backupWarning = QStringLiteral("The previous class database %1 could not be kept as %2: %3")
+                                 .arg(workingPath, QFileInfo(workingPath).fileName() + ".bak", why);
+    }
+    // Whatever journal the old copy left must never meet the template.
+    for (const char* side : kSideFiles) {
+        const QString file = workingPath + QLatin1String(side);
+        if (QFileInfo::exists(file) && !QFile::remove(file)) {
+            if (error) *error = QStringLiteral("%1 could not be removed.").arg(file);
+            return false;
+        }
     }
     return copyFileAtomically(templatePath, workingPath, error);
 }

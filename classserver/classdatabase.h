@@ -32,13 +32,31 @@ private:
 };
 
 // Makes the working copy from the template. A working copy already there is first kept beside
-// it with ".bak" added to its name (default.mdb.bak). Every file appears whole (written aside,
-// then renamed), so an interrupted start leaves the old or the new working copy, never a cut one. Returns
-// false with a reason when the template is missing or a copy fails; the working copy then
-// stays as it was.
-bool makeWorkingCopy(const QString& templatePath, const QString& workingPath, QString* error = nullptr);
+// it as "default.mdb.bak": it is opened through SQLite (which rolls back a transaction that a
+// crash cut short) and copied whole with VACUUM INTO, so the backup is a consistent database
+// whatever state the crash left. The old copy's -journal, -wal and -shm files are removed
+// before the template is put in place, so none is replayed into it. Every file appears whole
+// (written aside, then renamed). Returns false with a reason when the template is missing or
+// cannot be copied; the working copy then stays as it was. A working copy that cannot be read
+// leaves the previous backup untouched, and *backupWarning (when given) says why.
+bool makeWorkingCopy(const QString& templatePath, const QString& workingPath, QString* error = nullptr,
+                     QString* backupWarning = nullptr);
 
 // Copies a file so that the target is replaced whole or not at all.
 bool copyFileAtomically(const QString& from, const QString& to, QString* error = nullptr);
+
+// Copies a class database through SQLite (VACUUM INTO), replacing the target whole or not at
+// all. The copy holds every committed row of the source and nothing of a cut transaction.
+bool copyDatabase(const QString& from, const QString& to, QString* error = nullptr);
+
+// Removes a database file together with the journal files SQLite may keep beside it.
+bool removeDatabaseFiles(const QString& path);
+
+// Whether the file is a class database: it opens and holds the four tables. False with a
+// reason a person can read otherwise.
+bool isClassDatabase(const QString& path, QString* why = nullptr);
+
+// Whether two paths name the same file (or would, once created).
+bool sameFile(const QString& a, const QString& b);
 
 } // namespace classserver

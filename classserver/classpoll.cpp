@@ -1,6 +1,8 @@
 #include "classpoll.h"
 
+#include <QThread>
 #include <QTimer>
+#include <memory>
 
 #include "classserver.h"
 #include "platform/vexel/vexel.h"
@@ -10,8 +12,22 @@ namespace classserver {
 
 ClassPoll::ClassPoll(ClassServer& server, QObject* parent) : QObject(parent), server_(server) {}
 
+ClassPoll::~ClassPoll() {
+    cancel_ = true;
+    waitForWorker();
+}
+
+void ClassPoll::waitForWorker() {
+    if (!worker_) return;
+    worker_->wait();
+    delete worker_;
+    worker_ = nullptr;
+}
+
 bool ClassPoll::start(const QString& dbPath) {
     if (running_) return false;
+    waitForWorker();
+    cancel_ = false;
     running_ = true;
     ++generation_;
     dbPath_ = dbPath;
@@ -26,6 +42,8 @@ void ClassPoll::abort() {
     running_ = false;
     ++generation_;
     server_.cancelRequest();
+    cancel_ = true;
+    waitForWorker();
 }
 
 // Each client starts from the event loop, so a long run of clients never deepens the stack.
@@ -88,15 +106,48 @@ void ClassPoll::askData() {
     if (!sent) skip();
 }
 
-void ClassPoll::importData(const QString& stored) {
+namespace {
+struct ImportJob {
+    QString stored, dbPath, computer, product;
     bool decoded = false;
-    const QString text = platform::Vexel::DecodeText(stored, platform::kStoredTextKey, &decoded);
-    if (!decoded) return skip();
-    const ImportResult result = importProfile(dbPath_, text, computer_, product_);
-    if (!result.ok) return skip();
-    ++report_.imported;
-    report_.players += result.players;
-    scheduleNext();
+    ImportResult result;
+};
+} // namespace
+
+void ClassPoll::importData(const QString& stored) {
+    ++report_.answered;
+    auto job = std::make_shared<ImportJob>();
+    job->stored = stored;
+    job->dbPath = dbPath_;
+    job->computer = computer_;
+    job->product = product_;
+    const std::atomic<bool>* cancel = &cancel_;
+    worker_ = QThread::create([job, cancel] {
+        const QString text = platform::Vexel::DecodeText(job->stored, platform::kStoredTextKey, &job->decoded);
+        job->stored.clear();
+        if (job->decoded) job->result = importProfile(job->dbPath, text, job->computer, job->product, cancel);
+    });
+    const quint64 generation = generation_;
+    connect(worker_, &QThread::finished, this, [this, job, generation] {
+        if (generation != generation_) return;  // aborted: abort() has taken the worker
+        waitForWorker();
+        if (!job->decoded) {
+            report_.failures.push_back({job->computer, 0, QStringLiteral("its profile could not be read")});
+            return skip();
+        }
+        if (!job->result.ok) {
+            report_.failures.push_back({job->computer, 0, job->result.error});
+            return skip();
+        }
+        ++report_.imported;
+        report_.players += job->result.players;
+        if (job->result.skipped > 0) {
+            report_.playersSkipped += job->result.skipped;
+            report_.overLimit.push_back({job->computer, job->result.skipped, QString()});
+        }
+        scheduleNext();
+    });
+    worker_->start();
 }
 
 void ClassPoll::skip() {

@@ -1,9 +1,15 @@
 #pragma once
 // View > Refresh: asks every connected student program in turn for its computer name, its
 // product and its stored profile, and imports each whole answer set into the class database.
-// It runs from the event loop (no nested waits): each answer moves it one step on.
+// It runs from the event loop (no nested waits): each answer moves it one step on. A profile
+// is decoded and imported on a worker thread with a connection of its own, so even the largest
+// one never holds up the window.
 #include <QObject>
 #include <QString>
+#include <QVector>
+#include <atomic>
+
+class QThread;
 
 namespace classserver {
 
@@ -11,21 +17,32 @@ class ClassServer;
 
 struct PollReport {
     int asked = 0;      // clients that were sent a first question
+    int answered = 0;   // clients that answered all three questions
     int imported = 0;   // clients whose profile was written to the database
     int skipped = 0;    // clients that missed an answer, sent an unreadable profile or failed to import
     int dropped = 0;    // slots found hung up and freed
     int players = 0;    // players written
+    int playersSkipped = 0;  // players past the limit of one profile, not written
+    struct Note {
+        QString computer;
+        int count = 0;      // players skipped (over the limit)
+        QString error;      // why the import failed
+    };
+    QVector<Note> overLimit;  // computers whose profile held more players than are read
+    QVector<Note> failures;   // computers whose answers could not be imported
 };
 
 class ClassPoll : public QObject {
     Q_OBJECT
 public:
     explicit ClassPoll(ClassServer& server, QObject* parent = nullptr);
+    ~ClassPoll() override;
 
     // Starts a poll that imports into the database at dbPath; false when one is running.
     bool start(const QString& dbPath);
     bool isRunning() const { return running_; }
-    // Stops after the current step; nothing more is imported and finished() is not emitted.
+    // Stops after the current step; nothing more is imported and finished() is not emitted. An
+    // import under way is rolled back, and is over when this returns.
     void abort();
     const PollReport& report() const { return report_; }
 
@@ -39,6 +56,7 @@ private:
     void askData();
     void importData(const QString& stored);
     void skip();
+    void waitForWorker();
 
     ClassServer& server_;
     QString dbPath_;
@@ -48,6 +66,8 @@ private:
     QString computer_;
     QString product_;
     PollReport report_;
+    QThread* worker_ = nullptr;
+    std::atomic<bool> cancel_{false};
 };
 
 } // namespace classserver

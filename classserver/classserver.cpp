@@ -9,9 +9,9 @@ const QByteArray kLineEnd("\r\n");
 constexpr int kInitialSlots = 10;
 } // namespace
 
-ClassServer::ClassServer(QObject* parent) : QObject(parent), listener_(new QTcpServer(this)) {
+ClassServer::ClassServer(QObject* parent) : QObject(parent) {
+    listener_ = makeListener();
     peers_.resize(kInitialSlots + 1);
-    connect(listener_, &QTcpServer::newConnection, this, &ClassServer::acceptConnections);
     requestTimer_.setSingleShot(true);
     requestTimer_.setTimerType(Qt::PreciseTimer);
     connect(&requestTimer_, &QTimer::timeout, this, &ClassServer::requestTimedOut);
@@ -30,13 +30,29 @@ ClassServer::~ClassServer() {
     }
 }
 
+QTcpServer* ClassServer::makeListener() {
+    auto* listener = new QTcpServer(this);
+    connect(listener, &QTcpServer::newConnection, this, &ClassServer::acceptConnections);
+    return listener;
+}
+
 ListenResult ClassServer::listen(quint16 port, const QHostAddress& address) {
-    listener_->close();
     listenError_.clear();
-    if (listener_->listen(address, port)) return ListenResult::Listening;
-    listenError_ = listener_->errorString();
-    return listener_->serverError() == QAbstractSocket::AddressInUseError ? ListenResult::PortInUse
-                                                                          : ListenResult::Failed;
+    if (listener_->isListening() && port != 0 && listener_->serverPort() == port &&
+        listener_->serverAddress() == address)
+        return ListenResult::Listening;
+    QTcpServer* next = makeListener();
+    if (!next->listen(address, port)) {
+        listenError_ = next->errorString();
+        const bool inUse = next->serverError() == QAbstractSocket::AddressInUseError;
+        delete next;
+        return inUse ? ListenResult::PortInUse : ListenResult::Failed;
+    }
+    listener_->close();
+    listener_->deleteLater();
+    listener_ = next;
+    if (shuttingDown_) listener_->close();
+    return ListenResult::Listening;
 }
 
 void ClassServer::stopListening() { listener_->close(); }
@@ -63,6 +79,14 @@ void ClassServer::acceptConnections() {
         QTcpSocket* socket = listener_->nextPendingConnection();
         if (!socket) break;
         if (shuttingDown_) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        int sameAddress = 0;
+        for (const Peer& p : peers_)
+            if (p.socket && p.socket->peerAddress().isEqual(socket->peerAddress())) ++sameAddress;
+        if (sameAddress >= kMaxConnectionsPerAddress) {
             socket->abort();
             socket->deleteLater();
             continue;

@@ -27,6 +27,9 @@ inline constexpr int kShutdownTimeoutMs = 5000;
 // Longest message a connection may send; only the answer to "@@GET_DATA" may be longer.
 inline constexpr qsizetype kMaxMessageBytes = 64 * 1024;
 inline constexpr qsizetype kMaxDataAnswerBytes = 16 * 1024 * 1024;
+// Connections one computer may hold at once: several student programs may share a computer,
+// never dozens, and every connection costs every poll a question.
+inline constexpr int kMaxConnectionsPerAddress = 32;
 
 // Protocol words.
 inline constexpr char kComputerName[] = "@@COMPUTERNAME";
@@ -46,8 +49,9 @@ public:
     explicit ClassServer(QObject* parent = nullptr);
     ~ClassServer() override;
 
-    // Starts listening (port 0: any free port, read back with port()). A listener already
-    // open is closed first.
+    // Starts listening (port 0: any free port, read back with port()). A listener already open
+    // keeps listening until the new one does, and stays when the new port is refused; asking
+    // again for the port and address already listened on changes nothing.
     ListenResult listen(quint16 port, const QHostAddress& address = QHostAddress::Any);
     void stopListening();
     bool isListening() const;
@@ -55,7 +59,8 @@ public:
     QString listenErrorText() const { return listenError_; }
 
     // Socket slots: index 0 is the listener and never a slot; 1..highestSlot() serve clients.
-    // There are 10 at first; a connection that finds none free adds one at the end.
+    // There are 10 at first; a connection that finds none free adds one at the end. A
+    // connection from an address that already holds kMaxConnectionsPerAddress is closed at once.
     int highestSlot() const { return int(peers_.size()) - 1; }
     bool slotInUse(int slot) const;
     bool isConnected(int slot) const;
@@ -117,6 +122,8 @@ private:
     void discardFrom(int slot, const QByteArray& data, qsizetype start, qsizetype before);
     void owe(int slot, const QString& command);
     void release(int slot, bool graceful);
+
+    QTcpServer* makeListener();
 
     QTcpServer* listener_ = nullptr;
     QString listenError_;

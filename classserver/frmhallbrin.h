@@ -1,17 +1,23 @@
 #pragma once
 // The class server's one window: menus, toolbar, the roster tree and list side by side, and
 // the server itself (listener, socket slots, poll) that its load starts and its unload ends.
+#include <QDate>
 #include <QHostAddress>
 #include <QMainWindow>
+#include <QPointer>
+#include <QSet>
+#include <functional>
 #include <optional>
 
 #include "classpoll.h"
+#include "roster.h"
 
 class QAction;
 class QMenu;
 class QSplitter;
 class QToolBar;
-class QTreeWidget;
+
+namespace common { class ReportPreview; }
 
 namespace classserver {
 
@@ -32,19 +38,29 @@ public:
     explicit frmHallbrin(const Options& options = Options(), QWidget* parent = nullptr);
     ~frmHallbrin() override;
 
-    // Makes the working database, reads Server.cfg and starts listening; says so when the
-    // template is missing or the port cannot be listened on.
+    // Makes the working database, builds the roster, reads Server.cfg and starts listening;
+    // says so when the template is missing, the last working copy could not be kept, or the
+    // port cannot be listened on.
     void Form_Load();
 
     ClassServer& server() { return *server_; }
     ClassPoll& poll() { return *poll_; }
     QString workingCopyPath() const;
-    QString helpFile() const { return helpFile_; }
+    QString serverConfigPath() const;
+    QString reportConfigPath() const;
+    QString helpPage() const;
+    bool isWorkingCopy() const;
+    bool isPolling() const { return polling_; }
     // The port listened on (0 when not listening).
     quint16 listeningPort() const;
 
     QString DatabasePath;
     bool DataChanged = false;
+    // The difficulty level of the last report or report options (empty after start).
+    QString ReportLevel;
+    // Today, for the report's date; the help page opener (tests give their own).
+    std::function<QDate()> today = [] { return QDate::currentDate(); };
+    std::function<void(const QString& page)> openHelp;
 
     // Menu items, popup and toolbar, by their names.
     QMenu* mnuFile = nullptr;
@@ -79,16 +95,20 @@ public:
     QAction* mnuPopupReport = nullptr;
     QToolBar* Toolbar1 = nullptr;
     QList<QAction*> toolbarButtons;   // the five buttons, in order
-    QTreeWidget* tvwLesson = nullptr;
+    RosterTree* tvwLesson = nullptr;
     QTreeWidget* lvwLesson = nullptr;
     QSplitter* splitter = nullptr;
+    // The last class score report shown (replaced by the next).
+    QPointer<common::ReportPreview> rptStudentScores;
 
     // Command handlers.
     void mnuRefresh_Click();
     void mnuFileNew_Click();
     void mnuFileOpen_Click();
     void mnuFileSave_Click();
-    void mnuFileSaveAs_Click();
+    // True when the document now has the chosen name; false when the dialog was cancelled or
+    // the copy failed (said so), and the command that asked for it stops.
+    bool mnuFileSaveAs_Click();
     void mnuFileExit_Click();
     void mnuEditEdit_Click();
     void mnuViewConnections_Click();
@@ -99,33 +119,51 @@ public:
     void mnuHelpAbout_Click();
     void Toolbar1_ButtonClick(QAction* button);
 
+    // A node of the tree was dropped on another (or on empty space: target null): moves a
+    // student to another class of its product, the row first (by StudentID), then the node.
+    // Every other drop changes nothing. The list and the report commands follow at the end.
+    void moveStudent(QTreeWidgetItem* dragged, QTreeWidgetItem* target);
+
+    // The roster tree and list are rebuilt after start-up and after every poll; the list also
+    // after every click on the tree, a drop and a class edit.
+    virtual void UpdateTreeView();
+    virtual void UpdateListView();
+
 signals:
     void pollFinished(const classserver::PollReport& report);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-
-    // The roster tree and list are rebuilt after start-up and after every poll.
-    virtual void UpdateTreeView();
-    virtual void UpdateListView();
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildMenus();
     void buildToolbar();
-    void setReportCommandsEnabled(bool on);
+    void applyReportRule();
+    void tvwLesson_NodeClick();
     void setPolling(bool polling);
     void pollDone(const PollReport& report);
     void startListening(quint16 port);
+    // The Yes/No save question for the working copy holding unsaved work; false when the
+    // command must stop (Yes, and the Save As did not happen).
+    bool offerToSave();
+    QString rootText() const;
+    void setRootText(const QString& path);
+    QTreeWidgetItem* reportClassNode() const;
+    QString askDatabaseName(bool save);
+    void showMessage(const QString& text, const QString& title);
 
     Options options_;
     QString dataFolder_;
     QString shareFolder_;
-    QString helpFile_;
     ClassServer* server_ = nullptr;
     ClassPoll* poll_ = nullptr;
     bool polling_ = false;
+    bool clearChangedAfterPoll_ = false;
+    bool rebuilding_ = false;
     bool shutdownStarted_ = false;
     bool mayClose_ = false;
+    QSet<QString> collapsed_;   // keys of the nodes the instructor closed
 };
 
 } // namespace classserver

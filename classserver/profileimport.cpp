@@ -60,14 +60,22 @@ bool parseLessonRecord(const QString& record, LessonResult* out) {
     return true;
 }
 
-QVector<PlayerRecord> parseProfile(const QString& text, int lessonCount) {
+QVector<PlayerRecord> parseProfile(const QString& text, int lessonCount, int maxPlayers, int* skipped) {
     QVector<PlayerRecord> players;
     QSet<QString> seen;
     PlayerRecord current;
+    int over = 0;
     bool inBlock = false;
     bool named = false;
-    const QStringList lines = text.split(QStringLiteral("\r\n"));
-    for (const QString& line : lines) {
+    const QStringView all(text);
+    const QLatin1String lineEnd("\r\n");
+    qsizetype at = 0;
+    // Lines are looked at in place: a long text is never copied line by line.
+    while (at <= all.size()) {
+        qsizetype end = all.indexOf(lineEnd, at);
+        if (end < 0) end = all.size();
+        const QStringView line = all.mid(at, end - at);
+        at = end + 2;
         if (line == QLatin1String("begin")) {
             current = PlayerRecord();
             inBlock = true;
@@ -77,44 +85,51 @@ QVector<PlayerRecord> parseProfile(const QString& text, int lessonCount) {
         if (!inBlock) continue;
         if (line == QLatin1String("end")) {
             if (named && !seen.contains(current.name)) {
-                seen.insert(current.name);
-                players.push_back(current);
+                if (players.size() < maxPlayers) {
+                    seen.insert(current.name);
+                    players.push_back(current);
+                } else {
+                    ++over;
+                }
             }
             inBlock = false;
             continue;
         }
-        const int eq = line.indexOf(QLatin1Char('='));
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
         if (eq < 0) continue;
-        const QString key = line.left(eq);
-        const QString value = line.mid(eq + 1);
+        const QStringView key = line.left(eq);
+        const QStringView value = line.mid(eq + 1);
         if (key == QLatin1String("name")) {
             if (!named && !value.isEmpty()) {
-                current.name = value;
+                current.name = value.toString();
                 named = true;
             }
             continue;
         }
-        if (!named) continue;  // nothing belongs to a player before its name
+        // Nothing belongs to a player before its name; past the limit only the names count.
+        if (!named || players.size() >= maxPlayers) continue;
         if (key == QLatin1String("password")) {
             current.hasPassword = true;
-            current.password = value;
+            current.password = value.toString();
             continue;
         }
-        const int n = lessonNumberOfKey(key);
-        if (n < 1 || n > lessonCount || value.isEmpty()) continue;
+        if (key.size() > 11 || value.isEmpty() || value.size() > 64) continue;
+        const int n = lessonNumberOfKey(key.toString());
+        if (n < 1 || n > lessonCount) continue;
         LessonResult result;
-        if (parseLessonRecord(value, &result)) current.lessons.insert(n, result);
+        if (parseLessonRecord(value.toString(), &result)) current.lessons.insert(n, result);
     }
+    if (skipped) *skipped = over;
     return players;
 }
 
 ImportResult importProfile(const QString& dbPath, const QString& plainText, const QString& computerName,
-                           const QString& productText) {
+                           const QString& productText, const std::atomic<bool>* cancel) {
     ImportResult result;
     const Product product = productFromText(productText);
     const int base = productBase(product);
     const int count = lessonCount(product);
-    const QVector<PlayerRecord> players = parseProfile(plainText, count);
+    const QVector<PlayerRecord> players = parseProfile(plainText, count, kMaxPlayersPerProfile, &result.skipped);
 
     DbConnection connection(dbPath);
     if (!connection.isOpen()) {
@@ -147,6 +162,11 @@ ImportResult importProfile(const QString& dbPath, const QString& plainText, cons
                                 "WHERE StudentID = ? AND LessonNumber = ?");
         for (const PlayerRecord& player : players) {
             if (!ok) break;
+            if (cancel && cancel->load()) {
+                ok = false;
+                result.cancelled = true;
+                break;
+            }
             find.addBindValue(player.name);
             find.addBindValue(computerName);
             find.addBindValue(base);

@@ -3,14 +3,14 @@
 #include "classserver.h"
 #include "common/basic.h"
 #include "common/storedtext/storedtext.h"
-#include "student/shell/classlink/getvalue.h"
+#include "common/storedtext/getvalue.h"
 
 namespace classserver {
 
 int serverPortFromText(const QString& settingsText) {
     QString text = settingsText;
     QString key;
-    const double port = basic::roundHalfEven(basic::Val(classlink::GetValue(text, key)));
+    const double port = basic::roundHalfEven(basic::Val(common::GetValue(text, key)));
     return port >= 1 && port <= 65535 ? int(port) : kDefaultPort;
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -63,11 +64,26 @@ TEST(ClassDatabase, WorkingCopyKeepsThePreviousOneAsBackup) {
     EXPECT_EQ(readAll(working), readAll(templatePath()));
     EXPECT_FALSE(QFile::exists(working + ".bak"));
 
-    writeAll(working, "previous results");
-    ASSERT_TRUE(makeWorkingCopy(templatePath(), working));
+    {
+        DbConnection c(working);
+        QSqlQuery q(c.db());
+        ASSERT_TRUE(q.exec("INSERT INTO Student (StudentName, ComputerName, ClassID) VALUES ('Ann', 'LAB1', 11)"));
+    }
+    QString warning;
+    ASSERT_TRUE(makeWorkingCopy(templatePath(), working, nullptr, &warning));
+    EXPECT_TRUE(warning.isEmpty()) << warning.toStdString();
     EXPECT_EQ(readAll(working), readAll(templatePath()));
-    EXPECT_EQ(readAll(working + ".bak"), QByteArray("previous results"));
+    EXPECT_EQ(rows(working + ".bak", "SELECT StudentName, ComputerName, ClassID FROM Student"),
+              QStringList({"Ann|LAB1|11"}));
     // Nothing is left lying about besides the two files.
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+
+    // An old copy that is no database cannot be kept: the backup stays as it was, and says so.
+    writeAll(working, "previous results");
+    ASSERT_TRUE(makeWorkingCopy(templatePath(), working, nullptr, &warning));
+    EXPECT_FALSE(warning.isEmpty());
+    EXPECT_EQ(readAll(working), readAll(templatePath()));
+    EXPECT_EQ(rows(working + ".bak", "SELECT StudentName FROM Student"), QStringList({"Ann"}));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
 

@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
+#include <QSqlQuery>
 #include <QTcpServer>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -106,18 +107,21 @@ TEST_F(HallbrinWindow, MenusAndToolbarAreLaidOutAsTheInstructorSeesThem) {
 }
 
 TEST_F(HallbrinWindow, LoadMakesTheWorkingCopyAndListens) {
-    QFile old(data.path() + "/default.mdb");
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("last session");
-    old.close();
+    const QString old = data.path() + "/default.mdb";
+    ASSERT_TRUE(makeWorkingCopy(share.path() + "/templates/default.mdb", old));
+    {
+        DbConnection c(old);
+        QSqlQuery q(c.db());
+        ASSERT_TRUE(q.exec("INSERT INTO Student (StudentName, ComputerName, ClassID) VALUES ('Ann', 'LAB1', 11)"));
+    }
     auto w = makeWindow();
     w->Form_Load();
     EXPECT_TRUE(dialogs.shown.isEmpty());
     EXPECT_EQ(w->DatabasePath, data.path() + "/default.mdb");
     EXPECT_EQ(count(w->DatabasePath, "Class"), 78);
-    QFile backup(data.path() + "/default.mdb.bak");
-    ASSERT_TRUE(backup.open(QIODevice::ReadOnly));
-    EXPECT_EQ(backup.readAll(), QByteArray("last session"));
+    EXPECT_EQ(count(w->DatabasePath, "Student"), 0);
+    // The last session's work is kept beside it.
+    EXPECT_EQ(rows(old + ".bak", "SELECT StudentName FROM Student"), QStringList({"Ann"}));
     EXPECT_NE(w->listeningPort(), 0);
     // No class or student is selected yet: no report can be asked for.
     EXPECT_FALSE(w->mnuViewReport->isEnabled());
@@ -209,9 +213,14 @@ TEST_F(HallbrinWindow, ClosingAsksToSaveThenSendsEveryClientAway) {
     EXPECT_TRUE(a->isConnected());
     EXPECT_TRUE(b->isConnected());
 
-    dialogs.answers = {platform::AnsNo};
+    // Exit asks, and after No the close asks once more, now with Cancel.
+    dialogs.answers = {platform::AnsNo, platform::AnsNo};
     w->mnuFileExit->trigger();
     ASSERT_TRUE(waitUntil([&] { return !w->isVisible(); }, 5000));
+    ASSERT_EQ(dialogs.shown.size(), 3);
+    EXPECT_EQ(dialogs.shown[1].text, "Do you want to Save default.mdb");
+    EXPECT_EQ(dialogs.shown[1].style, platform::YesNo);
+    EXPECT_EQ(dialogs.shown[2].style, platform::YesNoCancel);
     EXPECT_FALSE(a->isConnected());
     EXPECT_FALSE(b->isConnected());
     EXPECT_EQ(a->ServerReply(), "@@CLOSE_SERVER:<");

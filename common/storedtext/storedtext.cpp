@@ -231,6 +231,16 @@ bool ReadTextFile(const QString& path, QString& text) {
     return true;
 }
 
+bool WriteTextFile(const QString& path, const QString& text) {
+    // Single-byte text, as ReadTextFile reads it back.
+    QByteArray record;
+    record.reserve(text.size() + 4);
+    record += '"';
+    record += text.toLatin1();
+    record += "\"\r\n";
+    return writeFileAtomic(path, record);
+}
+
 // ---- Plain-text grammar ------------------------------------------------------------------
 
 QString ExtractBlockFrom(qint32 from, qint32& start, qint32& length, const QString& text,

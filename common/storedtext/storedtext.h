@@ -53,6 +53,11 @@ bool SaveStoredText(const QString& path, const QString& text, QString* error = n
 // The stored text itself (not decoded), as the class link sends it; False as for
 // LoadStoredText except that the text is not decoded.
 bool ReadTextFile(const QString& path, QString& text);
+// Writes text as one quoted record (a double quote, the text, a double quote, CR LF) with no
+// transform, atomically, so ReadTextFile gives back a text that holds no double quote. The
+// class server's settings files (Server.cfg, Report.cfg) are such files. False when the file
+// could not be written; the old file then stays as it was.
+bool WriteTextFile(const QString& path, const QString& text);
 
 // ---- Plain-text grammar ------------------------------------------------------------------
 

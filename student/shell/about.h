@@ -1,49 +1,18 @@
 #pragma once
-// The about box: product, version, rights notice and warning, and a button that starts the
-// system-information program when the key store names one.
-#include <QDialog>
-#include <functional>
-
-class QLabel;
-class QPushButton;
-
-namespace platform { class Registry; }
+// Tonvale's about box: the shared box with the student program's own texts and logo.
+#include "common/about/frmabout.h"
 
 namespace shell {
 
 inline constexpr int kVersionMajor = 1, kVersionMinor = 3, kVersionRevision = 0;
 inline const QString kApplicationTitle = QStringLiteral("Tonvale");
 
-// Reads a text value of a key of the key store. False (and KeyVal empty) when the key or
-// the value is not there.
-bool GetKeyValue(const platform::Registry& registry, const QString& KeyName, const QString& SubKeyRef,
-                 QString& KeyVal);
+using common::GetKeyValue;
 
-class FrmAbout : public QDialog {
+class FrmAbout : public common::FrmAbout {
     Q_OBJECT
 public:
     explicit FrmAbout(QWidget* owner = nullptr);
-
-    // Where the system-information program is looked up, and how a program is started
-    // (tests replace both).
-    void setRegistry(const platform::Registry* registry) { registry_ = registry; }
-    void setProgramStarter(std::function<bool(const QString&)> starter) { starter_ = std::move(starter); }
-
-    void cmdOK_Click();
-    void cmdSysInfo_Click();
-    void StartSysInfo();
-
-    QLabel* lblTitle;
-    QLabel* lblVersion;
-    QLabel* lblDescription;
-    QLabel* lblDisclaimer;
-    QLabel* picIcon;
-    QPushButton* cmdOK;
-    QPushButton* cmdSysInfo;
-
-private:
-    const platform::Registry* registry_;
-    std::function<bool(const QString&)> starter_;
 };
 
 } // namespace shell

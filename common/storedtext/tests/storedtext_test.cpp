@@ -1,4 +1,5 @@
 #include "common/storedtext/storedtext.h"
+#include "common/storedtext/getvalue.h"
 #include "platform/vexel/vexel.h"
 
 #include <QDir>
@@ -331,4 +332,42 @@ TEST(ParseScoreRecord, FillsTheGridAndTheNumbers) {
     ParseScoreRecord(t, 8, 9, "L3S85M2Q4", level);
     ParseScoreRecord(t, -1, 9, "L3S85M2Q4", level);
     EXPECT_EQ(level, 5);
+}
+
+TEST(GetValue, TakesTheFirstLineOff) {
+    const struct { const char* text; const char* value; const char* key; const char* rest; } cases[] = {
+        {"a=1\r\nb=2", "1", "a", "b=2"},
+        {"x=y", "y", "x", ""},
+        {"a=b=c\r\nd=e\r\n", "b=c", "a", "d=e\r\n"},
+        {"begin\r\nname=Ann\r\nend\r\n", "Ann", "begin\r\nname", "end\r\n"},
+        {"=x\r\n", "x", "", ""},
+        {"port=\r\n", "", "port", ""},
+    };
+    for (const auto& t : cases) {
+        QString text = t.text, key = "unset";
+        EXPECT_EQ(GetValue(text, key), t.value) << t.text;
+        EXPECT_EQ(key, t.key) << t.text;
+        EXPECT_EQ(text, t.rest) << t.text;
+    }
+    for (const char* none : {"", "no equals\r\nhere"}) {
+        QString text = none, key = "unset";
+        EXPECT_EQ(GetValue(text, key), "");
+        EXPECT_EQ(key, "unset");
+        EXPECT_EQ(text, none);
+    }
+}
+
+TEST(TextFile, WritesOneQuotedRecordThatReadsBackUnchanged) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Server.cfg");
+    ASSERT_TRUE(WriteTextFile(path, "port=2001\r\n"));
+    EXPECT_EQ(readBytes(path), QByteArray::fromHex("22706F72743D323030310D0A220D0A"));
+    const QString lines = "\r\n1\r\nClass 3,Beginner,1,2,5,\r\n";
+    ASSERT_TRUE(WriteTextFile(path, lines));
+    QString back;
+    ASSERT_TRUE(ReadTextFile(path, back));
+    EXPECT_EQ(back, lines);
+    // A folder in the way: false, nothing half written.
+    EXPECT_FALSE(WriteTextFile(dir.path(), "x"));
+    EXPECT_FALSE(WriteTextFile(dir.filePath("no/such/folder/Report.cfg"), "x"));
 }

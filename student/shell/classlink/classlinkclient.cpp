@@ -5,7 +5,7 @@
 
 #include "common/basic.h"
 #include "common/storedtext/storedtext.h"
-#include "getvalue.h"
+#include "common/storedtext/getvalue.h"
 #include "platform/clock.h"
 #include "platform/paths.h"
 
@@ -38,8 +38,8 @@ ServerAddress readClientConfig(const QString& path) {
     QString text;
     if (!common::LoadStoredText(path, text) || text.isEmpty()) return address;
     QString key;
-    address.hostText = GetValue(text, key);
-    address.portText = GetValue(text, key);
+    address.hostText = common::GetValue(text, key);
+    address.portText = common::GetValue(text, key);
     address.host = address.hostText;
     address.port = portFromText(address.portText);
     address.fromFile = true;

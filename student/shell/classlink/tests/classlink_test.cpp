@@ -19,7 +19,6 @@
 #include "platform/dialogs.h"
 #include "student/shell/classlink/classlinkclient.h"
 #include "student/shell/classlink/frmconfig.h"
-#include "student/shell/classlink/getvalue.h"
 
 using namespace classlink;
 
@@ -87,29 +86,6 @@ protected:
 };
 
 } // namespace
-
-TEST(ClassLinkGetValue, TakesTheFirstLineOff) {
-    const struct { const char* text; const char* value; const char* key; const char* rest; } cases[] = {
-        {"a=1\r\nb=2", "1", "a", "b=2"},
-        {"x=y", "y", "x", ""},
-        {"a=b=c\r\nd=e\r\n", "b=c", "a", "d=e\r\n"},
-        {"begin\r\nname=Ann\r\nend\r\n", "Ann", "begin\r\nname", "end\r\n"},
-        {"=x\r\n", "x", "", ""},
-        {"port=\r\n", "", "port", ""},
-    };
-    for (const auto& t : cases) {
-        QString text = t.text, key = "unset";
-        EXPECT_EQ(GetValue(text, key), t.value) << t.text;
-        EXPECT_EQ(key, t.key) << t.text;
-        EXPECT_EQ(text, t.rest) << t.text;
-    }
-    for (const char* none : {"", "no equals\r\nhere"}) {
-        QString text = none, key = "unset";
-        EXPECT_EQ(GetValue(text, key), "");
-        EXPECT_EQ(key, "unset");
-        EXPECT_EQ(text, none);
-    }
-}
 
 TEST(ClassLinkConfig, DefaultsValuesAndPortFallback) {
     QTemporaryDir dir;

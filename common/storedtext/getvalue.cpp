@@ -1,6 +1,6 @@
 #include "getvalue.h"
 
-namespace classlink {
+namespace common {
 
 QString GetValue(QString& text, QString& key) {
     const int eq = text.indexOf(QLatin1Char('='));
@@ -17,4 +17,4 @@ QString GetValue(QString& text, QString& key) {
     return rest;
 }
 
-} // namespace classlink
+} // namespace common
