@@ -22,6 +22,12 @@ namespace {
 
 const QString kNodeMime = QStringLiteral("application/x-hallbrin-roster-node");
 
+// Only the tree's own nodes are dropped on it (a drop event made by hand has no source).
+bool ownDrag(const QDropEvent* event, const QObject* tree) {
+    return (event->source() == tree || event->source() == nullptr) && event->mimeData() &&
+           event->mimeData()->hasFormat(kNodeMime);
+}
+
 QTreeWidgetItem* makeNode(QTreeWidgetItem* parent, const QString& key, const QString& text, int picture,
                           const QString& tag) {
     auto* n = new QTreeWidgetItem(parent);
@@ -100,12 +106,12 @@ void RosterTree::startDrag(Qt::DropActions) {
 }
 
 void RosterTree::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->source() == this && event->mimeData()->hasFormat(kNodeMime)) event->acceptProposedAction();
+    if (ownDrag(event, this)) event->acceptProposedAction();
     else event->ignore();
 }
 
 void RosterTree::dragMoveEvent(QDragMoveEvent* event) {
-    if (event->source() != this || !event->mimeData()->hasFormat(kNodeMime)) {
+    if (!ownDrag(event, this)) {
         event->ignore();
         return;
     }
@@ -119,7 +125,7 @@ void RosterTree::dragLeaveEvent(QDragLeaveEvent* event) {
 }
 
 void RosterTree::dropEvent(QDropEvent* event) {
-    if (event->source() != this || !event->mimeData()->hasFormat(kNodeMime)) {
+    if (!ownDrag(event, this)) {
         event->ignore();
         return;
     }

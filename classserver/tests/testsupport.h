@@ -13,6 +13,11 @@
 #include "classserver/classdatabase.h"
 #include "platform/paths.h"
 
+#include <ostream>
+
+// Readable texts in test failures.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
 namespace testsupport {
 
 using ::waitUntil;
@@ -81,6 +86,48 @@ inline QStringList rows(const QString& dbPath, const QString& sql, const QVarian
         out << fields.join('|');
     }
     return out;
+}
+
+} // namespace testsupport
+
+namespace testsupport {
+
+// Writes rows straight into a class database, for fixtures.
+inline qint64 addStudent(const QString& dbPath, const QString& name, const QString& computer, int classId,
+                         const QVariant& password = QVariant()) {
+    classserver::DbConnection c(dbPath);
+    QSqlQuery q(c.db());
+    q.prepare("INSERT INTO Student (StudentName, ComputerName, ClassID, Password) VALUES (?, ?, ?, ?)");
+    q.addBindValue(name);
+    q.addBindValue(computer);
+    q.addBindValue(classId);
+    q.addBindValue(password);
+    if (!q.exec()) return 0;
+    return q.lastInsertId().toLongLong();
+}
+
+struct LessonFixture {
+    int number;
+    QVariant name, difficulty, exercises, level, average, highest, attempts;
+};
+
+inline bool addLesson(const QString& dbPath, qint64 studentId, const LessonFixture& l) {
+    classserver::DbConnection c(dbPath);
+    QSqlQuery q(c.db());
+    q.prepare("INSERT INTO Lesson (StudentID, LessonNumber, LessonName, Difficulty, TotExercises, LLevel, Average, "
+              "HighestLevel, Attempts) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    for (const QVariant& v : {QVariant(studentId), QVariant(l.number), l.name, l.difficulty, l.exercises, l.level,
+                              l.average, l.highest, l.attempts})
+        q.addBindValue(v);
+    return q.exec();
+}
+
+inline bool execSql(const QString& dbPath, const QString& sql, const QVariantList& binds = {}) {
+    classserver::DbConnection c(dbPath);
+    QSqlQuery q(c.db());
+    q.prepare(sql);
+    for (const QVariant& v : binds) q.addBindValue(v);
+    return q.exec();
 }
 
 } // namespace testsupport

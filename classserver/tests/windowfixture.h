@@ -1,0 +1,75 @@
+#pragma once
+// A class server window on scratch folders, listening on a free loopback port, with scripted
+// dialogs: the fixture of the window's tests.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTreeWidget>
+#include <memory>
+
+#include "classserver/classserver.h"
+#include "classserver/frmhallbrin.h"
+#include "classserver/roster.h"
+#include "platform/dialogs.h"
+#include "testsupport.h"
+
+namespace testsupport {
+
+class WindowFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QDir().mkpath(share.path() + "/templates");
+        QFile::copy(templatePath(), share.path() + "/templates/default.mdb");
+        w = makeWindow();
+        w->Form_Load();
+        db = w->DatabasePath;
+    }
+    std::unique_ptr<classserver::frmHallbrin> makeWindow() {
+        classserver::HallbrinOptions o;
+        o.dataFolder = data.path();
+        o.shareFolder = share.path();
+        o.port = quint16(0);
+        o.address = QHostAddress::LocalHost;
+        auto window = std::make_unique<classserver::frmHallbrin>(o);
+        window->server().setRequestTimeoutMs(2000);
+        window->server().setShutdownTimeoutMs(2000);
+        window->openHelp = [this](const QString& page) { helpShown << page; };
+        return window;
+    }
+    // The tree node with this key (and StudentID, for students).
+    QTreeWidgetItem* node(const QString& key, qint64 student = 0) const { return w->tvwLesson->findNode(key, student); }
+    void select(QTreeWidgetItem* n) { w->tvwLesson->setCurrentItem(n); }
+    void select(const QString& key, qint64 student = 0) { select(node(key, student)); }
+    // The list's rows, cells joined by "|".
+    QStringList listRows() const {
+        QStringList out;
+        for (int i = 0; i < w->lvwLesson->topLevelItemCount(); ++i) {
+            QStringList cells;
+            for (int c = 0; c < w->lvwLesson->columnCount(); ++c) cells << w->lvwLesson->topLevelItem(i)->text(c);
+            out << cells.join('|');
+        }
+        return out;
+    }
+    QStringList headers() const {
+        QStringList out;
+        for (int c = 0; c < w->lvwLesson->columnCount(); ++c) out << w->lvwLesson->headerItem()->text(c);
+        return out;
+    }
+    // Texts of a node's children.
+    static QStringList children(const QTreeWidgetItem* n) {
+        QStringList out;
+        for (int i = 0; n && i < n->childCount(); ++i) out << n->child(i)->text(0);
+        return out;
+    }
+
+    QTemporaryDir data;
+    QTemporaryDir share;
+    platform::ScriptedDialogs dialogs;
+    platform::DialogsOverride guard{&dialogs};
+    std::unique_ptr<classserver::frmHallbrin> w;
+    QString db;
+    QStringList helpShown;
+};
+
+} // namespace testsupport
