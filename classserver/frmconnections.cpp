@@ -63,7 +63,10 @@ void FrmConnections::Form_Load() {
         }
     }
     // The questions start once the dialog is up.
-    QTimer::singleShot(0, this, [this] { startAsking(true); });
+    asking_ = true;
+    onLoad_ = true;
+    slot_ = 0;
+    QTimer::singleShot(0, this, &FrmConnections::askNext);
 }
 
 void FrmConnections::setConnected(QTreeWidgetItem* row, bool connected) {

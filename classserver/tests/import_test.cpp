@@ -174,3 +174,29 @@ TEST(ClassImport, AFailingImportLeavesNothingOfThatText) {
     QTemporaryDir dir;
     EXPECT_FALSE(importProfile(dir.path() + "/none.mdb", block("Ann", "pw"), "PC1", kTonvale).ok);
 }
+
+TEST(ClassImport, AProfileIsReadUpToItsPlayerLimit) {
+    ScratchDb db;
+    QString text;
+    for (int i = 0; i < kMaxPlayersPerProfile + 3; ++i) text += block(QString("P%1").arg(i), "pw", {"lesson1=L2S50M1Q1"});
+    text += block("P0", "again");  // the first block of a name counts; this is no further player
+    int skipped = -1;
+    EXPECT_EQ(parseProfile(text, 7, kMaxPlayersPerProfile, &skipped).size(), kMaxPlayersPerProfile);
+    EXPECT_EQ(skipped, 3);
+    const ImportResult r = importProfile(db.path, text, "LAB1", kTonvale);
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(r.players, kMaxPlayersPerProfile);
+    EXPECT_EQ(r.skipped, 3);
+    EXPECT_EQ(count(db.path, "Student"), kMaxPlayersPerProfile);
+    EXPECT_EQ(scalar(db.path, "SELECT MAX(StudentName) FROM Student WHERE StudentName LIKE 'P99%'").toString(), "P999");
+    EXPECT_EQ(scalar(db.path, "SELECT Password FROM Student WHERE StudentName = 'P0'").toString(), "pw");
+}
+
+TEST(ClassImport, ACancelledImportLeavesNothing) {
+    ScratchDb db;
+    std::atomic<bool> cancel{true};
+    const ImportResult r = importProfile(db.path, block("Ann", "pw"), "LAB1", kTonvale, &cancel);
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.cancelled);
+    EXPECT_EQ(count(db.path, "Student"), 0);
+}

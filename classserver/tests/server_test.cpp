@@ -282,3 +282,32 @@ TEST_F(ClassServerLink, ASecondServerOnTheSamePortIsToldThePortIsInUse) {
     EXPECT_EQ(second.listen(0, QHostAddress("192.0.2.1")), ListenResult::Failed);
     EXPECT_FALSE(second.listenErrorText().isEmpty());
 }
+
+TEST_F(ClassServerLink, OneComputerHoldsAtMost32Connections) {
+    std::vector<std::unique_ptr<QTcpSocket>> sockets;
+    for (int i = 0; i < kMaxConnectionsPerAddress + 1; ++i) {
+        sockets.push_back(std::make_unique<QTcpSocket>());
+        sockets.back()->connectToHost(QHostAddress::LocalHost, server.port());
+    }
+    ASSERT_TRUE(waitUntil([&] { return server.clientCount() == kMaxConnectionsPerAddress; }));
+    // The one over the limit is closed at once; the others stay.
+    ASSERT_TRUE(waitUntil([&] {
+        int closed = 0;
+        for (auto& s : sockets) closed += s->state() == QAbstractSocket::UnconnectedState;
+        return closed == 1;
+    }));
+    pump(50);
+    EXPECT_EQ(server.clientCount(), kMaxConnectionsPerAddress);
+    // A connection that goes makes room for the next.
+    for (auto& s : sockets)
+        if (s->state() == QAbstractSocket::ConnectedState) {
+            s->abort();
+            break;
+        }
+    ASSERT_TRUE(waitUntil([&] { return server.clientCount() == kMaxConnectionsPerAddress - 1; }));
+    QTcpSocket next;
+    next.connectToHost(QHostAddress::LocalHost, server.port());
+    ASSERT_TRUE(waitUntil([&] { return server.clientCount() == kMaxConnectionsPerAddress; }));
+    pump(50);
+    EXPECT_EQ(next.state(), QAbstractSocket::ConnectedState);
+}

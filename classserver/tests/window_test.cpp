@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QSqlQuery>
+#include <QStatusBar>
 #include <QTcpServer>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -264,4 +265,31 @@ TEST_F(HallbrinWindow, ACloseThatCutsAPollShortStillShowsWhatItImported) {
     // Ann was imported before the poll stopped: the tree and list show her.
     EXPECT_EQ(w.treeBuilds, trees + 1);
     EXPECT_EQ(w.listBuilds, lists + 1);
+}
+
+TEST_F(HallbrinWindow, RefreshSaysWhatItImportedAndShowsWhatFailed) {
+    auto w = makeWindow();
+    w->server().setRequestTimeoutMs(300);
+    w->Form_Load();
+    QString many;
+    for (int i = 0; i < 1002; ++i) many += block(QString("P%1").arg(i), "pw");
+    auto big = student("LAB9", many, w->listeningPort());
+    ASSERT_TRUE(waitUntil([&] { return w->server().clientCount() == 1; }));
+    FakeClient junk(w->listeningPort());
+    junk.onRequest = FakeClient::answering("JUNK", "Tonvale 1.2", "not a stored profile");
+    ASSERT_TRUE(waitUntil([&] { return w->server().clientCount() == 2; }));
+    FakeClient silent(w->listeningPort());
+    ASSERT_TRUE(waitUntil([&] { return w->server().clientCount() == 3; }));
+    QSignalSpy done(w.get(), &frmHallbrin::pollFinished);
+    w->mnuRefresh->trigger();
+    ASSERT_TRUE(waitUntil([&] { return done.count() == 1; }, 20000));
+    const QLocale l;
+    EXPECT_EQ(w->statusBar()->currentMessage(),
+              QString("Refresh: 2 of 3 programs answered; %1 players imported, 2 skipped. LAB9 sent more than %1 "
+                      "players: 2 not read. Nothing of JUNK was imported.")
+                  .arg(l.toString(1000)));
+    ASSERT_EQ(dialogs.shown.size(), 1);
+    EXPECT_EQ(dialogs.shown[0].title, "Refresh");
+    EXPECT_TRUE(dialogs.shown[0].text.contains("JUNK: its profile could not be read")) << dialogs.shown[0].text.toStdString();
+    EXPECT_EQ(count(w->DatabasePath, "Student"), 1000);
 }

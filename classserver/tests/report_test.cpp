@@ -1,0 +1,199 @@
+// The class score report: its rows and figures, its filters, and its pages.
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTextDocument>
+
+#include "classserver/classreport.h"
+#include "common/report/reportpreview.h"
+#include "common/storedtext/storedtext.h"
+#include "windowfixture.h"
+
+using namespace classserver;
+using namespace testsupport;
+
+namespace {
+
+const char kL1[] = " 1.  Identify these intervals.";
+const char kL2[] = " 2.  Playback or Write the following melodies.";
+
+// Class 14 ("Class 3" of the second product): Ann, Bob and Cid, who has no lessons yet.
+struct ReportDb {
+    ScratchDb db;
+    ReportDb() {
+        execSql(db.path, "UPDATE Class SET ClassName = 'Strings', Grade = '5', Educator = 'Ms Lind' WHERE ClassID = 14");
+        const qint64 ann = addStudent(db.path, "Ann", "LAB1", 14);
+        const qint64 bob = addStudent(db.path, "Bob", "LAB2", 14);
+        addStudent(db.path, "Cid", "LAB3", 14);
+        const qint64 other = addStudent(db.path, "Eve", "LAB4", 15);
+        addLesson(db.path, ann, {2, kL2, "Incremental", 12, 4, 90, 13, 3});
+        addLesson(db.path, ann, {1, kL1, "Incremental", 9, 2, 80, 5, 2});
+        addLesson(db.path, ann, {0, "zero", "Incremental", 9, 9, 9, 9, 9});
+        addLesson(db.path, bob, {1, kL1, "Incremental", 9, 1, 60, 9, 1});
+        addLesson(db.path, bob, {3, " 3.  Identify these chords.", "Incremental", 12, 0, QVariant(), 0, QVariant()});
+        addLesson(db.path, other, {1, kL1, "Incremental", 9, 1, 10, 1, 1});
+    }
+};
+
+QStringList lessonLines(const ReportStudent& s) {
+    QStringList out;
+    for (const ReportLesson& l : s.lessons)
+        out << QString("%1|%2|%3|%4").arg(l.name.trimmed(), l.average.toString(), l.attempts.toString()).arg(l.completed());
+    return out;
+}
+
+} // namespace
+
+TEST(ClassReportData, RowsAndFiguresOfOneClass) {
+    ReportDb fixture;
+    ClassReport r;
+    ASSERT_TRUE(loadClassReport(fixture.db.path, 14, ReportFilter(), &r));
+    ASSERT_TRUE(r.found);
+    EXPECT_EQ(r.productName, "Tonvale 1.2");
+    EXPECT_EQ(r.className, "Strings");
+    EXPECT_EQ(r.grade, "5");
+    EXPECT_EQ(r.educator, "Ms Lind");
+    ASSERT_EQ(r.students.size(), 3);
+    EXPECT_EQ(r.students[0].name, "Ann");
+    // By lesson name; lesson 0 left out; 13 done of 12 is all of it.
+    EXPECT_EQ(lessonLines(r.students[0]), QStringList({"1.  Identify these intervals.|80|2|" + QString::number(5.0 / 9),
+                                                       "2.  Playback or Write the following melodies.|90|3|1"}));
+    EXPECT_DOUBLE_EQ(r.students[0].totalAverage, 85);
+    EXPECT_DOUBLE_EQ(r.students[0].totalAttempts, 5);
+    EXPECT_DOUBLE_EQ(r.students[0].totalCompleted, (5.0 / 9 + 1) / 2);
+    EXPECT_EQ(r.students[0].lessonCount, 2);
+    // A lesson without an average counts for the lessons, not for the average.
+    EXPECT_EQ(r.students[1].name, "Bob");
+    EXPECT_DOUBLE_EQ(r.students[1].totalAverage, 60);
+    EXPECT_DOUBLE_EQ(r.students[1].totalAttempts, 1);
+    EXPECT_DOUBLE_EQ(r.students[1].totalCompleted, 0.5);
+    EXPECT_EQ(r.students[1].lessonCount, 2);
+    EXPECT_EQ(r.students[2].name, "Cid");
+    EXPECT_EQ(r.students[2].lessonCount, 0);
+    EXPECT_DOUBLE_EQ(r.students[2].totalAverage, 0);
+    EXPECT_DOUBLE_EQ(r.classAverage, (80 + 90 + 60) / 3.0);
+    EXPECT_EQ(reportPercent(r.classAverage), "76.7%");
+    EXPECT_EQ(reportPercent(100), "100%");
+    EXPECT_EQ(reportPercent(87.25), "87.2%");
+}
+
+TEST(ClassReportData, TheOptionsNarrowTheLessons) {
+    ReportDb fixture;
+    const struct { const char* level; std::vector<int> lessons; int annLessons, bobLessons; } cases[] = {
+        {"", {}, 2, 2},
+        {"Advanced", {}, 0, 0},         // the second product's lessons are all "Incremental"
+        {"Incremental", {}, 2, 2},      // not a level the options know: no level filter
+        {"", {2}, 1, 0},
+        {"", {1, 3}, 1, 2},
+    };
+    for (const auto& c : cases) {
+        ReportFilter f;
+        f.level = c.level;
+        for (int k : c.lessons) f.lessons[k] = true;
+        f.lessonFilter = !c.lessons.empty();
+        ClassReport r;
+        ASSERT_TRUE(loadClassReport(fixture.db.path, 14, f, &r));
+        ASSERT_EQ(r.students.size(), 3) << c.level;
+        EXPECT_EQ(r.students[0].lessonCount, c.annLessons) << c.level << c.lessons.size();
+        EXPECT_EQ(r.students[1].lessonCount, c.bobLessons) << c.level << c.lessons.size();
+    }
+    ClassReport none;
+    ASSERT_TRUE(loadClassReport(fixture.db.path, 14, [] {
+        ReportFilter f;
+        f.lessonFilter = true;  // on, with nothing chosen
+        return f;
+    }(), &none));
+    EXPECT_EQ(none.students[0].lessonCount, 0);
+}
+
+TEST(ClassReportData, TheDocumentCarriesTheLabelsAndTheDate) {
+    ReportDb fixture;
+    ClassReport r;
+    ASSERT_TRUE(loadClassReport(fixture.db.path, 14, ReportFilter(), &r));
+    const QDate day(2024, 3, 8);
+    auto doc = classReportDocument(r, day);
+    const QString text = doc->toPlainText();
+    for (const char* label : {"Product Name:", "Class Name:", "Grade:", "Educator:", "Date:", "LessonName:",
+                                 "Difficulty:", "Average:", "Attempts:", "Completed:", "Student Name:", "Total Average",
+                                 "Total Attempts", "Total Completed", "Number of Lessons", "Class Average", "ClassID:"})
+        EXPECT_TRUE(text.contains(label)) << label;
+    EXPECT_TRUE(text.contains(QLocale().toString(day, QLocale::LongFormat)));
+    EXPECT_EQ(text.count("Student Name:"), 3);
+    EXPECT_TRUE(text.contains("Ms Lind"));
+    EXPECT_TRUE(text.contains("100%"));
+    EXPECT_TRUE(text.contains("77.8%"));   // Ann's total completed
+    EXPECT_TRUE(text.contains("76.7%"));   // the class average
+    EXPECT_EQ(doc->defaultFont().family(), "Arial");
+}
+
+TEST_F(WindowFixture, TheReportIsOfTheSelectedClassAndReplacedByTheNext) {
+    const qint64 ann = addStudent(db, "Ann", "LAB1", 14);
+    addLesson(db, ann, {2, kL2, "Incremental", 12, 4, 90, 13, 3});
+    addLesson(db, ann, {1, kL1, "Incremental", 9, 2, 80, 5, 2});
+    w->UpdateTreeView();
+    w->today = [] { return QDate(2024, 3, 8); };
+    // Lesson options stored under the class's text, "Class 3".
+    ASSERT_TRUE(common::WriteTextFile(w->reportConfigPath(), "Class 3,,2,\r\n"));
+    select("AnnLAB1014", ann);
+    w->toolbarButtons.at(4)->trigger();
+    ASSERT_NE(w->rptStudentScores, nullptr);
+    EXPECT_EQ(w->rptStudentScores->windowTitle(), "Student Scores");
+    EXPECT_TRUE(w->rptStudentScores->isVisible());
+    EXPECT_FALSE(w->rptStudentScores->isModal());
+    QString text = w->rptStudentScores->document()->toPlainText();
+    EXPECT_TRUE(text.contains("Melodies", Qt::CaseInsensitive));
+    EXPECT_FALSE(text.contains("intervals", Qt::CaseInsensitive));
+    EXPECT_EQ(w->ReportLevel, "");
+
+    // Report.cfg missing: made with its default lines, and every lesson is reported.
+    QFile::remove(w->reportConfigPath());
+    QPointer<common::ReportPreview> first = w->rptStudentScores;
+    select("Class 14");
+    w->mnuViewReport->trigger();
+    pump(10);
+    EXPECT_TRUE(first.isNull());
+    text = w->rptStudentScores->document()->toPlainText();
+    EXPECT_TRUE(text.contains("intervals", Qt::CaseInsensitive));
+    QString stored;
+    ASSERT_TRUE(common::ReadTextFile(w->reportConfigPath(), stored));
+    EXPECT_EQ(stored, defaultReportText());
+
+    // Nothing for the root or a product.
+    select("Prod2");
+    first = w->rptStudentScores;
+    w->mnuViewReport_Click();
+    EXPECT_EQ(w->rptStudentScores, first);
+}
+
+TEST(ReportPreviewWindow, ExportsPdfWholeAndSaysWhenItCannot) {
+    ReportDb fixture;
+    ClassReport r;
+    ASSERT_TRUE(loadClassReport(fixture.db.path, 14, ReportFilter(), &r));
+    platform::ScriptedDialogs dialogs;
+    platform::DialogsOverride guard(&dialogs);
+    common::ReportPreview preview(classReportDocument(r, QDate(2024, 3, 8)), "Student Scores");
+    QTemporaryDir dir;
+    dialogs.files = {dir.path() + "/scores", "/no/such/folder/scores.pdf", ""};
+    preview.cmdExportPdf->click();
+    const QString pdf = dir.path() + "/scores.pdf";
+    ASSERT_TRUE(QFile::exists(pdf));
+    QFile f(pdf);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.readAll().startsWith("%PDF"));
+    EXPECT_TRUE(dialogs.shown.isEmpty());
+    preview.cmdExportPdf->click();
+    ASSERT_EQ(dialogs.shown.size(), 1);
+    EXPECT_EQ(dialogs.shown[0].title, "Export PDF");
+    preview.cmdExportPdf->click();  // cancelled: nothing
+    EXPECT_EQ(dialogs.shown.size(), 1);
+    // Print goes through the print dialog, which the instructor may cancel.
+    preview.cmdPrint->click();
+    EXPECT_EQ(dialogs.modalsShown, QStringList({"dlgPrint"}));
+    if (!QStandardPaths::findExecutable("pdftotext").isEmpty()) {
+        QProcess p;
+        p.start("pdftotext", {"-layout", pdf, "-"});
+        ASSERT_TRUE(p.waitForFinished(20000));
+        const QString text = QString::fromUtf8(p.readAllStandardOutput());
+        EXPECT_TRUE(text.contains("Student Scores") || text.contains("Ann")) << text.toStdString();
+    }
+}
