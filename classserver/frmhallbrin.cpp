@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QFileInfo>
 #include <QLocale>
 #include <QMenuBar>
@@ -13,12 +12,12 @@
 #include <QStatusBar>
 #include <QTextDocument>
 #include <QToolBar>
-#include <QUrl>
 
 #include "classdatabase.h"
 #include "classreport.h"
 #include "classserver.h"
 #include "common/about/frmabout.h"
+#include "common/helpwindow.h"
 #include "common/report/reportpreview.h"
 #include "common/storedtext/storedtext.h"
 #include "frmclass.h"
@@ -69,9 +68,9 @@ frmHallbrin::frmHallbrin(const Options& options, QWidget* parent)
     setWindowTitle(QStringLiteral("Hallbrin 2.1"));
     dataFolder_ = options.dataFolder.isEmpty() ? platform::Paths::dataFolder() : options.dataFolder;
     shareFolder_ = options.shareFolder.isEmpty() ? platform::Paths::shareFolder() : options.shareFolder;
-    openHelp = [](const QString& page) {
-        // The desktop's viewer shows the page; without the page nothing happens.
-        if (QFileInfo(page).isFile()) QDesktopServices::openUrl(QUrl::fromLocalFile(page));
+    openHelp = [this](const QString& page) {
+        const QFileInfo file(page);
+        common::HelpWindow::showPage(file.absolutePath(), file.fileName(), QStringLiteral("Hallbrin Help"), this);
     };
 
     server_ = new ClassServer(this);

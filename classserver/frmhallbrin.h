@@ -58,7 +58,7 @@ public:
     bool DataChanged = false;
     // The difficulty level of the last report or report options (empty after start).
     QString ReportLevel;
-    // Today, for the report's date; the help page opener (tests give their own).
+    // Today, for the report's date; what shows a help page (the help window).
     std::function<QDate()> today = [] { return QDate::currentDate(); };
     std::function<void(const QString& page)> openHelp;
 

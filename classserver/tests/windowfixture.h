@@ -34,7 +34,6 @@ protected:
         auto window = std::make_unique<classserver::frmHallbrin>(o);
         window->server().setRequestTimeoutMs(2000);
         window->server().setShutdownTimeoutMs(2000);
-        window->openHelp = [this](const QString& page) { helpShown << page; };
         return window;
     }
     // The tree node with this key (and StudentID, for students).
@@ -69,7 +68,6 @@ protected:
     platform::DialogsOverride guard{&dialogs};
     std::unique_ptr<classserver::frmHallbrin> w;
     QString db;
-    QStringList helpShown;
 };
 
 } // namespace testsupport
