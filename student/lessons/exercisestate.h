@@ -63,6 +63,8 @@ public:
     qint16 CurrentItem = 1;       // 1..8 in the item lessons
     std::array<qint16, ItemTables::kSize> ItemPlayCount{};
     ItemTables items;
+    // A question is sounding: input is refused and a time-out waits for its end.
+    bool QuestionSounding = false;
 
     // Drag state: a palette tool or a symbol drag is armed, and the grab point in twips.
     bool MouseDownFlag = false;

@@ -24,6 +24,8 @@ namespace tonvale { class PlayerSession; }
 
 namespace lessons {
 
+class LessonTable;
+
 // The main window's operations the lessons call.
 class LessonWindow {
 public:
@@ -71,6 +73,8 @@ struct LessonContext {
     StaffSeam* staff;
     sound::MidiPort* port = nullptr;   // nullptr: nothing sounds
     FrameControls frame;
+    // The lessons' builders, markings and questions (the main window's table).
+    const LessonTable* table = nullptr;
 };
 
 } // namespace lessons

@@ -1,10 +1,19 @@
 #include "lessontable.h"
 
+#include "itemscorers.h"
+#include "playback.h"
+#include "lesson1/intervalexercise.h"
+
 namespace lessons {
 
 LessonTable::LessonTable() {
-    // rows_[1] intervals, [2] melodies, [3] chords, [4] rhythms to write, [5] cadences,
-    // [6] time signatures, [7] rhythms to play.
+    rows_[1] = {NewIntervalExercise, ScoreIntervals, playInterval};   // intervals
+    rows_[2] = {{}, {}, playMelody};                                   // melodies
+    rows_[3] = {{}, ScoreChords, playChord};                           // chords
+    rows_[4] = {{}, {}, playRhythm};                                   // rhythms to write
+    rows_[5] = {{}, ScoreCadences, playCadence};                       // cadences
+    rows_[6] = {{}, ScoreTimeSignatures, playTimeSignature};           // time signatures
+    rows_[7] = {{}, ScorePlayedRhythm, {}};                            // rhythms to play
 }
 
 const LessonEntry& LessonTable::row(int lesson) const {

@@ -9,6 +9,8 @@
 #include <array>
 #include <functional>
 
+namespace sound { class MidiPort; }
+
 namespace lessons {
 
 struct LessonEntry {
@@ -17,8 +19,8 @@ struct LessonEntry {
     // The marking between the scorers' common head and tail: adds to state.ExerciseScore and
     // colours the answers.
     std::function<void(LessonContext& ctx)> mark;
-    // The question of speaker `index`, sounded through the port.
-    std::function<void(LessonContext& ctx, int index)> play;
+    // The question of speaker `index`, played into the port (which captures it).
+    std::function<void(LessonContext& ctx, sound::MidiPort& port, int index)> play;
 };
 
 class LessonTable {

@@ -3,6 +3,7 @@
 #include "music/framework/classregistry.h"
 #include "music/framework/dispatch.h"
 
+#include <QMouseEvent>
 #include <QStyle>
 
 namespace lessons {
@@ -30,6 +31,13 @@ T* hiddenChild(QWidget* parent, const QString& name) {
 
 } // namespace
 
+void ElementLabel::mousePressEvent(QMouseEvent* event) {
+    QLabel::mousePressEvent(event);
+    if (event->button() != Qt::LeftButton) return;
+    const QPointF p = event->position();
+    emit MouseDown(p.x() * common::kTwipsPerPixel, p.y() * common::kTwipsPerPixel);
+}
+
 void put(QObject* o, const char* name, const QVariant& value) {
     if (o) music::dispPut(o, QString::fromLatin1(name), value);
 }
@@ -54,10 +62,26 @@ NotationArrays::NotationArrays(QWidget* parent)
       AccidentalSymbol(createElement("Music.Accidental", parent), elementFactory("Music.Accidental")),
       BarFine(createElement("Music.BarLine", parent)),
       lblAs(hiddenChild<QLabel>(parent, "lblAs"), [](QWidget* p) { return new QLabel(p); }),
-      lblLetter(hiddenChild<QLabel>(parent, "lblLetter"), [](QWidget* p) { return new QLabel(p); }),
+      lblLetter(hiddenChild<ElementLabel>(parent, "lblLetter"),
+                [this](QWidget* p) {
+                    auto* label = new ElementLabel(p);
+                    QObject::connect(label, &ElementLabel::MouseDown, label, [this, label](double x, double y) {
+                        for (int i : lblLetter.indices())
+                            if (lblLetter[i] == label && lblLetterMouseDown) return lblLetterMouseDown(i, x, y);
+                    });
+                    return label;
+                }),
       lblLetter2(hiddenChild<QLabel>(parent, "lblLetter2"), [](QWidget* p) { return new QLabel(p); }),
       lblMusic(hiddenChild<QLabel>(parent, "lblMusic"), [](QWidget* p) { return new QLabel(p); }),
-      cmdSpeaker(hiddenChild<QPushButton>(parent, "cmdSpeaker"), [](QWidget* p) { return new QPushButton(p); }),
+      cmdSpeaker(hiddenChild<QPushButton>(parent, "cmdSpeaker"),
+                 [this](QWidget* p) {
+                     auto* button = new QPushButton(p);
+                     QObject::connect(button, &QPushButton::clicked, button, [this, button] {
+                         for (int i : cmdSpeaker.indices())
+                             if (cmdSpeaker[i] == button && cmdSpeakerClick) return cmdSpeakerClick(i);
+                     });
+                     return button;
+                 }),
       LineBase(hiddenChild<LineControl>(parent, "LineBase"), [](QWidget* p) { return new LineControl(p); }),
       lnLeger(hiddenChild<LineControl>(parent, "lnLeger"), [](QWidget* p) { return new LineControl(p); }),
       lnThird(hiddenChild<LineControl>(parent, "lnThird"), [](QWidget* p) { return new LineControl(p); }),
@@ -84,6 +108,10 @@ NotationArrays::NotationArrays(QWidget* parent)
     // with its bottom 15 twips above the line.
     tmMeter.Move(0, {}, {}, 900, 750);
     put(tmMeter[0], "MetreLeft", 25);
+    // The instruction labels stand at the lesson area's left; the answer labels are tall
+    // enough for the 14-point names the interval palette writes.
+    lblAs.Move(0, 200, 2070, 660, 330);
+    lblLetter.Move(0, {}, {}, 660, 390);
     // The editor loads its key-signature accidentals as lone accidentals 495 twips (33 px)
     // tall with their top 290 twips above the clicked line or space, which floors to 20 px:
     // the glyph's reference line must come 20 px below the top, so KeyTop = 20 - 48.

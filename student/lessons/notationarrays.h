@@ -8,8 +8,21 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <functional>
 
 namespace lessons {
+
+// A label that reports a left-button press with its position in twips (the answer labels).
+class ElementLabel : public QLabel {
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
+signals:
+    void MouseDown(double xTwips, double yTwips);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+};
 
 using ElementArray = common::ControlArray<QWidget>;
 using LabelArray = common::ControlArray<QLabel>;
@@ -26,6 +39,11 @@ struct NotationArrays {
     ButtonArray cmdSpeaker;
     LineArray LineBase, lnLeger, lnThird;
     QLabel* lblPunc;
+
+    // lblLetter_MouseDown(Index, X, Y): a press on answer label Index; cmdSpeaker_Click(Index)
+    // (both set by the window).
+    std::function<void(int index, double x, double y)> lblLetterMouseDown;
+    std::function<void(int index)> cmdSpeakerClick;
 };
 
 // Sets a property of a notation control by name (any letter case); nothing for nullptr.

@@ -9,7 +9,10 @@
 #include "music/framework/dispatch.h"
 #include "platform/dialogs.h"
 #include "platform/paths.h"
+#include "student/lessons/answeritems.h"
 #include "student/lessons/answerpalettes.h"
+#include "student/lessons/exerciseflow.h"
+#include "student/lessons/playback.h"
 #include "student/lessons/elementpool.h"
 #include "student/lessons/lessoncatalogue.h"
 #include "student/lessons/menurules.h"
@@ -121,6 +124,11 @@ FrmTonvale::FrmTonvale(SoundSeam* sound, QWidget* parent)
     ctx_.reset(new lessons::LessonContext{*arrays, LoadedFlags, state, session(), *this, *palettes_,
                                           &ownPlayedInput_, &ownStaff_, sound_->port(), {}});
     ctx_->frame = {fraLesson0, cmdGo, cmdStop, cmdNext, cmdPrevious, lblScore, lblLevel, lblTime, Timer1};
+    ctx_->table = &lessonTable;
+    arrays->lblLetterMouseDown = [this](int i, double x, double y) { lessons::lblLetter_MouseDown(*ctx_, i, x, y); };
+    arrays->cmdSpeakerClick = [this](int i) { lessons::cmdSpeaker_Click(*ctx_, i); };
+    connect(cmdNext, &QPushButton::clicked, this, [this] { lessons::cmdNext_Click(*ctx_); });
+    connect(cmdPrevious, &QPushButton::clicked, this, [this] { lessons::cmdPrevious_Click(*ctx_); });
     palettes_->setContext(ctx_.get());
     for (const palettes::PaletteSpec& spec : palettes::allPaletteSpecs()) palettes_->add(spec);
     toolObserver_ = state.tools.subscribe([this] { showPointers(); });
@@ -261,8 +269,8 @@ void FrmTonvale::buildControls() {
     cmdGo = pictureButton("cmdGo", "Start Next Exercise", QStyle::SP_MediaPlay, 12150);
     cmdStop = pictureButton("cmdStop", "Stop Current Exercise", QStyle::SP_MediaStop, 12700);
     cmdHelp2 = pictureButton("cmdHelp2", "Help on this Lesson", QStyle::SP_DialogHelpButton, 13250);
-    connect(cmdGo, &QPushButton::clicked, this, [this] { StandIns::run(standIns.cmdGo); });
-    connect(cmdStop, &QPushButton::clicked, this, [this] { StandIns::run(standIns.doScore); });
+    connect(cmdGo, &QPushButton::clicked, this, [this] { lessons::cmdGo_Click(*ctx_); });
+    connect(cmdStop, &QPushButton::clicked, this, [this] { lessons::DoScore(*ctx_); });
     connect(cmdHelp2, &QPushButton::clicked, this, &FrmTonvale::cmdHelp_Click);
 
     // Status bar: the connection picture, then its text.
@@ -285,11 +293,12 @@ void FrmTonvale::buildControls() {
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
     Timer1->setInterval(500);
-    connect(Timer1, &QTimer::timeout, this, [this] { StandIns::run(standIns.countdownTick); });
+    connect(Timer1, &QTimer::timeout, this, [this] { lessons::Timer1_Timer(*ctx_); });
     tmrPractice = new QTimer(this);
     tmrPractice->setObjectName("tmrPractice");
     tmrPractice->setInterval(500);
-    connect(tmrPractice, &QTimer::timeout, this, [this] { StandIns::run(standIns.practiceBlink); });
+    connect(tmrPractice, &QTimer::timeout, this,
+            [this] { toolbar_->setPracticeImage(lessons::practiceBlinkImage(practiceBlinkStep_)); });
 
     hook_ = new MessageHook([this](HookCommand c) { HandleCopyData(c); }, this);
 
@@ -377,7 +386,7 @@ bool FrmTonvale::ConfirmQuit() {
         "You may lose points if you Quit now." + CRLF + CRLF + "Are you sure you want to quit?",
         platform::YesNoCancel + platform::Question, "Exit", this);
     if (answer != platform::AnsYes) return false;
-    StandIns::run(standIns.doScore);
+    lessons::DoScore(*ctx_);
     return true;
 }
 

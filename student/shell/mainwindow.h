@@ -196,6 +196,7 @@ private:
     lessons::PlayedInput ownPlayedInput_;
     std::unique_ptr<lessons::LessonContext> ctx_;
     int toolObserver_ = 0;
+    int practiceBlinkStep_ = 0;
     CanvasLayout layout_;
     bool unloaded_ = false;
     bool loaded_ = false;

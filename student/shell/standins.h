@@ -4,16 +4,13 @@
 // feature will run, so the work that builds the feature only sets the hook (or replaces the
 // call) and finds every call site through this header.
 //
-//   doScore               marks the running exercise (stop button, countdown, quitting)
-//   cmdGo                 next exercise set of the shown lesson
-//   countdownTick         Timer1's tick (test-mode countdown)
-//   practiceBlink         tmrPractice's tick (blinks the toolbar's Practice button)
 //   showScoreBounds       "Score Settings..." dialog
 //   showReport            the student report (toolbar Report, View > Report, player dialog)
 //   customizeReport       "Customize Report" dialog
 //
-// Lessons are rows of the lesson table (student/lessons/lessontable.h) and the tool windows
-// belong to the palette registry (student/palettes/paletteregistry.h).
+// Lessons are rows of the lesson table (student/lessons/lessontable.h), the exercise flow is
+// student/lessons/exerciseflow.h and the tool windows belong to the palette registry
+// (student/palettes/paletteregistry.h).
 #include <QString>
 #include <functional>
 
@@ -22,10 +19,6 @@ class QWidget;
 namespace shell {
 
 struct StandIns {
-    std::function<void()> doScore;
-    std::function<void()> cmdGo;
-    std::function<void()> countdownTick;
-    std::function<void()> practiceBlink;
     std::function<void(QWidget* owner)> showScoreBounds;
     std::function<void(const QString& playerName, QWidget* owner)> showReport;
     std::function<void(QWidget* owner)> customizeReport;

@@ -4,6 +4,7 @@
 // state, a fresh player, a window double that records what the lessons ask of it, and the
 // score-frame controls.
 #include "student/lessons/lessoncontext.h"
+#include "student/lessons/lessontable.h"
 #include "student/lessons/musicmath.h"
 
 #include "student/shell/profile/playersession.h"
@@ -14,6 +15,10 @@
 #include <QPushButton>
 #include <QTimer>
 #include <memory>
+#include <ostream>
+
+// Texts in test messages as text.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace lessons::testing {
 
@@ -53,6 +58,8 @@ struct LessonFixture {
                     new QTimer(&window.widget)};
         ctx = std::make_unique<LessonContext>(LessonContext{*arrays, flags, state, session, window, palettes,
                                                             &playedInput, &staff, nullptr, controls});
+        ctx->table = &table;
+        controls.Timer1->setInterval(500);
     }
 
     FakeWindow window;
@@ -65,6 +72,7 @@ struct LessonFixture {
     PlayedInput playedInput;
     StaffSeam staff;
     FrameControls controls;
+    LessonTable table;
     std::unique_ptr<LessonContext> ctx;
 };
 

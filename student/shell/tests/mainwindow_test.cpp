@@ -229,7 +229,8 @@ TEST_F(ShellTest, QuitWithoutExerciseAsksNothingAndUnloadsInOrder) {
 TEST_F(ShellTest, QuitDuringAnExercise) {
     auto frm = loadedWindow();
     int scored = 0;
-    frm->standIns.doScore = [&] { ++scored; };
+    frm->lessonTable.setRow(1, {{}, [&](lessons::LessonContext&) { ++scored; }, {}});
+    frm->state.CurrentLesson = 1;
     frm->state.ExerciseRunning = true;
     for (int answer : {platform::AnsNo, platform::AnsCancel}) {
         dialogs_.answers.push_back(answer);
@@ -513,7 +514,7 @@ TEST_F(ShellTest, TestModeQuestionDeclinedChangesNothing) {
     frm->SelectFrame(1);
     EXPECT_EQ(frm->state.CurrentLesson, 1);
     EXPECT_FALSE(frm->arrays->lblLetter.exists(1));
-    EXPECT_FALSE(frm->arrays->lblAs.exists(1));
+    EXPECT_TRUE(frm->arrays->lblAs[1]->text().startsWith("You have 3 chances"));
     EXPECT_FALSE(frm->LoadedFlags.any());
     EXPECT_FALSE(frm->menus()->item("mnuPiano")->isEnabled());
     // The lesson's palette opens with the lesson's set-up, and closes with the lesson list.

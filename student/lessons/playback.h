@@ -1,0 +1,48 @@
+#pragma once
+// Question playback: the speaker buttons play an item's question (two tones, a chord, a
+// melody after its key-setting arpeggio, a rhythm after its count-in, a cadence after its
+// reference triad, a melody in its time signature). The sequence is run into the port's
+// timeline and played ahead of time; until it ends every window refuses input and closing
+// (with the wait cursor) but goes on painting, a time-out waits, and the play is counted at
+// the end. While a set runs each item may be heard a limited number of times.
+#include "lessoncontext.h"
+
+#include <QObject>
+
+namespace sound { class MidiPort; }
+
+namespace lessons {
+
+void cmdSpeaker_Click(LessonContext& ctx, int index);
+
+// The sequences, played into `port` (in a capture they only add to its timeline).
+void playInterval(LessonContext& ctx, sound::MidiPort& port, int index);
+void playMelody(LessonContext& ctx, sound::MidiPort& port, int index);
+void playChord(LessonContext& ctx, sound::MidiPort& port, int index);
+void playRhythm(LessonContext& ctx, sound::MidiPort& port, int index);
+void playCadence(LessonContext& ctx, sound::MidiPort& port, int index);
+void playTimeSignature(LessonContext& ctx, sound::MidiPort& port, int index);
+
+// The velocity of a note starting `elapsedMs` into the question: the accent on every whole
+// bar, else the weak velocity. A bar of 0 accents nothing.
+qint16 accentVelocity(qint32 elapsedMs, qint32 barMs, qint16 weak);
+// Waits of at most one beat each adding up to `durationMs`.
+void waitDuration(sound::MidiPort& port, int durationMs, int beatMs);
+
+// While it lives every window refuses input (mouse, keys, wheel, shortcuts) and closing,
+// and the wait cursor shows; painting and timers go on.
+class InputRefusal : public QObject {
+public:
+    InputRefusal();
+    ~InputRefusal() override;
+    // Events refused so far (for tests).
+    int refused() const { return refused_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    int refused_ = 0;
+};
+
+} // namespace lessons
