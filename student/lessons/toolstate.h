@@ -64,6 +64,10 @@ struct TimeTool {
     bool down = false;       // IsButtonDown
     qint32 Pulses = 3;       // GetPulses (4 over 4 when new)
     qint32 NoteValue = 2;    // GetNoteValue
+    // The palette's own choices, kept until its window closes: the grouping (simple or
+    // compound) and the beat/grouping code last chosen (1..6, as Pulses counts them).
+    bool IsSimple = true;
+    qint32 PulsesCode = 3;
 };
 
 class ToolState {

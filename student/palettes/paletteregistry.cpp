@@ -7,7 +7,7 @@
 namespace palettes {
 
 std::vector<PaletteSpec> allPaletteSpecs() {
-    return {intervalsPalette()};
+    return {intervalsPalette(), cadencePalette(), inversionPalette(), romanPalette(), timePalette()};
 }
 
 PaletteRegistry::PaletteRegistry(QWidget* owner, std::function<void()> setupAnswerPalettes)

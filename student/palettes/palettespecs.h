@@ -5,6 +5,10 @@
 namespace palettes {
 
 PaletteSpec intervalsPalette();   // intervalspalette.cpp
+PaletteSpec cadencePalette();     // cadencepalette.cpp
+PaletteSpec inversionPalette();   // inversionpalette.cpp
+PaletteSpec romanPalette();       // romanpalette.cpp
+PaletteSpec timePalette();        // timepalette.cpp
 
 // The interval palette's quality pictures (buttons 3..7) for a naming style 1..3; any other
 // style leaves them.

@@ -30,8 +30,8 @@ PaletteWindow::PaletteWindow(const PaletteSpec& spec, lessons::LessonContext& ct
         tb->setToolTip(b.toolTip);
         tb->setAutoRaise(true);
         tb->setCheckable(true);
-        tb->setFixedSize(kButtonSize, kButtonSize);
-        tb->setIconSize(QSize(kButtonPicture, kButtonPicture));
+        tb->setFixedSize(buttonWidth(), kButtonSize);
+        tb->setIconSize(QSize(buttonWidth() - (kButtonSize - kButtonPicture), kButtonPicture));
         const QString key = b.key;
         connect(tb, &QToolButton::clicked, this, [this, key] {
             // The button shows the tool state, not its own toggling.
@@ -47,6 +47,8 @@ PaletteWindow::PaletteWindow(const PaletteSpec& spec, lessons::LessonContext& ct
 }
 
 PaletteWindow::~PaletteWindow() { ctx_.state.tools.unsubscribe(observer_); }
+
+int PaletteWindow::buttonWidth() const { return spec_.buttonWidth > 0 ? spec_.buttonWidth : kButtonSize; }
 
 QToolButton* PaletteWindow::button(int i) const {
     return i >= 1 && i <= int(buttons_.size()) ? buttons_[size_t(i - 1)] : nullptr;
@@ -73,7 +75,8 @@ void PaletteWindow::refresh() {
 
 void PaletteWindow::layoutButtons() {
     const double widthTwips = ctx_.state.tools.windowWidth(spec_.window).value_or(spec_.width);
-    int width = qMax(kButtonSize + 2 * kMargin, common::twipsToPixels(widthTwips));
+    const int bw = buttonWidth();
+    int width = qMax(bw + 2 * kMargin, common::twipsToPixels(widthTwips));
     if (content_) {
         const QSize hint = content_->sizeHint();
         content_->setGeometry(kMargin, kMargin, hint.width(), hint.height());
@@ -93,12 +96,12 @@ void PaletteWindow::layoutButtons() {
         if (b->isHidden()) continue;
         if (pendingSeparator) x += kSeparatorWidth;
         pendingSeparator = false;
-        if (rowHasButton && x + kButtonSize + kMargin > width) {
+        if (rowHasButton && x + bw + kMargin > width) {
             x = kMargin;
             y += kButtonSize;
         }
         b->move(x, y);
-        x += kButtonSize;
+        x += bw;
         rowHasButton = true;
     }
     setFixedSize(width, y + kButtonSize + kMargin);

@@ -33,6 +33,7 @@ struct PaletteSpec {
     QString window;                       // "frmIntervals"
     std::vector<PaletteButton> buttons;   // toolbar buttons 1..n
     double left = 0, top = 0, width = 0;  // design place and width, twips
+    int buttonWidth = 0;                  // pixels; 0: square buttons (worded buttons are wider)
     std::function<QPixmap(int image)> picture;
     // tbr..._ButtonClick with the button's key.
     std::function<void(lessons::LessonContext& ctx, const QString& key)> click;
@@ -65,6 +66,7 @@ protected:
 
 private:
     void layoutButtons();
+    int buttonWidth() const;
 
     PaletteSpec spec_;
     lessons::LessonContext& ctx_;
