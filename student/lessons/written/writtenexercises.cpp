@@ -3,6 +3,9 @@
 #include "notationchecks.h"
 
 #include "student/lessons/elementpool.h"
+#include "student/lessons/generators/beatgrid.h"
+#include "student/lessons/generators/melodygenerator.h"
+#include "student/lessons/generators/rhythmgenerator.h"
 #include "student/lessons/musicmath.h"
 
 #include "common/random.h"
@@ -93,7 +96,25 @@ void finishSet(LessonContext& ctx, int lesson) {
 // A choice of one of n cases.
 int draw(common::Random& random, int n) { return random.choose(n); }
 
+// The exercise's notes 1..n of a generated table, as playback and the markers read them.
+std::vector<TimedNote> heardNotes(const NoteTable& table, int n) {
+    std::vector<TimedNote> notes;
+    for (int i = 1; i <= n; ++i) notes.push_back({qint16(table.pitch(i)), qint16(table.duration(i))});
+    return notes;
+}
+
+// A melody is drawn again while it breaks the generator's rules or overruns its bars (six-eight
+// melodies mostly do): the bound leaves about one exercise in five billion unfinished at the
+// worst level.
+constexpr int kMelodyDraws = 100;
+
 } // namespace
+
+bool fitsBars(const NoteTable& table, int notes, int barCount, int pulses) {
+    qint64 ms = 0;
+    for (int i = 1; i <= notes; ++i) ms += table.duration(i);
+    return ms <= qint64(barCount - 1) * beatsPerBar(pulses) * beatMs(pulses);
+}
 
 MelodyLevel melodyLevel(int currentLevel, common::Random& random) {
     const int level = qMax(currentLevel, 2);
@@ -188,6 +209,41 @@ RhythmLevel rhythmLevel(int shownLevel, common::Random& random) {
     return r;
 }
 
+std::vector<TimedNote> writtenMelody(const MelodyLevel& level, common::Random& random, QWidget* owner) {
+    MelodySpec spec;
+    spec.noteCount = level.notes;
+    spec.barCount = level.barCount;
+    spec.maxLeap = level.maxLeap;
+    spec.stepRange = level.stepRange;
+    spec.allowRepeat = level.allowRepeat;
+    spec.pulses = level.metre.pulses;
+    spec.shortestDuration = level.shortest;
+    spec.startMask = level.startMask;
+    spec.cadenceOptions = cadence::VI;
+    NoteTable table(level.notes);
+    CadenceRecord cadenceRecord;
+    bool whole = false;
+    for (int d = 0; d < kMelodyDraws && !whole; ++d)
+        whole = generateMelody(spec, table, cadenceRecord, random) &&
+                fitsBars(table, level.notes, level.barCount, level.metre.pulses);
+    // Only when no draw came out whole is the student told; the last draw stands.
+    if (!whole)
+        platform::Dialogs::instance().messageBox(QStringLiteral("Failed to create Melody!"), platform::Critical,
+                                                 QStringLiteral("Fatal!"), owner);
+    return heardNotes(table, level.notes);
+}
+
+std::vector<TimedNote> writtenRhythm(const RhythmLevel& level, common::Random& random) {
+    RhythmSpec spec;
+    spec.noteCount = level.notes;
+    spec.barCount = level.barCount;
+    spec.pulses = level.metre.pulses;
+    spec.shortestDuration = level.shortest;
+    NoteTable table(level.notes);
+    CreateRhythm(spec, table, random);
+    return heardNotes(table, level.notes);
+}
+
 void layBarStaves(LessonContext& ctx, int barCount, const WrittenMetre& metre, int clef, double clefTop,
                   int doubleAt) {
     NotationArrays& a = ctx.arrays;
@@ -272,6 +328,8 @@ void NewMelodyExercise(LessonContext& ctx) {
     a.ChordSymbol.setVisible(1, true);
     a.ChordSymbol.ZOrder(1);
 
+    s.items.NoteTable = writtenMelody(level, random, ctx.window.owner());
+
     finishSet(ctx, kLesson2);
 }
 
@@ -289,6 +347,9 @@ void NewRhythmExercise(LessonContext& ctx) {
     layBarStaves(ctx, level.barCount, level.metre, 3, 500, 3);
     loadMetre(ctx, level.metre, 0);
     loadSpeaker(ctx);
+
+    random.seedFromClock();
+    s.items.NoteTable = writtenRhythm(level, random);
 
     finishSet(ctx, kLesson4);
 }

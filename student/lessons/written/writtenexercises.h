@@ -7,6 +7,10 @@
 
 namespace common { class Random; }
 
+namespace lessons {
+class NoteTable;
+}
+
 namespace lessons::written {
 
 // A metre the written lessons use, and how much wider its bars are drawn.
@@ -38,6 +42,15 @@ MelodyLevel melodyLevel(int currentLevel, common::Random& random);
 // The key (sharps positive, flats negative) drawn for `currentLevel`.
 int melodyKey(int currentLevel, common::Random& random);
 
+// Whether notes 1..notes of `table` end within the bars of `barCount` staff segments (the
+// first holds the clef) of a metre of `pulses`.
+bool fitsBars(const NoteTable& table, int notes, int barCount, int pulses);
+
+// The melody of a level: the generator's, drawn again (bounded) while it breaks the
+// generator's rules or overruns its bars. When no draw comes out whole the student is told
+// "Failed to create Melody!" and the last draw stands.
+std::vector<TimedNote> writtenMelody(const MelodyLevel& level, common::Random& random, QWidget* owner = nullptr);
+
 // ---- Lesson 4 ----
 struct RhythmLevel {
     WrittenMetre metre;
@@ -47,6 +60,9 @@ struct RhythmLevel {
 };
 // By the shown level; a level outside 1..5 builds as level 6.
 RhythmLevel rhythmLevel(int shownLevel, common::Random& random);
+
+// The rhythm of a level, over `level.barCount` staff segments.
+std::vector<TimedNote> writtenRhythm(const RhythmLevel& level, common::Random& random);
 
 // Lays out staves 1..barCount (a short head staff, then one staff per bar), their bar lines
 // (the last one final; every fifth from `doubleAt` double, 0 for none) and the clef, as both

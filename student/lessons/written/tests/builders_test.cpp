@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace lessons::testing {
 namespace {
 
@@ -75,16 +77,16 @@ TEST(WrittenBuilders, MelodyLayoutsByLevel) {
         {3, {0.99}, k44, 3, {0, 2}, 2},
         {4, {0.6, 0.0}, k34, 3, {0, 2}, -1},
         {5, {0.7, 0.3}, k24, 4, {0, 0, 2}, 0},
-        {6, {0.0}, k44, 3, {0, 2}, -1},
+        {6, {0.0, 0.0}, k44, 3, {0, 2}, -1},
         {7, {0.5, 0.9}, k34, 3, {0, 2}, 2},
         {8, {0.9}, k44, 3, {0, 2}, 2},
         {9, {0.7, 0.0}, k24, 4, {0, 0, 2}, -3},
         {10, {0.7, 0.99}, k24, 3, {0, 2}, 3},
-        {11, {0.7}, k68, 3, {0, 2}, 1},
-        {11, {0.0}, k44, 4, {0, 0, 2}, -3},
+        {11, {0.7, 0.7}, k68, 3, {0, 2}, 1},
+        {11, {0.0, 0.0}, k44, 4, {0, 0, 2}, -3},
         {12, {0.9, 0.5}, k68, 5, {0, 0, 0, 2}, 0},
-        {12, {0.6}, k24, 5, {0, 0, 0, 2}, 1},
-        {14, {0.3}, k34, 4, {0, 0, 2}, -1},
+        {12, {0.6, 0.6}, k24, 5, {0, 0, 0, 2}, 1},
+        {14, {0.3, 0.3}, k34, 4, {0, 0, 2}, -1},
     };
     for (const Layout& c : cases) {
         SCOPED_TRACE(QString("level %1, first draw %2").arg(c.level).arg(c.draws[0]).toStdString());
@@ -188,6 +190,79 @@ TEST(WrittenBuilders, LevelTables) {
     }
 }
 
+// What every heard melody and rhythm keeps: its count, values no shorter than the level's
+// shortest (no 750 beside a shortest of 500), no note across a beat, dotted values on the
+// beat, and an end within the bars. Returns the first broken rule.
+QString brokenRule(const std::vector<TimedNote>& notes, int count, int barCount, const WrittenMetre& metre,
+                   int shortest) {
+    if (int(notes.size()) != count) return QString("%1 notes").arg(notes.size());
+    const int beat = metre.pulses > 3 ? 1500 : 1000;
+    const int bar = beat * beatsPerBarForPulses(metre.pulses);
+    int pos = 0;
+    for (size_t i = 0; i < notes.size(); ++i) {
+        const int d = notes[i].ms;
+        if (d < shortest || (shortest == 500 && d == 750) || (shortest == 1000 && d == 1500) ||
+            (d != 250 && d != 500 && d != 750 && d != 1000 && d != 1500))
+            return QString("note %1 lasts %2").arg(i + 1).arg(d);
+        if (pos % beat + d > beat) return QString("note %1 crosses a beat").arg(i + 1);
+        if ((d == 750 || d == 1500) && pos % beat != 0) return QString("dotted note %1 off the beat").arg(i + 1);
+        pos += d;
+    }
+    if (pos > (barCount - 1) * bar) return QString("overruns: %1 ms").arg(pos);
+    return QString();
+}
+
+TEST(WrittenBuilders, EveryMelodyAndRhythmFitsItsBars) {
+    platform::ScriptedDialogs dialogs;
+    platform::DialogsOverride dialogsGuard(&dialogs);
+    const std::vector<double> metreDraws = {0.0, 0.3, 0.6, 0.9};
+    for (int level = 2; level <= 13; ++level) {
+        std::vector<int> walked;   // metres of this level already walked
+        for (double draw : metreDraws) {
+            common::ScriptedRandom pick({draw});
+            const written::MelodyLevel m = written::melodyLevel(level, pick);
+            if (std::find(walked.begin(), walked.end(), m.metre.pulses) != walked.end()) continue;
+            walked.push_back(m.metre.pulses);
+            for (int seed = 1; seed <= 1000; ++seed) {
+                common::SeededRandom random{uint64_t(seed)};
+                const QString broken =
+                    brokenRule(written::writtenMelody(m, random), m.notes, m.barCount, m.metre, m.shortest);
+                ASSERT_TRUE(broken.isEmpty()) << "lesson 2, level " << level - 1 << ", pulses " << m.metre.pulses
+                                              << ", seed " << seed << ": " << qPrintable(broken);
+            }
+        }
+    }
+    EXPECT_TRUE(dialogs.shown.isEmpty());
+    for (int level = 1; level <= 6; ++level) {
+        for (double draw : metreDraws) {
+            common::ScriptedRandom pick({draw});
+            const written::RhythmLevel r = written::rhythmLevel(level, pick);
+            for (int seed = 1; seed <= 1000; ++seed) {
+                common::SeededRandom random{uint64_t(seed)};
+                const QString broken =
+                    brokenRule(written::writtenRhythm(r, random), r.notes, r.barCount, r.metre, r.shortest);
+                ASSERT_TRUE(broken.isEmpty()) << "lesson 4, level " << level << ", pulses " << r.metre.pulses
+                                              << ", seed " << seed << ": " << qPrintable(broken);
+            }
+        }
+    }
+}
+
+TEST(WrittenBuilders, TheBuildersLeaveTheHeardNotes) {
+    for (int lesson : {2, 4}) {
+        WrittenFixture f;
+        common::SeededRandom random{7};
+        common::Random::setInstance(&random);
+        f.state.CurrentLesson = qint16(lesson);
+        f.state.CurrentLevel = 6;
+        f.table.row(lesson).build(*f.ctx);
+        common::Random::setInstance(nullptr);
+        const auto& heard = f.state.items.NoteTable;
+        EXPECT_EQ(int(heard.size()), lesson == 2 ? 7 : 13) << lesson;
+        for (const TimedNote& n : heard) EXPECT_EQ(n.pitch == -20, lesson == 4) << lesson;
+    }
+}
+
 TEST(WrittenBuilders, TheNextSetLeavesNothingOfThePrevious) {
     for (int lesson : {2, 4}) {
         SCOPED_TRACE(lesson);
@@ -225,21 +300,18 @@ TEST(WrittenBuilders, TheNextSetLeavesNothingOfThePrevious) {
 }
 
 TEST(WrittenBuilders, TestModeAnnouncesAndTimes) {
-    platform::ScriptedDialogs dialogs;
-    platform::DialogsOverride dialogsGuard(&dialogs);
     platform::VirtualClock clock(5000);
     platform::ClockOverride clockGuard(&clock);
     for (int lesson : {2, 4}) {
         SCOPED_TRACE(lesson);
-        dialogs.shown.clear();
         WrittenFixture f;
         f.window.practice = false;
         f.state.ExerciseScore = 75;
         f.build(lesson, 5);
-        ASSERT_EQ(dialogs.shown.size(), 1);
-        EXPECT_EQ(dialogs.shown[0].text, QString("Starting lesson %1 exercise 4").arg(lesson));
-        EXPECT_EQ(dialogs.shown[0].title, "Test Mode");
-        EXPECT_EQ(dialogs.shown[0].style, platform::Information | platform::HelpButton);
+        ASSERT_EQ(f.dialogs.shown.size(), 1);
+        EXPECT_EQ(f.dialogs.shown[0].text, QString("Starting lesson %1 exercise 4").arg(lesson));
+        EXPECT_EQ(f.dialogs.shown[0].title, "Test Mode");
+        EXPECT_EQ(f.dialogs.shown[0].style, platform::Information | platform::HelpButton);
         EXPECT_EQ(f.state.TestDeadline, 5000 + 120000);
         EXPECT_TRUE(f.controls.Timer1->isActive());
         EXPECT_TRUE(f.state.ExerciseRunning);
@@ -249,10 +321,9 @@ TEST(WrittenBuilders, TestModeAnnouncesAndTimes) {
         EXPECT_EQ(f.window.menuUpdates, 1);
 
         // Practice mode: nothing shown, no deadline.
-        dialogs.shown.clear();
         WrittenFixture p;
         p.build(lesson, 5);
-        EXPECT_TRUE(dialogs.shown.isEmpty());
+        EXPECT_TRUE(p.dialogs.shown.isEmpty());
         EXPECT_EQ(p.state.TestDeadline, 0);
         EXPECT_FALSE(p.controls.Timer1->isActive());
     }

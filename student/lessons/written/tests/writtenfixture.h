@@ -13,6 +13,7 @@
 
 #include "common/random.h"
 #include "music/framework/dispatch.h"
+#include "platform/dialogs.h"
 #include "music/note/note.h"
 
 #include <gtest/gtest.h>
@@ -65,9 +66,21 @@ public:
         put(a.KeySign[0], "KeyMode", 0);
     }
 
+    // The builder's draws: the values given (metre, key), then a fixed stream (the melody or
+    // rhythm the test usually replaces).
+    class Draws : public common::Random {
+    public:
+        explicit Draws(std::vector<double> first) : first_(std::move(first)) {}
+        double next() override { return pos_ < first_.size() ? first_[pos_++] : rest_.next(); }
+    private:
+        std::vector<double> first_;
+        size_t pos_ = 0;
+        common::SeededRandom rest_{1};
+    };
+
     // Builds lesson `lesson` at CurrentLevel `level` with the draws given (practice mode).
     void build(int lesson, int level, std::vector<double> draws = {0.0}) {
-        common::ScriptedRandom random(std::move(draws));
+        Draws random(std::move(draws));
         common::Random::setInstance(&random);
         state.CurrentLesson = qint16(lesson);
         state.CurrentLevel = qint16(level);
@@ -217,6 +230,9 @@ public:
 
     StepSeam stepSeam;
     LessonTable table;
+    // No box ever waits for an answer.
+    platform::ScriptedDialogs dialogs;
+    platform::DialogsOverride dialogsGuard{&dialogs};
 };
 
 } // namespace lessons::testing
