@@ -3,6 +3,7 @@
 #include "notationchecks.h"
 
 #include "student/lessons/elementpool.h"
+#include "student/lessons/exerciseflow.h"
 #include "student/lessons/generators/beatgrid.h"
 #include "student/lessons/generators/melodygenerator.h"
 #include "student/lessons/generators/rhythmgenerator.h"
@@ -10,7 +11,6 @@
 
 #include "common/random.h"
 #include "music/framework/dispatch.h"
-#include "platform/clock.h"
 #include "platform/dialogs.h"
 
 #include <QLabel>
@@ -22,7 +22,6 @@ namespace {
 
 constexpr int kLesson2 = 2, kLesson4 = 4;
 constexpr int kLegerLines = 10;
-constexpr qint64 kTestMs = 2 * 60 * 1000;   // 1/720 of a day
 
 // Templates as both lessons set them before loading anything.
 void prepareTemplates(NotationArrays& a) {
@@ -75,17 +74,7 @@ void loadMetre(LessonContext& ctx, const WrittenMetre& metre, double leftOffset)
 void finishSet(LessonContext& ctx, int lesson) {
     ExerciseState& s = ctx.state;
     ctx.playedInput->PianoZeroFirstTick();
-    if (!ctx.window.practiceMode()) {
-        const QString text = QStringLiteral("Starting lesson %1 exercise %2").arg(s.CurrentLesson).arg(s.CurrentLevel - 1);
-        const int context = s.CurrentLesson;
-        platform::Dialogs::instance().messageBoxWithHelp(
-            text, platform::Information | platform::HelpButton, QStringLiteral("Test Mode"), ctx.window.owner(),
-            [&ctx, context] { ctx.window.showHelp(context); });
-        if (s.CurrentLesson == lesson) {
-            s.TestDeadline = platform::Clock::instance().nowMs() + kTestMs;
-            if (ctx.frame.Timer1) ctx.frame.Timer1->start();
-        }
-    }
+    if (!ctx.window.practiceMode()) announceTestSet(ctx, s.CurrentLesson == lesson);
     s.ExerciseScore = 0;
     if (ctx.frame.lblScore) ctx.frame.lblScore->setText(QStringLiteral("%1%").arg(s.ExerciseScore));
     if (ctx.frame.cmdGo) ctx.frame.cmdGo->setEnabled(false);

@@ -164,6 +164,21 @@ TEST(MelodyScorer, Cases) {
     });
 }
 
+TEST(MelodyScorer, TheTopLevelAnswerScoresFull) {
+    WrittenFixture f;
+    writeTopLevelMelody(f);
+    EXPECT_EQ(getInt(f.arrays->ChordSymbol[1], "KeyScale"), 2);
+    EXPECT_EQ(f.mark(), 100);
+    EXPECT_EQ(describe(f.marks()), "");
+    // Marking again (Stop pressed twice) marks the same.
+    EXPECT_EQ(f.mark(), 100);
+    EXPECT_EQ(describe(f.marks()), "");
+    WrittenFixture r;
+    writeTopLevelRhythm(r);
+    EXPECT_EQ(r.mark(), 100);
+    EXPECT_EQ(describe(r.marks()), "");
+}
+
 TEST(MelodyScorer, KeySignatureChecks) {
     // Accidentals placed by clicks, by key and clef, against CheckKeySignature.
     struct Case {
