@@ -23,9 +23,11 @@ void copyWidgetProperties(const QObject* from, QObject* to) {
     for (int i = 0; i < mo->propertyCount(); ++i) {
         const QMetaProperty p = mo->property(i);
         const QByteArray name = p.name();
+        // A frame's rectangle is geometry too: copied, it would keep the template's size as
+        // margins, and a label made wider would still clip its text at the template's width.
         if (!p.isWritable() || !p.isStored() || name == "visible" || name == "objectName" ||
             name == "geometry" || name == "pos" || name == "size" || name == "minimumSize" ||
-            name == "maximumSize")
+            name == "maximumSize" || name == "frameRect")
             continue;
         const int target = to->metaObject()->indexOfProperty(name);
         if (target < 0) continue;

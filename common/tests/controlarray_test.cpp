@@ -83,6 +83,9 @@ TEST(ControlArray, ElementsKeepTheirTwipsAndShowPixels) {
         EXPECT_EQ(arr.Top(1), m.top);
         EXPECT_EQ(arr[1]->geometry(), m.pixels);
     }
+    // Made wider than the template, it draws across its whole width.
+    ASSERT_TRUE(arr.Move(1, {}, {}, 3000));
+    EXPECT_EQ(arr[1]->contentsRect(), arr[1]->rect());
     EXPECT_TRUE(arr.setVisible(1, true));
     EXPECT_TRUE(arr.Visible(1));
     EXPECT_TRUE(arr[1]->isVisibleTo(&form));

@@ -4,6 +4,7 @@
 #include "music/framework/dispatch.h"
 
 #include <QMouseEvent>
+#include <QPalette>
 #include <QStyle>
 
 namespace lessons {
@@ -112,6 +113,18 @@ NotationArrays::NotationArrays(QWidget* parent)
     // enough for the 14-point names the interval palette writes.
     lblAs.Move(0, 200, 2070, 660, 330);
     lblLetter.Move(0, {}, {}, 660, 390);
+    // Labels write in Arial, whose widths the lessons' label sizes were made for ("Tri-Tone
+    // below" in 14-point bold fits the 2200 twips of an answer label).
+    for (QLabel* l : {lblAs[0], lblLetter[0], lblLetter2[0], lblMusic[0]}) {
+        QFont f = l->font();
+        f.setFamily(QStringLiteral("Arial"));
+        l->setFont(f);
+    }
+    // Only the current item's answer takes clicks, but every answer stays readable (also on
+    // the yellow and cyan of its mark): the line under the current item shows which it is.
+    QPalette answers = lblLetter[0]->palette();
+    answers.setColor(QPalette::Disabled, QPalette::WindowText, answers.color(QPalette::Active, QPalette::WindowText));
+    lblLetter[0]->setPalette(answers);
     // The editor loads its key-signature accidentals as lone accidentals 495 twips (33 px)
     // tall with their top 290 twips above the clicked line or space, which floors to 20 px:
     // the glyph's reference line must come 20 px below the top, so KeyTop = 20 - 48.

@@ -890,7 +890,7 @@ void FrmTonvale::mnuAbout_Click() {
     platform::Dialogs::instance().runModal(about);
 }
 
-void FrmTonvale::mnuHelpContent_Click() { showHelp(); }
+void FrmTonvale::mnuHelpContent_Click() { showHelp(0); }
 
 void FrmTonvale::showPlayerReport(const QString& playerName, QWidget* owner) {
     if (standIns.showReport) standIns.showReport(playerName, owner);

@@ -1,10 +1,12 @@
 // The running main window on a real X display (Xvfb): start-up with a scripted player, then
 // a picture of the whole screen in test-output/tonvale_main.png, of the splash box in
 // test-output/tonvale_splash.png and of the player dialog over the main window in
-// test-output/tonvale_player.png.
+// test-output/tonvale_player.png; lesson 1 in the middle of a set with the Intervals palette
+// open (tonvale_lesson1.png) and once it is marked (tonvale_lesson1_scored.png).
 #include "student/shell/splash.h"
 #include "student/shell/startup.h"
 
+#include "common/random.h"
 #include "common/storedtext/storedtext.h"
 #include "common/testing/testoutput.h"
 #include "platform/dialogs.h"
@@ -13,6 +15,7 @@
 #include "platform/songs/songplayer.h"
 #include "student/shell/classlink/classlinkclient.h"
 #include "student/shell/profile/playersession.h"
+#include "student/palettes/paletteregistry.h"
 #include "student/shell/profile/profilestore.h"
 
 #include <QApplication>
@@ -24,6 +27,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -110,6 +114,88 @@ TEST(Screenshot, MainWindowWithTheLessonListOfAPlayer) {
     const QPoint rowOnScreen = frm->lvwLesson->viewport()->mapToGlobal(row.topLeft());
     const QImage rowImage = image.copy(QRect(rowOnScreen, row.size()));
     EXPECT_GT(colourVariety(rowImage), 3) << "the first lesson row is empty";
+    frm->close();
+}
+
+// Lesson 1 as a student sees it: five items answered, the sixth marked, the Intervals palette
+// beside the items; then the set marked, right answers yellow and wrong ones blue.
+TEST(Screenshot, LessonOneMidExerciseAndMarked) {
+    if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "needs a real X display (run under xvfb-run)";
+    QTemporaryDir data;
+    platform::Paths::setDataFolder(data.path());
+    tonvale::PlayerSession::instance().reset();
+    classlink::writeClientConfig(data.filePath("Client.cfg"), "127.0.0.1", "1");
+    const QString CRLF = common::CRLF;
+    ASSERT_TRUE(common::SaveStoredText(tonvale::ProfileStore::profilePath(),
+                                       "begin" + CRLF + "name=Clara" + CRLF + "password=fugue" + CRLF + "upper=89" +
+                                           CRLF + "lower=79" + CRLF + "practice=false" + CRLF + "interval=3" + CRLF +
+                                           "lesson1=L4S82M3Q9" + CRLF + "end" + CRLF));
+    platform::ScriptedDialogs dialogs;
+    platform::DialogsOverride dialogsGuard(&dialogs);
+    platform::RecorderMidiDevices midi;
+    platform::MidiDevicesOverride midiGuard(&midi);
+    platform::RecorderSongPlayer songs;
+    platform::SongPlayerOverride songsGuard(&songs);
+    // Eight questions of level 3: keys and intervals of every kind it has.
+    common::ScriptedRandom random({0.5, 0.3, 0.1, 0.1, 0.9, 0.6, 0.3, 0.45, 0.7, 0.9, 0.2, 0.55, 0.6, 0.2, 0.0, 0.8});
+    common::Random::setInstance(&random);
+    dialogs.modalHandlers["frmPlayer"] = [](QDialog& dlg) {
+        dlg.findChild<QListWidget*>("lbxNames")->setCurrentRow(0);
+        dlg.findChild<QPushButton*>("cmdOK")->click();
+        return dlg.result();
+    };
+    dialogs.modalHandlers["frmPassword"] = [](QDialog& dlg) {
+        dlg.findChild<QLineEdit*>("txtPassword")->setText("fugue");
+        dlg.findChild<QPushButton*>("cmdOK")->click();
+        return dlg.result();
+    };
+
+    auto frm = std::make_unique<shell::FrmTonvale>();
+    frm->Form_Load();
+    frm->move(0, 0);
+    frm->resize(1200, 760);
+    frm->show();
+    frm->runMenuCommand("mnuGamePlayer");
+    ASSERT_EQ(tonvale::PlayerSession::instance().PlayerName, "Clara");
+    frm->lvwLesson->topLevelItem(0)->setSelected(true);
+    frm->cmdStart_Click();   // Yes to test mode, OK to the announcement
+    common::Random::setInstance(nullptr);
+    ASSERT_EQ(frm->state.CurrentLesson, 1);
+    QWidget* palette = frm->paletteWindows().window("frmIntervals");
+    ASSERT_NE(palette, nullptr);
+    auto press = [&](std::initializer_list<const char*> keys) {
+        for (const char* k : keys) palette->findChild<QToolButton*>(k)->click();
+    };
+    // The first four right, the fifth (a fifth above) named a major third.
+    const std::vector<std::initializer_list<const char*>> answers = {
+        {"3rd", "Plus", "below"}, {"8ve", "Perfect", "above"}, {"5th", "Perfect", "below"},
+        {"4th", "Perfect", "below"}, {"3rd", "Plus", "above"},
+    };
+    for (const auto& a : answers) {
+        press(a);
+        frm->cmdNext->click();
+    }
+    settle(600);
+    auto shoot = [&](const QString& name) {
+        frm->raise();
+        palette->raise();
+        settle(300);
+        const QString path = testOutputPath(name);
+        EXPECT_TRUE(frm->screen()->grabWindow(0).save(path));
+        return QImage(path);
+    };
+    ASSERT_TRUE(frm->isVisible());
+    ASSERT_TRUE(palette->isVisible());
+    for (int i = 1; i <= 5; ++i) ASSERT_TRUE(frm->arrays->lblLetter[i]->isVisible()) << i;
+    ASSERT_TRUE(frm->arrays->cmdSpeaker[6]->isEnabled());
+    const QImage mid = shoot("tonvale_lesson1.png");
+    EXPECT_GT(colourVariety(mid.copy(frm->frameGeometry())), 20);
+    EXPECT_GT(colourVariety(mid.copy(palette->frameGeometry())), 3) << "the palette looks blank";
+
+    frm->cmdStop->click();
+    ASSERT_EQ(frm->lblScore->text().right(1), "%");
+    const QImage marked = shoot("tonvale_lesson1_scored.png");
+    EXPECT_GT(colourVariety(marked.copy(frm->frameGeometry())), 20);
     frm->close();
 }
 

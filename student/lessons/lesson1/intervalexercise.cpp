@@ -82,7 +82,9 @@ void NewIntervalExercise(LessonContext& ctx) {
     if (a.lblAs.load(1)) {
         a.lblAs[1]->setText(kInstruction);
         a.lblAs.setTop(1, 300);
-        // The label grows to its text, as an auto-sized label does.
+        // The label grows to its text, as an auto-sized label does (measured in the font it
+        // will be drawn with).
+        a.lblAs[1]->ensurePolished();
         const int textWidth = QFontMetrics(a.lblAs[1]->font()).horizontalAdvance(kInstruction) + 4;
         if (a.lblAs.Width(1) < textWidth * common::kTwipsPerPixel) a.lblAs.setWidth(1, textWidth * common::kTwipsPerPixel);
         a.lblAs.setVisible(1, true);
