@@ -86,8 +86,11 @@ public:
         w->setVisible(false);
         w->raise();
         items_[i] = s;
+        if (loadHook_) loadHook_(i, w);
         return true;
     }
+    // Runs for every element loaded from now on, with its index (the host wires its events).
+    void setLoadHook(std::function<void(int, T*)> hook) { loadHook_ = std::move(hook); }
     // Unloads element i (> 0) at once; false when it was not loaded or is the template.
     bool unload(int i) {
         if (i <= 0) return false;
@@ -227,6 +230,7 @@ private:
     }
 
     Factory factory_;
+    std::function<void(int, T*)> loadHook_;
     std::map<int, Slot> items_;
     // Until the code first places an element by its record, elements keep the template's
     // widget geometry (arrays whose widgets place themselves, such as lines by their ends).

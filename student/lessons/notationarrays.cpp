@@ -86,7 +86,9 @@ NotationArrays::NotationArrays(QWidget* parent)
       LineBase(hiddenChild<LineControl>(parent, "LineBase"), [](QWidget* p) { return new LineControl(p); }),
       lnLeger(hiddenChild<LineControl>(parent, "lnLeger"), [](QWidget* p) { return new LineControl(p); }),
       lnThird(hiddenChild<LineControl>(parent, "lnThird"), [](QWidget* p) { return new LineControl(p); }),
-      lblPunc(hiddenChild<QLabel>(parent, "lblPunc")) {
+      lblPunc(hiddenChild<QLabel>(parent, "lblPunc")),
+      chkGroup(hiddenChild<QCheckBox>(parent, "chkGroup"), [](QWidget* p) { return new QCheckBox(p); }),
+      shpRect(hiddenChild<QFrame>(parent, "shpRect"), [](QWidget* p) { return new QFrame(p); }) {
     // Design-time values of templates whose size and offsets the lessons never set; every
     // element loaded from them inherits these. Staff lines are 10 px apart and the music
     // font puts every glyph's reference line 48 px below its cell top.
@@ -136,6 +138,17 @@ NotationArrays::NotationArrays(QWidget* parent)
     // stands 100 twips after the end of its own answer line (205 before the next one) with
     // its bottom on the line, and the staff lessons' speaker at the top left corner of the
     // lesson area, above the clef.
+    // Slurs and ties are placed from their template's top and width (a slur's top is the
+    // template's + the note's top - 495 - 800 above the note, - 450 below it). From a top of
+    // 2000 and 225 twips (15 px) tall, a slur above a note ends 165 twips above its head and
+    // arches 150 higher; a tie below ends 110 twips under the head and sags 150 lower; 850
+    // twips wide (1000 once placed) it reaches the next note of a bar.
+    PhraseMark.Move(0, {}, 2000, 850, 225);
+    // The frame rectangle: a thin outline, nothing inside.
+    if (QFrame* frame = shpRect[0]) {
+        frame->setFrameShape(QFrame::Box);
+        frame->setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
     if (QPushButton* speaker = cmdSpeaker[0]) {
         cmdSpeaker.Move(0, 8100, 2100, 495, 495);
         speaker->setIcon(parent->style()->standardIcon(QStyle::SP_MediaVolume));

@@ -6,6 +6,8 @@
 #include "common/controlarray.h"
 #include "student/lessons/linecontrol.h"
 
+#include <QCheckBox>
+#include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 #include <functional>
@@ -28,6 +30,8 @@ using ElementArray = common::ControlArray<QWidget>;
 using LabelArray = common::ControlArray<QLabel>;
 using ButtonArray = common::ControlArray<QPushButton>;
 using LineArray = common::ControlArray<LineControl>;
+using CheckBoxArray = common::ControlArray<QCheckBox>;
+using ShapeArray = common::ControlArray<QFrame>;
 
 struct NotationArrays {
     // Creates every template as a hidden child of `parent` (the lesson frame).
@@ -39,6 +43,10 @@ struct NotationArrays {
     ButtonArray cmdSpeaker;
     LineArray LineBase, lnLeger, lnThird;
     QLabel* lblPunc;
+    // Beam-group check boxes over notes, and the frame rectangle (element 0) around a chosen
+    // symbol.
+    CheckBoxArray chkGroup;
+    ShapeArray shpRect;
 
     // lblLetter_MouseDown(Index, X, Y): a press on answer label Index; cmdSpeaker_Click(Index)
     // (both set by the window).

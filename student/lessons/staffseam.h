@@ -18,6 +18,9 @@ public:
     // The letter "A".."G" of a staff step for the clef on that staff. Stand-in: by the clef's
     // Clef value (0 treble, 1 bass, 2 alto, 3 tenor), counting from the bottom line.
     virtual QString AdjustNoteToStaff(QObject* clef, qint16 step, int staffIndex);
+    // Puts a beam-group check box under every note of `notes` that may start a beam group,
+    // `offset` twips right of it. Stand-in: none.
+    virtual void AddCheckBoxesToNotes(ElementArray& notes, qint32 offset) { (void)notes; (void)offset; }
 
     // The arrays the stand-ins read (set by the main window).
     NotationArrays* arrays = nullptr;

@@ -7,7 +7,8 @@
 namespace palettes {
 
 std::vector<PaletteSpec> allPaletteSpecs() {
-    return {intervalsPalette(), cadencePalette(), inversionPalette(), romanPalette(), timePalette()};
+    return {intervalsPalette(), cadencePalette(), inversionPalette(), romanPalette(), timePalette(),
+            notesPalette(), restsPalette(), accidentalsPalette(), clefPalette(), miscPalette()};
 }
 
 PaletteRegistry::PaletteRegistry(QWidget* owner, std::function<void()> setupAnswerPalettes)

@@ -16,6 +16,7 @@
 #include "student/lessons/elementpool.h"
 #include "student/lessons/lessoncatalogue.h"
 #include "student/lessons/menurules.h"
+#include "student/palettes/beaming.h"
 #include "student/palettes/palettepictures.h"
 #include "student/palettes/paletteregistry.h"
 #include "student/palettes/palettespecs.h"
@@ -25,6 +26,7 @@
 #include "student/shell/profile/profilestore.h"
 #include "student/shell/classlink/classlinkclient.h"
 #include "student/shell/classlink/frmconfig.h"
+#include "student/staff/staffeditor.h"
 #include "portsound.h"
 
 #include <QApplication>
@@ -132,6 +134,16 @@ FrmTonvale::FrmTonvale(SoundSeam* sound, QWidget* parent)
     palettes_->setContext(ctx_.get());
     for (const palettes::PaletteSpec& spec : palettes::allPaletteSpecs()) palettes_->add(spec);
     toolObserver_ = state.tools.subscribe([this] { showPointers(); });
+    // The staff editor answers the clicks on every staff, note, key signature, slur and time
+    // signature the lessons load.
+    staffEditor_ = std::make_unique<staffedit::StaffEditor>(*ctx_);
+    staffEditor_->wire();
+    staffEditor_->setLessonName([this] { return lblLessonName->toPlainText(); });
+    staffEditor_->unBeamSelected = [this] {
+        lessons::NotationArrays& a = *arrays;
+        palettes::Beaming(*ctx_).UnBeamIt(a.StaffLines, a.BeamFlag, a.NoteSymbol, a.lblAs, 6);
+    };
+    ctx_->staff = staffEditor_.get();
 
     tonvale::MainWindowSeam::setInstance(this);
 }
@@ -143,7 +155,7 @@ FrmTonvale::~FrmTonvale() {
     if (&tonvale::MainWindowSeam::instance() == this) tonvale::MainWindowSeam::setInstance(nullptr);
 }
 
-void FrmTonvale::setStaffSeam(lessons::StaffSeam* seam) { ctx_->staff = seam ? seam : &ownStaff_; }
+void FrmTonvale::setStaffSeam(lessons::StaffSeam* seam) { ctx_->staff = seam ? seam : staffEditor_.get(); }
 void FrmTonvale::setPlayedInput(lessons::PlayedInput* input) { ctx_->playedInput = input ? input : &ownPlayedInput_; }
 
 void FrmTonvale::buildControls() {
@@ -592,6 +604,7 @@ void FrmTonvale::UpdateMenu() {
 void FrmTonvale::SetupLessonList() {
     tonvale::PlayerSession& s = session();
     state.TestDeadline = 0;
+    staffEditor_->TenorClef = false;
     cmdGo->setEnabled(false);
     cmdStop->setEnabled(false);
     lblPlayerName->setText(s.PlayerName);

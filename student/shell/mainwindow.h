@@ -34,6 +34,7 @@ class QTreeWidget;
 
 namespace classlink { class ClassLinkClient; }
 namespace palettes { class PaletteRegistry; }
+namespace staffedit { class StaffEditor; }
 
 namespace shell {
 
@@ -125,8 +126,9 @@ public:
     // ---- Lesson engine ----
     lessons::LessonContext& context() { return *ctx_; }
     palettes::PaletteRegistry& paletteWindows() { return *palettes_; }
+    staffedit::StaffEditor& staffEditor() { return *staffEditor_; }
     // The seams the staff editor and the played input fill in (the window keeps ownership of
-    // its stand-ins; nullptr puts them back).
+    // its own; nullptr puts them back).
     void setStaffSeam(lessons::StaffSeam* seam);
     void setPlayedInput(lessons::PlayedInput* input);
 
@@ -193,6 +195,7 @@ private:
     lessons::LessonList lessonList_;
     std::unique_ptr<palettes::PaletteRegistry> palettes_;
     lessons::StaffSeam ownStaff_;
+    std::unique_ptr<staffedit::StaffEditor> staffEditor_;
     lessons::PlayedInput ownPlayedInput_;
     std::unique_ptr<lessons::LessonContext> ctx_;
     int toolObserver_ = 0;
