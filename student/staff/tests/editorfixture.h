@@ -29,6 +29,10 @@ protected:
         // The melody lesson entered as the lesson list enters it, then its staff.
         session().PlayerName = "Ann";
         frm->menus()->item("mnuPracticeMode")->setChecked(true);
+        // The fixture lays out its own staff: the lesson's builder would load one first.
+        lessons::LessonEntry own = frm->lessonTable.row(2);
+        own.build = nullptr;
+        frm->lessonTable.setRow(2, own);
         frm->SelectFrame(2);
         ASSERT_EQ(ctx().state.CurrentLesson, 2);
         buildStaff();
