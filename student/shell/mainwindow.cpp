@@ -2,6 +2,7 @@
 
 #include "about.h"
 #include "pictures.h"
+#include "scorebounds.h"
 
 #include "common/basic.h"
 #include "common/helpwindow.h"
@@ -24,6 +25,7 @@
 #include "student/shell/profile/playerdialog.h"
 #include "student/shell/profile/playersession.h"
 #include "student/shell/profile/profilestore.h"
+#include "student/shell/report/reportoptions.h"
 #include "student/shell/classlink/classlinkclient.h"
 #include "student/shell/classlink/frmconfig.h"
 #include "student/staff/staffeditor.h"
@@ -796,7 +798,7 @@ void FrmTonvale::runMenuCommand(const QString& name, int index) {
     else if (name == "mnuHelpContent") mnuHelpContent_Click();
     else if (name == "mnuIntervalTerm") mnuIntervalTerm_Click(index);
     else if (name == "mnuAbout") mnuAbout_Click();
-    else if (name == "mnuBounds") { if (standIns.showScoreBounds) standIns.showScoreBounds(this); }
+    else if (name == "mnuBounds") showScoreBounds(session(), this);
     else if (name == "mnuChangePassword") mnuChangePassword_Click();
     else if (name == "mnuConfigNetwork") {
         if (classLink_) classlink::showNetworkSettings(*classLink_, this);
@@ -909,9 +911,7 @@ void FrmTonvale::showPlayerReport(const QString& playerName, QWidget* owner) {
     if (standIns.showReport) standIns.showReport(playerName, owner);
 }
 
-void FrmTonvale::customizeReport(QWidget* owner) {
-    if (standIns.customizeReport) standIns.customizeReport(owner);
-}
+void FrmTonvale::customizeReport(QWidget* owner) { report::showReportOptions(owner); }
 
 // ---- LessonWindow -----------------------------------------------------------------------------
 

@@ -4,9 +4,7 @@
 // feature will run, so the work that builds the feature only sets the hook (or replaces the
 // call) and finds every call site through this header.
 //
-//   showScoreBounds       "Score Settings..." dialog
 //   showReport            the student report (toolbar Report, View > Report, player dialog)
-//   customizeReport       "Customize Report" dialog
 //
 // Lessons are rows of the lesson table (student/lessons/lessontable.h), the exercise flow is
 // student/lessons/exerciseflow.h and the tool windows belong to the palette registry
@@ -19,9 +17,7 @@ class QWidget;
 namespace shell {
 
 struct StandIns {
-    std::function<void(QWidget* owner)> showScoreBounds;
     std::function<void(const QString& playerName, QWidget* owner)> showReport;
-    std::function<void(QWidget* owner)> customizeReport;
 
     // Calls that tolerate an empty hook.
     static void run(const std::function<void()>& f) { if (f) f(); }
