@@ -2,7 +2,9 @@
 // a picture of the whole screen in test-output/tonvale_main.png, of the splash box in
 // test-output/tonvale_splash.png and of the player dialog over the main window in
 // test-output/tonvale_player.png; lesson 1 in the middle of a set with the Intervals palette
-// open (tonvale_lesson1.png) and once it is marked (tonvale_lesson1_scored.png).
+// open (tonvale_lesson1.png) and once it is marked (tonvale_lesson1_scored.png); the score
+// bounds dialog (tonvale_score_bounds.png).
+#include "student/shell/scorebounds.h"
 #include "student/shell/splash.h"
 #include "student/shell/startup.h"
 
@@ -19,6 +21,8 @@
 #include "student/shell/profile/profilestore.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QLabel>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QLineEdit>
@@ -197,6 +201,25 @@ TEST(Screenshot, LessonOneMidExerciseAndMarked) {
     const QImage marked = shoot("tonvale_lesson1_scored.png");
     EXPECT_GT(colourVariety(marked.copy(frm->frameGeometry())), 20);
     frm->close();
+}
+
+TEST(Screenshot, ScoreBoundsDialog) {
+    if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "needs a real X display (run under xvfb-run)";
+    tonvale::PlayerSession session;
+    session.UpperBound = 89;
+    session.LowerBound = 79;
+    shell::FrmScoreBounds dlg(session);
+    dlg.move(40, 40);
+    dlg.show();
+    settle(400);
+    for (QWidget* w : std::initializer_list<QWidget*>{dlg.lblInfo, dlg.lblUpper, dlg.lblLower, dlg.cboUpper,
+                                                      dlg.cboLower, dlg.cmdOK, dlg.cmdCancel})
+        EXPECT_TRUE(w->isVisible()) << w->objectName().toStdString();
+    EXPECT_EQ(dlg.cboUpper->currentText(), "90");
+    EXPECT_EQ(dlg.cboLower->currentText(), "85");
+    const QImage shot = dlg.screen()->grabWindow(0).toImage().copy(dlg.frameGeometry());
+    ASSERT_TRUE(shot.save(testOutputPath("tonvale_score_bounds.png")));
+    EXPECT_GT(colourVariety(shot), 8) << "the dialog looks blank";
 }
 
 } // namespace
