@@ -25,7 +25,7 @@
 #include "student/shell/profile/playerdialog.h"
 #include "student/shell/profile/playersession.h"
 #include "student/shell/profile/profilestore.h"
-#include "student/shell/report/reportoptions.h"
+#include "student/shell/report/studentreport.h"
 #include "student/shell/classlink/classlinkclient.h"
 #include "student/shell/classlink/frmconfig.h"
 #include "student/staff/staffeditor.h"
@@ -908,7 +908,7 @@ void FrmTonvale::mnuAbout_Click() {
 void FrmTonvale::mnuHelpContent_Click() { showHelp(0); }
 
 void FrmTonvale::showPlayerReport(const QString& playerName, QWidget* owner) {
-    if (standIns.showReport) standIns.showReport(playerName, owner);
+    report::showStudentReport(playerName, owner);
 }
 
 void FrmTonvale::customizeReport(QWidget* owner) { report::showReportOptions(owner); }

@@ -9,7 +9,6 @@
 #include "menus.h"
 #include "messagehook.h"
 #include "soundseam.h"
-#include "standins.h"
 
 #include "common/controlarray.h"
 #include "student/lessons/lessoncontext.h"
@@ -121,7 +120,6 @@ public:
     lessons::ExerciseState state;
     lessons::LoadedFlags LoadedFlags;
     lessons::LessonTable lessonTable;
-    StandIns standIns;
 
     // ---- Lesson engine ----
     lessons::LessonContext& context() { return *ctx_; }

@@ -3,7 +3,9 @@
 // test-output/tonvale_splash.png and of the player dialog over the main window in
 // test-output/tonvale_player.png; lesson 1 in the middle of a set with the Intervals palette
 // open (tonvale_lesson1.png) and once it is marked (tonvale_lesson1_scored.png); the score
-// bounds dialog (tonvale_score_bounds.png).
+// bounds dialog (tonvale_score_bounds.png) and the student report preview (tonvale_student_report.png).
+#include "common/report/reportpreview.h"
+#include "student/shell/report/studentreport.h"
 #include "student/shell/scorebounds.h"
 #include "student/shell/splash.h"
 #include "student/shell/startup.h"
@@ -23,6 +25,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QPrintPreviewWidget>
+#include <QTextDocument>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QLineEdit>
@@ -220,6 +224,34 @@ TEST(Screenshot, ScoreBoundsDialog) {
     const QImage shot = dlg.screen()->grabWindow(0).toImage().copy(dlg.frameGeometry());
     ASSERT_TRUE(shot.save(testOutputPath("tonvale_score_bounds.png")));
     EXPECT_GT(colourVariety(shot), 8) << "the dialog looks blank";
+}
+
+TEST(Screenshot, StudentReportPreview) {
+    if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "needs a real X display (run under xvfb-run)";
+    QTemporaryDir data;
+    platform::Paths::setDataFolder(data.path());
+    const QString CRLF = common::CRLF;
+    ASSERT_TRUE(common::SaveStoredText(tonvale::ProfileStore::profilePath(),
+                                       "begin" + CRLF + "name=Clara" + CRLF + "password=fugue" + CRLF +
+                                           "lesson1=L5S82M4Q9" + CRLF + "lesson2=L3S71M2Q4" + CRLF +
+                                           "lesson5=L2S100M1Q1" + CRLF + "end" + CRLF));
+    std::unique_ptr<QTextDocument> doc = report::makeStudentReport("Clara");
+    ASSERT_NE(doc, nullptr);
+    common::ReportPreview preview(std::move(doc), "Student Report");
+    preview.move(0, 0);
+    preview.resize(900, 1000);
+    preview.show();
+    settle(600);
+    preview.preview->fitToWidth();
+    settle(400);
+    for (QWidget* w : std::initializer_list<QWidget*>{preview.preview, preview.cmdPrint, preview.cmdExportPdf,
+                                                      preview.cmdClose})
+        EXPECT_TRUE(w->isVisible()) << w->objectName().toStdString();
+    const QImage shot = preview.screen()->grabWindow(0).toImage().copy(preview.frameGeometry());
+    ASSERT_TRUE(shot.save(testOutputPath("tonvale_student_report.png")));
+    EXPECT_GT(colourVariety(shot), 8) << "the preview looks blank";
+    preview.close();
+    platform::Paths::setDataFolder(QString());
 }
 
 } // namespace

@@ -1,13 +1,18 @@
 #include "studentreport.h"
 
 #include "common/basic.h"
+#include "common/report/reportpreview.h"
+#include "platform/dialogs.h"
 #include "platform/paths.h"
 #include "student/lessons/lessoncatalogue.h"
 #include "student/shell/profile/profilestore.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QFont>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QLocale>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -315,9 +320,9 @@ std::unique_ptr<QTextDocument> buildReportDocument(const ReportData& data, const
     html += QStringLiteral(
         "<table width=\"100%\" cellspacing=\"0\" cellpadding=\"4\" style=\"border-collapse: collapse;\">"
         "<tr style=\"background-color: #e8e8e8;\">"
-        "<th align=\"left\">LessonName:</th><th align=\"left\">Difficulty:</th>"
-        "<th align=\"right\">Average:</th><th align=\"right\">Attempts:</th>"
-        "<th align=\"right\">Completed:</th></tr>");
+        "<th align=\"left\" width=\"50%\">LessonName:</th><th align=\"left\" width=\"14%\">Difficulty:</th>"
+        "<th align=\"right\" width=\"12%\">Average:</th><th align=\"right\" width=\"12%\">Attempts:</th>"
+        "<th align=\"right\" width=\"12%\">Completed:</th></tr>");
     // LessonData_Detail
     for (const ReportRow& r : data.rows) {
         html += QStringLiteral(
@@ -345,6 +350,12 @@ std::unique_ptr<QTextDocument> buildReportDocument(const ReportData& data, const
     doc->setDefaultFont(font);
     doc->setDocumentMargin(0);
     doc->setHtml(html);
+    // Laid out on the printed page's own text area (in the document's pixels), so printing
+    // scales it onto the page instead of adding margins of its own inside the page's.
+    const QRectF area = common::ReportPreview::pageLayout().paintRect(QPageLayout::Point);
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const qreal dpi = screen ? screen->logicalDotsPerInchX() : 96.0;
+    doc->setPageSize(area.size() * dpi / 72.0);
     return doc;
 }
 
@@ -356,6 +367,21 @@ std::unique_ptr<QTextDocument> makeStudentReport(const QString& playerName, QStr
     const std::optional<ReportData> data = db.read(options, why);
     if (!data) return nullptr;
     return buildReportDocument(*data, reportToday());
+}
+
+void showStudentReport(const QString& playerName, QWidget* owner) {
+    QString why;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    std::unique_ptr<QTextDocument> doc = makeStudentReport(playerName, &why);
+    QApplication::restoreOverrideCursor();
+    if (!doc) {
+        platform::Dialogs::instance().messageBox("The student report could not be made." + common::CRLF + why,
+                                                 platform::OkOnly | platform::Exclamation, "Student Report", owner);
+        return;
+    }
+    common::ReportPreview preview(std::move(doc), QStringLiteral("Student Report"), owner);
+    preview.setObjectName(QStringLiteral("rptStudentReport"));
+    preview.runModal();
 }
 
 } // namespace report
