@@ -29,7 +29,8 @@ void copyWidgetProperties(const QObject* from, QObject* to) {
             name == "geometry" || name == "pos" || name == "size" || name == "minimumSize" ||
             name == "maximumSize" || name == "frameRect")
             continue;
-        const int target = to->metaObject()->indexOfProperty(name);
+        // Elements are made of the template's own class: its index holds, no name lookup.
+        const int target = to->metaObject() == mo ? i : to->metaObject()->indexOfProperty(name);
         if (target < 0) continue;
         // Only what differs from the fresh element's own value: writing an equal value can
         // have side effects (a label's empty pixmap wipes its text).

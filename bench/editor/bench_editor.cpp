@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QTemporaryDir>
+#include <memory>
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -50,9 +51,12 @@ struct Window {
     }
 };
 
+// Freed in main before the application object goes: widgets outliving it crash at exit.
+std::unique_ptr<Window> g_window;
+
 Window& window() {
-    static Window w;
-    return w;
+    if (!g_window) g_window = std::make_unique<Window>();
+    return *g_window;
 }
 
 void BM_Write200NotesOverFourStaves(benchmark::State& state) {
@@ -102,5 +106,6 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    g_window.reset();
     return 0;
 }

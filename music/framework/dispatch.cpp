@@ -55,26 +55,42 @@ const QHash<QString, int>& ownIds(const QMetaObject* mo) {
     return *cache.insert(mo, ids);
 }
 
-// Own members first (declared below QWidget/QObject), so "enabled" finds the stock Enabled,
-// not the widget's own enabled state.
-int findProperty(const QObject* obj, const QString& name) {
-    const QMetaObject* mo = obj->metaObject();
-    const int base = qobject_cast<const QWidget*>(obj) ? QWidget::staticMetaObject.propertyCount()
-                                                       : QObject::staticMetaObject.propertyCount();
-    for (int i = base; i < mo->propertyCount(); ++i)
-        if (name.compare(QLatin1String(mo->property(i).name()), Qt::CaseInsensitive) == 0) return i;
-    return -1;
-}
+// A class's own properties (declared below QWidget/QObject, so "enabled" finds the stock
+// Enabled, not the widget's own enabled state) and public methods, by lower-case name, each the
+// first of its name. Built once per class: every property access looks names up, and a linear
+// case-blind scan of a control's members made that the cost of writing notes on a staff.
+struct MemberIndex {
+    QHash<QString, int> properties;
+    QHash<QString, int> methods;
+};
 
-int findMethod(const QObject* obj, const QString& name) {
-    const QMetaObject* mo = obj->metaObject();
+const MemberIndex& membersOf(const QMetaObject* mo) {
+    static QHash<const QMetaObject*, MemberIndex> cache;
+    auto it = cache.find(mo);
+    if (it != cache.end()) return *it;
+    MemberIndex idx;
+    const int base = mo->inherits(&QWidget::staticMetaObject) ? QWidget::staticMetaObject.propertyCount()
+                                                              : QObject::staticMetaObject.propertyCount();
+    for (int i = base; i < mo->propertyCount(); ++i) {
+        const QString key = QString::fromLatin1(mo->property(i).name()).toLower();
+        if (!idx.properties.contains(key)) idx.properties.insert(key, i);
+    }
     for (int i = QObject::staticMetaObject.methodCount(); i < mo->methodCount(); ++i) {
         const QMetaMethod m = mo->method(i);
         if (m.methodType() != QMetaMethod::Method && m.methodType() != QMetaMethod::Slot) continue;
         if (m.access() != QMetaMethod::Public) continue;
-        if (name.compare(QLatin1String(m.name()), Qt::CaseInsensitive) == 0) return i;
+        const QString key = QString::fromLatin1(m.name()).toLower();
+        if (!idx.methods.contains(key)) idx.methods.insert(key, i);
     }
-    return -1;
+    return *cache.insert(mo, idx);
+}
+
+int findProperty(const QObject* obj, const QString& name) {
+    return membersOf(obj->metaObject()).properties.value(name.toLower(), -1);
+}
+
+int findMethod(const QObject* obj, const QString& name) {
+    return membersOf(obj->metaObject()).methods.value(name.toLower(), -1);
 }
 
 // Hosts pass True as -1: a boolean given for a whole-number member keeps that value.
