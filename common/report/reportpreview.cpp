@@ -25,10 +25,17 @@ ReportPreview::ReportPreview(std::unique_ptr<QTextDocument> document, const QStr
     setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     printer_->setPageLayout(pageLayout());
     printer_->setDocName(caption);
+    // Laid out once for the page's printable area (at the document's 96 dpi): the preview, the
+    // printer and the PDF then show the same pages.
+    if (document_->pageSize().isNull() || !document_->pageSize().isValid()) {
+        const QSizeF mm = pageLayout().paintRect(QPageLayout::Millimeter).size();
+        document_->setPageSize(QSizeF(mm.width() / 25.4 * 96, mm.height() / 25.4 * 96));
+    }
 
     preview = new QPrintPreviewWidget(printer_.get(), this);
     preview->setObjectName(QStringLiteral("preview"));
     connect(preview, &QPrintPreviewWidget::paintRequested, this, &ReportPreview::paintPages);
+    preview->fitToWidth();
 
     auto button = [this](const char* name, const QString& text) {
         auto* b = new QPushButton(text, this);

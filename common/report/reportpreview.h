@@ -17,7 +17,8 @@ namespace common {
 class ReportPreview : public QDialog {
     Q_OBJECT
 public:
-    // Takes the document; caption is the window's title and the PDF's title.
+    // Takes the document; caption is the window's title and the PDF's title. A document without
+    // a page size is laid out for the printable area of pageLayout().
     ReportPreview(std::unique_ptr<QTextDocument> document, const QString& caption, QWidget* owner = nullptr);
     ~ReportPreview() override;
 
