@@ -1,5 +1,6 @@
 #include "classpoll.h"
 
+#include <QElapsedTimer>
 #include <QThread>
 #include <QTimer>
 #include <memory>
@@ -97,40 +98,51 @@ void ClassPoll::askProduct() {
 
 void ClassPoll::askData() {
     const quint64 generation = generation_;
-    const bool sent = server_.request(slot_, QString::fromLatin1(kGetData),
-                                      [this, generation](Reply reply, const QString& answer) {
-                                          if (generation != generation_) return;
-                                          if (reply != Reply::Answered) return skip();
-                                          importData(answer);
-                                      });
+    // The profile stays bytes until the worker: converting 16 MiB here would hold up the window.
+    const bool sent = server_.requestRaw(slot_, QString::fromLatin1(kGetData),
+                                         [this, generation](Reply reply, const QByteArray& message, qsizetype at) {
+                                             if (generation != generation_) return;
+                                             if (reply != Reply::Answered) return skip();
+                                             importData(message, at);
+                                         });
     if (!sent) skip();
 }
 
 namespace {
 struct ImportJob {
-    QString stored, dbPath, computer, product;
+    QByteArray message;   // the answer, its stored profile from storedAt on
+    qsizetype storedAt = 0;
+    QString dbPath, computer, product;
     bool decoded = false;
+    qint64 ms = 0;
     ImportResult result;
 };
 } // namespace
 
-void ClassPoll::importData(const QString& stored) {
+void ClassPoll::importData(const QByteArray& message, qsizetype storedAt) {
     ++report_.answered;
     auto job = std::make_shared<ImportJob>();
-    job->stored = stored;
+    job->message = message;
+    job->storedAt = storedAt;
     job->dbPath = dbPath_;
     job->computer = computer_;
     job->product = product_;
     const std::atomic<bool>* cancel = &cancel_;
     worker_ = QThread::create([job, cancel] {
-        const QString text = platform::Vexel::DecodeText(job->stored, platform::kStoredTextKey, &job->decoded);
-        job->stored.clear();
+        QElapsedTimer clock;
+        clock.start();
+        QString text = platform::Vexel::DecodeStored(QByteArrayView(job->message).sliced(job->storedAt),
+                                                     platform::kStoredTextKey, &job->decoded);
+        job->message = QByteArray();
         if (job->decoded) job->result = importProfile(job->dbPath, text, job->computer, job->product, cancel);
+        text = QString();
+        job->ms = clock.elapsed();
     });
     const quint64 generation = generation_;
     connect(worker_, &QThread::finished, this, [this, job, generation] {
         if (generation != generation_) return;  // aborted: abort() has taken the worker
         waitForWorker();
+        report_.importMs += job->ms;
         if (!job->decoded) {
             report_.failures.push_back({job->computer, 0, QStringLiteral("its profile could not be read")});
             return skip();

@@ -23,6 +23,7 @@ struct PollReport {
     int dropped = 0;    // slots found hung up and freed
     int players = 0;    // players written
     int playersSkipped = 0;  // players past the limit of one profile, not written
+    qint64 importMs = 0;     // time spent decoding and writing the profiles (on the worker)
     struct Note {
         QString computer;
         int count = 0;      // players skipped (over the limit)
@@ -54,7 +55,7 @@ private:
     void scheduleNext();
     void askProduct();
     void askData();
-    void importData(const QString& stored);
+    void importData(const QByteArray& message, qsizetype storedAt);
     void skip();
     void waitForWorker();
 

@@ -103,6 +103,8 @@ void ClassServer::acceptConnections() {
             slot = int(peers_.size()) - 1;
         }
         peers_[slot].socket = socket;
+        // Read in pieces, so a long answer arrives between other events rather than in one go.
+        socket->setReadBufferSize(256 * 1024);
         currentSocket_ = slot;
         connect(socket, &QTcpSocket::readyRead, this, [this, slot] { readClient(slot); });
         connect(socket, &QTcpSocket::disconnected, this, [this, slot] { clientGone(slot); });
@@ -148,7 +150,19 @@ void ClassServer::readClient(int slot) {
     peers_[slot].buffer = QByteArray();
     // Only the newly read bytes can hold a line end not seen before.
     qsizetype from = qMax<qsizetype>(0, data.size() - 1);
-    data += socket->readAll();
+    // An asked profile may be long: its room is taken once, as it begins to arrive, rather than
+    // doubled (and copied) again and again as it grows.
+    static const QByteArray dataAnswer = QByteArray(kGetData) + ":>";
+    if (data.isEmpty() && pending_ && pending_->slot == slot && pending_->command == QLatin1String(kGetData) &&
+        peers_[slot].discarded < 0 && socket->peek(dataAnswer.size()) == dataAnswer)
+        data.reserve(kMaxDataAnswerBytes + dataAnswer.size() + 2);
+    const qint64 available = socket->bytesAvailable();
+    if (available > 0) {
+        const qsizetype before = data.size();
+        data.resize(before + available);
+        const qint64 got = socket->read(data.data() + before, available);
+        data.resize(before + qMax<qint64>(0, got));
+    }
     qsizetype start = 0;
     if (peers_[slot].discarded >= 0) {
         // The rest of a late profile: only where it ends matters.
@@ -175,9 +189,18 @@ void ClassServer::readClient(int slot) {
             return;
         }
         if (end < 0) break;
-        const QByteArray line = data.mid(start, end - start);
+        if (start == 0 && end + kLineEnd.size() == data.size()) {
+            // All that arrived is this one line (a profile, typically): handed over as it is.
+            data.truncate(end);
+            handleMessage(slot, std::move(data));
+            data = QByteArray();
+            start = 0;
+            if (!slotInUse(slot) || peers_[slot].socket != socket) return;
+            break;
+        }
+        QByteArray line = data.mid(start, end - start);
         start = end + kLineEnd.size();
-        handleMessage(slot, line);
+        handleMessage(slot, std::move(line));
     }
     // A late profile is never used: it need not be held while it arrives.
     if (lateDataAnswerAt(slot, data, start)) {
@@ -187,17 +210,17 @@ void ClassServer::readClient(int slot) {
     peers_[slot].buffer = data.mid(start);
 }
 
-void ClassServer::handleMessage(int slot, const QByteArray& line) {
+void ClassServer::handleMessage(int slot, QByteArray line) {
     if (shuttingDown_) return;
-    const QString text = QString::fromUtf8(line);
-    const int marker = text.indexOf(QLatin1String(":>"));
-    const QString command = marker >= 0 ? text.left(marker) : QString();
+    static const QByteArray marker(":>");
+    const qsizetype at = line.indexOf(marker);
+    const QString command = at >= 0 ? QString::fromUtf8(line.left(at)) : QString();
     if (command == QLatin1String(kCloseSocket)) {
         if (isConnected(slot)) sendLine(peers_[slot].socket, QString::fromLatin1(kCloseSocket) + ":<disconnected");
         release(slot, true);
         return;
     }
-    if (marker < 0) return;
+    if (at < 0) return;
     Peer& peer = peers_[slot];
     auto owed = peer.owed.find(command);
     if (owed != peer.owed.end()) {
@@ -205,8 +228,9 @@ void ClassServer::handleMessage(int slot, const QByteArray& line) {
         if (--owed.value() <= 0) peer.owed.erase(owed);
         return;
     }
-    if (pending_ && pending_->slot == slot && pending_->command == command)
-        complete(Reply::Answered, text.mid(marker + 2));
+    if (pending_ && pending_->slot == slot && pending_->command == command) {
+        complete(Reply::Answered, std::move(line), at + marker.size());
+    }
 }
 
 void ClassServer::sendLine(QTcpSocket* socket, const QString& text) {
@@ -214,9 +238,17 @@ void ClassServer::sendLine(QTcpSocket* socket, const QString& text) {
     socket->flush();
 }
 
+bool ClassServer::requestRaw(int slot, const QString& command, RawReplyHandler done) {
+    if (pending_ || shuttingDown_ || !isConnected(slot)) return false;
+    pending_ = Pending{slot, command, nullptr, std::move(done)};
+    requestTimer_.start(requestTimeoutMs_);
+    sendLine(peers_[slot].socket, command + ":<");
+    return true;
+}
+
 bool ClassServer::request(int slot, const QString& command, ReplyHandler done) {
     if (pending_ || shuttingDown_ || !isConnected(slot)) return false;
-    pending_ = Pending{slot, command, std::move(done)};
+    pending_ = Pending{slot, command, std::move(done), nullptr};
     requestTimer_.start(requestTimeoutMs_);
     sendLine(peers_[slot].socket, command + ":<");
     return true;
@@ -238,18 +270,20 @@ void ClassServer::cancelRequest() {
     pending_.reset();
 }
 
-void ClassServer::complete(Reply reply, const QString& answer) {
+void ClassServer::complete(Reply reply, QByteArray message, qsizetype payloadAt) {
     if (!pending_) return;
     ReplyHandler done = std::move(pending_->done);
+    RawReplyHandler raw = std::move(pending_->raw);
     pending_.reset();
     requestTimer_.stop();
-    if (done) done(reply, answer);
+    if (raw) raw(reply, message, payloadAt);
+    else if (done) done(reply, QString::fromUtf8(QByteArrayView(message).sliced(payloadAt)));
 }
 
 void ClassServer::requestTimedOut() {
     if (!pending_) return;
     owe(pending_->slot, pending_->command);
-    complete(Reply::TimedOut, QString());
+    complete(Reply::TimedOut, QByteArray());
 }
 
 void ClassServer::clientGone(int slot) { release(slot, false); }
@@ -270,7 +304,7 @@ void ClassServer::release(int slot, bool graceful) {
         socket->abort();
         socket->deleteLater();
     }
-    if (pending_ && pending_->slot == slot) complete(Reply::Disconnected, QString());
+    if (pending_ && pending_->slot == slot) complete(Reply::Disconnected, QByteArray());
     emit clientDisconnected(slot);
     if (shuttingDown_) finishShutdownIfDone();
 }

@@ -45,6 +45,9 @@ class ClassServer : public QObject {
     Q_OBJECT
 public:
     using ReplyHandler = std::function<void(Reply, const QString& answer)>;
+    // The message as it arrived, unconverted, and where its payload begins: for answers too long
+    // to convert or copy on the window's thread.
+    using RawReplyHandler = std::function<void(Reply, const QByteArray& message, qsizetype payloadAt)>;
 
     explicit ClassServer(QObject* parent = nullptr);
     ~ClassServer() override;
@@ -76,6 +79,8 @@ public:
     // Disconnected when the connection goes first. Only one request is outstanding at a time;
     // false (and no call) when another one is, or the slot has no connected client.
     bool request(int slot, const QString& command, ReplyHandler done);
+    // The same, handing over the payload's bytes.
+    bool requestRaw(int slot, const QString& command, RawReplyHandler done);
     bool busy() const { return pending_.has_value(); }
     // Forgets the outstanding request without calling its handler; its answer, should it come,
     // is dropped like any late one.
@@ -106,13 +111,14 @@ private:
         int slot = 0;
         QString command;
         ReplyHandler done;
+        RawReplyHandler raw;
     };
 
     void acceptConnections();
     void readClient(int slot);
-    void handleMessage(int slot, const QByteArray& line);
+    void handleMessage(int slot, QByteArray line);
     void clientGone(int slot);
-    void complete(Reply reply, const QString& answer);
+    void complete(Reply reply, QByteArray message = QByteArray(), qsizetype payloadAt = 0);
     void requestTimedOut();
     void finishShutdownIfDone();
     void finishShutdown();

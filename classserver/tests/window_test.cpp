@@ -15,6 +15,9 @@
 
 #include "classserver/classserver.h"
 #include "classserver/frmhallbrin.h"
+#include "common/about/frmabout.h"
+#include <QLabel>
+#include <QPushButton>
 #include "common/storedtext/storedtext.h"
 #include "fakeclient.h"
 #include "platform/dialogs.h"
@@ -292,4 +295,23 @@ TEST_F(HallbrinWindow, RefreshSaysWhatItImportedAndShowsWhatFailed) {
     EXPECT_EQ(dialogs.shown[0].title, "Refresh");
     EXPECT_TRUE(dialogs.shown[0].text.contains("JUNK: its profile could not be read")) << dialogs.shown[0].text.toStdString();
     EXPECT_EQ(count(w->DatabasePath, "Student"), 1000);
+}
+
+TEST_F(HallbrinWindow, AboutBoxNamesTheServer) {
+    auto w = makeWindow();
+    QString title, version, description;
+    dialogs.modalHandlers["frmAbout"] = [&](QDialog& d) {
+        auto& about = static_cast<common::FrmAbout&>(d);
+        title = about.windowTitle();
+        version = about.lblVersion->text();
+        description = about.lblDescription->text();
+        EXPECT_EQ(about.lblTitle->text(), "Hallbrin");
+        EXPECT_FALSE(about.picIcon->pixmap().isNull());
+        about.cmdOK->click();
+        return about.result();
+    };
+    w->mnuHelpAbout->trigger();
+    EXPECT_EQ(title, "About Hallbrin");
+    EXPECT_EQ(version, "Version 2.3.0");
+    EXPECT_TRUE(description.startsWith("Hallbrin Version 2.3")) << description.toStdString();
 }

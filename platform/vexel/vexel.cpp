@@ -55,22 +55,28 @@ QString Vexel::EncodeText(const QString& plain, const QString& key) {
 
 QString Vexel::DecodeText(const QString& stored, const QString& key, bool* ok) {
     if (ok) *ok = false;
-    if (stored.isEmpty()) {
+    for (const QChar c : stored)
+        if (c.unicode() > 0x7f) return QString();
+    return DecodeStored(stored.toLatin1(), key, ok);
+}
+
+QString Vexel::DecodeStored(QByteArrayView b64, const QString& key, bool* ok) {
+    if (ok) *ok = false;
+    if (b64.isEmpty()) {
         if (ok) *ok = true;
         return QString();
     }
     ensureSodium();
-    for (const QChar c : stored)
-        if (c.unicode() > 0x7f) return QString();
-    const QByteArray b64 = stored.toLatin1();
+    for (const char c : b64)
+        if (static_cast<unsigned char>(c) > 0x7f) return QString();
 
     std::vector<unsigned char> sealed(static_cast<size_t>(b64.size()) / 4 * 3 + 3);
     size_t binLen = 0;
     const char* end = nullptr;
-    if (sodium_base642bin(sealed.data(), sealed.size(), b64.constData(), static_cast<size_t>(b64.size()),
+    if (sodium_base642bin(sealed.data(), sealed.size(), b64.data(), static_cast<size_t>(b64.size()),
                           nullptr, &binLen, &end, sodium_base64_VARIANT_ORIGINAL) != 0)
         return QString();
-    if (end != b64.constData() + b64.size()) return QString();  // trailing characters
+    if (end != b64.data() + b64.size()) return QString();  // trailing characters
     if (binLen < crypto_secretbox_NONCEBYTES + crypto_secretbox_MACBYTES) return QString();
 
     const unsigned char* nonce = sealed.data();

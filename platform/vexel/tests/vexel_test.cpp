@@ -16,6 +16,14 @@ bool decodes(const QString& stored, QString* plain = nullptr) {
     if (!ok) {
         EXPECT_TRUE(p.isEmpty());
     }
+    // The bytes as they arrive decode exactly as the text does.
+    bool ascii = true;
+    for (const QChar c : stored) ascii = ascii && c.unicode() <= 0x7f;
+    if (ascii) {
+        bool bytesOk = !ok;
+        EXPECT_EQ(Vexel::DecodeStored(stored.toLatin1(), kStoredTextKey, &bytesOk), p);
+        EXPECT_EQ(bytesOk, ok);
+    }
     return ok;
 }
 } // namespace
