@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QTest>
+#include <QToolButton>
 
 namespace editortest {
 
@@ -127,10 +128,12 @@ protected:
         send(QEvent::MouseButtonDblClick, Qt::LeftButton);
         send(QEvent::MouseButtonRelease, Qt::NoButton);
     }
-    // Clicks a palette button as the student would (the window is opened first).
+    // Clicks a palette button with the mouse, as the student would (the window is opened
+    // first; a hidden or disabled button takes no click).
     void tool(const QString& window, int button) {
         if (!pal().isVisible(window)) pal().show(window);
-        pal().palette(window)->clickButton(button);
+        QToolButton* b = pal().palette(window)->button(button);
+        if (b && b->isVisible() && b->isEnabled()) QTest::mouseClick(b, Qt::LeftButton);
     }
     // Loaded notes, in index order.
     std::vector<int> notes() {
