@@ -25,7 +25,8 @@ inline constexpr double kTwipsPerPixel = 15.0;
 inline int twipsToPixels(double twips) { return int(std::floor(twips / kTwipsPerPixel)); }
 
 // Copies every stored, writable property of `from` onto `to` except visibility, the object
-// name and geometry; font and palette come along as QWidget properties.
+// name and geometry (a frame's rectangle included); font and palette come along as QWidget
+// properties.
 void copyWidgetProperties(const QObject* from, QObject* to);
 
 // Where the code put an element, and what else it set on it by name.

@@ -9,7 +9,7 @@
 namespace palettes {
 namespace {
 constexpr int kButtonSize = 36;     // pixels
-constexpr int kSeparatorWidth = 8;
+constexpr int kSeparatorWidth = 6;
 constexpr int kMargin = 3;
 } // namespace
 

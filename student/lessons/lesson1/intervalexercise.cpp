@@ -1,14 +1,10 @@
 #include "intervalexercise.h"
 
 #include "student/lessons/elementpool.h"
-#include "student/lessons/exerciseflow.h"
+#include "student/lessons/itemset.h"
 #include "student/lessons/musicmath.h"
 
 #include "common/random.h"
-
-#include <QFontMetrics>
-#include <QLabel>
-#include <QPushButton>
 
 namespace lessons {
 namespace {
@@ -72,61 +68,23 @@ IntervalQuestion drawIntervalQuestion(int level) {
 
 void NewIntervalExercise(LessonContext& ctx) {
     ExerciseState& s = ctx.state;
-    NotationArrays& a = ctx.arrays;
     s.ExerciseRunning = true;
     s.tools.setLessonFramePointer(kPointerCross);
     s.tools.setMousePointer(kPointerDefault);
     common::Random::instance().seedFromClock();
-    UnloadLesson(1, a, ctx.LoadedFlags);
-
-    if (a.lblAs.load(1)) {
-        a.lblAs[1]->setText(kInstruction);
-        a.lblAs.setTop(1, 300);
-        // The label grows to its text, as an auto-sized label does (measured in the font it
-        // will be drawn with).
-        a.lblAs[1]->ensurePolished();
-        const int textWidth = QFontMetrics(a.lblAs[1]->font()).horizontalAdvance(kInstruction) + 4;
-        if (a.lblAs.Width(1) < textWidth * common::kTwipsPerPixel) a.lblAs.setWidth(1, textWidth * common::kTwipsPerPixel);
-        a.lblAs.setVisible(1, true);
-    }
+    UnloadLesson(1, ctx.arrays, ctx.LoadedFlags);
+    LoadItemInstruction(ctx, kInstruction);
 
     const int level = s.CurrentLevel - 1;
     for (int i = 1; i <= ExerciseState::kItems; ++i) {
-        const int c = (i - 1) % 4, r = (i - 1) / 4;
-        s.ItemPlayCount[size_t(i)] = 0;
-        if (a.cmdSpeaker.load(i)) {
-            a.cmdSpeaker.Move(i, a.cmdSpeaker.Left(0) - 5000 + 3000 * c, a.cmdSpeaker.Top(0) - 1000 + 1000 * r);
-            a.cmdSpeaker[i]->setEnabled(i == 1);
-            a.cmdSpeaker.setVisible(i, true);
-        }
-        if (a.LineBase.load(i)) {
-            const double x = 3000 * c + 800, y = 1000 * r + 1600;
-            a.LineBase[i]->setEnds(x, y, x + 2200, y);
-            a.LineBase[i]->setDrawMode(i > 1 ? 16 : 13);
-            a.LineBase.setVisible(i, true);
-        }
+        LoadItemControls(ctx, i);
         const IntervalQuestion q = drawIntervalQuestion(level);
         s.items.ItemTonic[size_t(i)] = q.tonic;
         s.items.ItemInterval[size_t(i)] = q.interval;
         s.items.ItemBelow[size_t(i)] = q.below;
     }
-
-    s.CurrentItem = 1;
-    auto place = [](QWidget* w, double left, double top) {
-        if (!w) return;
-        w->move(common::twipsToPixels(left), common::twipsToPixels(top));
-        w->show();
-    };
-    place(ctx.frame.cmdPrevious, 6500, 3500);
-    place(ctx.frame.cmdNext, 7500, 3500);
-
-    if (!ctx.window.practiceMode()) announceTestSet(ctx, s.CurrentLesson == 1);
-
-    s.ExerciseScore = 0;
-    if (ctx.frame.lblScore) ctx.frame.lblScore->setText(QStringLiteral("0%"));
-    if (ctx.frame.cmdGo) ctx.frame.cmdGo->setEnabled(false);
-    if (ctx.frame.lblLevel) ctx.frame.lblLevel->setText(QString::number(level));
-    ctx.window.UpdateMenu();
+    PlaceItemNavigation(ctx);
+    FinishItemSet(ctx, 1);
 }
 
 } // namespace lessons
