@@ -92,6 +92,30 @@ TEST_F(StaffEditor, ClefsRestsAndATimeSignatureOfTheirOwn) {
     EXPECT_EQ(a().tmMeter.Top(m), a().StaffLines.Top(3) + 350);
 }
 
+TEST_F(StaffEditor, RomanNumeralsReadTheRomanPaletteOnlyWhileItIsOpen) {
+    const int n = write(2, 1500, 2);
+    const int templateNumber = getInt(a().ChordRoman[0], "RomanNumber");
+    ASSERT_NE(templateNumber, 5);
+    tool("frmFloatingRoman", 7);  // "V"
+    ASSERT_TRUE(tools().pressed("frmFloatingRoman", 7));
+    editor().AddRomanNumeralToStaff(2, a().StaffLines, n, a().ChordRoman, 2);
+    const int r = a().ChordRoman.ubound();
+    ASSERT_GT(r, 0);
+    EXPECT_EQ(getInt(a().ChordRoman[r], "RomanNumber"), 5);
+    EXPECT_EQ(a().ChordRoman.Left(r), a().NoteSymbol.Left(n) + 140);
+    EXPECT_EQ(a().ChordRoman.Tag(r), "2");
+    EXPECT_TRUE(a().ChordRoman.Visible(r));
+    // Closed, the palette's pressed button is not read: the numeral keeps the template's.
+    pal().window("frmFloatingRoman")->hide();
+    editor().AddRomanNumeralToStaff(2, a().StaffLines, n, a().ChordRoman, 2);
+    const int r2 = a().ChordRoman.ubound();
+    ASSERT_GT(r2, r);
+    EXPECT_EQ(getInt(a().ChordRoman[r2], "RomanNumber"), templateNumber);
+    // The staff's limit (two here) refuses a third.
+    editor().AddRomanNumeralToStaff(2, a().StaffLines, n, a().ChordRoman, 2);
+    EXPECT_EQ(a().ChordRoman.ubound(), r2);
+}
+
 TEST_F(StaffEditor, NotesByDurationWithoutATemplate) {
     tool("frmFloatingNotes", 6);
     auto add = [&] {
