@@ -32,15 +32,26 @@ QPixmap textPicture(const QString& text, bool musicFont) {
     QPainter p(&pm);
     p.setRenderHint(QPainter::TextAntialiasing);
     QFont f(musicFont ? QStringLiteral("Quillon") : QStringLiteral("Arial"));
-    // The largest size (up to 16 px) at which the text fits with a small margin.
-    for (int px = 16; px >= 7; --px) {
+    f.setBold(!musicFont && text.size() <= 2);
+    // The largest size (up to 16 px) at which the text fits with a small margin; a word too
+    // long for that at a readable size ("above", "below") keeps that size and is narrowed
+    // instead, so the two directions read alike.
+    constexpr int kLargest = 16, kReadable = 12;
+    const double room = kButtonPicture - 3;
+    int px = kLargest;
+    for (; px > kReadable; --px) {
         f.setPixelSize(px);
-        f.setBold(!musicFont && text.size() <= 2);
-        if (QFontMetricsF(f).horizontalAdvance(text) <= kButtonPicture - 3) break;
+        if (QFontMetricsF(f).horizontalAdvance(text) <= room) break;
     }
+    f.setPixelSize(px);
+    const double advance = QFontMetricsF(f).horizontalAdvance(text);
+    const double narrow = advance > room ? room / advance : 1.0;
     p.setFont(f);
     p.setPen(Qt::black);
-    p.drawText(QRectF(0, 0, kButtonPicture, kButtonPicture), Qt::AlignCenter, text);
+    p.translate(kButtonPicture / 2.0, 0);
+    p.scale(narrow, 1.0);
+    const double w = kButtonPicture / narrow;
+    p.drawText(QRectF(-w / 2, 0, w, kButtonPicture), Qt::AlignCenter, text);
     return pm;
 }
 

@@ -63,6 +63,7 @@ tonvale::PlayerSession& session() { return tonvale::PlayerSession::instance(); }
 constexpr double kScrollBarThickness = 255;
 constexpr double kScoreFrameHeight = 1215;
 constexpr double kButtonWidth = 1215, kButtonHeight = 375;
+constexpr double kNavigationWidth = 945;
 constexpr double kListLeft = 120, kListTop = 480;
 constexpr double kPictureButton = 495;
 // Status bar panel 1 holds the connection picture.
@@ -230,6 +231,9 @@ void FrmTonvale::buildControls() {
     cmdPrevious = hiddenChild<QPushButton>(fraLesson0, "cmdPrevious");
     cmdPrevious->setText("<");
     cmdPrevious->setToolTip("Previous");
+    // The lessons place the two 1000 twips apart: each narrower than that, so neither covers
+    // the other.
+    for (QPushButton* b : {cmdNext, cmdPrevious}) placeTwips(b, {}, {}, kNavigationWidth, kButtonHeight);
 
     arrays = std::make_unique<NotationArrays>(fraLesson0);
 
