@@ -78,6 +78,9 @@ void ClassServer::acceptConnections() {
     while (listener_->hasPendingConnections()) {
         QTcpSocket* socket = listener_->nextPendingConnection();
         if (!socket) break;
+        // The server owns its connections, not the listener: a move to another port deletes the
+        // listener, and the student programs already connected must stay.
+        socket->setParent(this);
         if (shuttingDown_) {
             socket->abort();
             socket->deleteLater();

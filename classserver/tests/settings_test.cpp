@@ -12,6 +12,7 @@
 #include "classserver/reportoptions.h"
 #include "classserver/catalogue.h"
 #include "classserver/serverconfig.h"
+#include "fakeclient.h"
 #include "common/basic.h"
 #include "common/storedtext/storedtext.h"
 #include "common/helpwindow.h"
@@ -82,6 +83,9 @@ TEST_F(Settings, OkListensOnTheTypedPortAndKeepsItOnlyThen) {
         {"0", 0, "", "Please enter a port number from 1 to 65535."},
         {QString::number(taken.serverPort()), 0, "", "Port in use. Please choose another."},
     };
+    FakeClient early(listening);
+    early.onRequest = FakeClient::answering("LAB1", "Tonvale 1.2", "");
+    ASSERT_TRUE(waitUntil([&] { return w->server().clientCount() == 1; }));
     bool first = true;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text.toStdString());
@@ -109,6 +113,15 @@ TEST_F(Settings, OkListensOnTheTypedPortAndKeepsItOnlyThen) {
             listening = c.port;
         }
     }
+    // A student program connected before the moves was never cut off and still answers (also
+    // once the old listeners are gone).
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    pump(50);
+    EXPECT_FALSE(early.closed());
+    EXPECT_EQ(w->server().clientCount(), 1);
+    QString answer;
+    w->server().request(1, "@@COMPUTERNAME", [&](Reply, const QString& a) { answer = a; });
+    EXPECT_TRUE(waitUntil([&] { return answer == "LAB1"; }));
     // The next dialog shows the stored text, blank included; the next start listens there.
     typePort(" " + QString::number(p2));
     EXPECT_EQ(shownPort, " " + QString::number(p2));
