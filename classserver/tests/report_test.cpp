@@ -158,6 +158,16 @@ TEST_F(WindowFixture, TheReportIsOfTheSelectedClassAndReplacedByTheNext) {
     ASSERT_TRUE(common::ReadTextFile(w->reportConfigPath(), stored));
     EXPECT_EQ(stored, defaultReportText());
 
+    // A student named like a class is still a student: the report is of its class.
+    const qint64 named = addStudent(db, "Class 9", "LAB2", 14);
+    w->UpdateTreeView();
+    select(w->tvwLesson->findNode(studentKey("Class 9", "LAB2", 14), named));
+    ASSERT_EQ(nodeTag(w->tvwLesson->currentItem()), "student");
+    w->mnuViewReport->trigger();
+    text = w->rptStudentScores->document()->toPlainText();
+    EXPECT_TRUE(text.contains("Student Name: Ann")) << text.toStdString();
+    EXPECT_TRUE(text.contains("Student Name: Class 9"));
+
     // Nothing for the root or a product.
     select("Prod2");
     first = w->rptStudentScores;
