@@ -45,8 +45,15 @@ void beginSet(LessonContext& ctx, int lesson, const QString& instruction) {
     if (a.lnLeger.ubound() == 0)
         for (int i = 1; i <= kLegerLines; ++i) a.lnLeger.load(i);
     UnloadLesson(lesson, a, ctx.LoadedFlags);
-    a.lblAs.load(1);
-    if (QLabel* as = a.lblAs[1]) as->setText(instruction);
+    if (!a.lblAs.load(1)) return;
+    QLabel* as = a.lblAs[1];
+    as->setText(instruction);
+    // The label grows to its text, as an auto-sized label does (measured in the font it will
+    // be drawn with).
+    as->ensurePolished();
+    const QSize fits = as->sizeHint();
+    a.lblAs.setWidth(1, qMax(a.lblAs.Width(1), (fits.width() + 2) * common::kTwipsPerPixel));
+    a.lblAs.setHeight(1, qMax(a.lblAs.Height(1), (fits.height() + 2) * common::kTwipsPerPixel));
 }
 
 void loadSpeaker(LessonContext& ctx) {
