@@ -68,7 +68,7 @@ TEST_F(WrittenScreenshot, MelodyMarkedWithItsLastBarShortOfARest) {
 
 TEST_F(WrittenScreenshot, RhythmMarkedWithARestForANote) {
     annAtTheList({"lesson4=L6S80M5Q3"});
-    start(4, {0.0}, 4);
+    start(4, {0.0}, 5);
     std::vector<Symbol> answer = heardAsWritten(false);
     auto quarter = std::find_if(answer.begin(), answer.end(),
                                 [](const Symbol& s) { return s.staff == 3 && !s.rest && s.ms == 1000; });

@@ -30,7 +30,7 @@ protected:
     // quarters and closing rests.
     void startRhythm() {
         annAtTheList({"lesson4=L6S80M5Q3"});
-        start(4, {0.0}, 4);
+        start(4, {0.0}, 5);
         ASSERT_EQ(state().CurrentLesson, 4);
         ASSERT_EQ(getInt(a().tmMeter[1], "Pulses"), 2);
         ASSERT_EQ(a().StaffLines.ubound(), 5);

@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QTest>
+#include <QToolButton>
 #include <QTreeWidget>
 
 namespace shell::testing {
@@ -99,7 +100,10 @@ protected:
     void tool(const QString& window, int button) {
         palettes::PaletteRegistry& p = frm->paletteWindows();
         if (!p.isVisible(window)) p.show(window);
-        p.palette(window)->clickButton(button);
+        QWidget* b = p.palette(window)->button(button);
+        ASSERT_TRUE(b && b->isVisible() && b->isEnabled()) << qPrintable(window) << " " << button;
+        QTest::mouseClick(b, Qt::LeftButton);
+        QApplication::processEvents();
     }
     bool pressed(const QString& window, int button) { return state().tools.pressed(window, button); }
     // Releases a tool by clicking it again.
@@ -200,7 +204,7 @@ protected:
     }
 
     // Writes the symbols staff by staff, left to right, each click clear of the note before
-    // it; then the dots and the beams.
+    // it, a dot right after its note; then the beams.
     void writeSymbols(const std::vector<Symbol>& symbols, bool pitched) {
         std::map<int, std::vector<size_t>> byStaff;
         for (size_t i = 0; i < symbols.size(); ++i) byStaff[symbols[i].staff].push_back(i);
@@ -221,19 +225,19 @@ protected:
                 EXPECT_EQ(after.size(), before.size() + 1) << "symbol " << i << " on staff " << staff;
                 for (int n : after)
                     if (std::find(before.begin(), before.end(), n) == before.end()) index[i] = n;
+                // A dotted value gets its dot at once, so the symbols after it are spaced by
+                // its whole length.
+                if (sym.ms == 750 || sym.ms == 1500) {
+                    tool("frmFloatingNotes", 13);   // "Dot"
+                    clickAt(a().NoteSymbol[index[i]], 300, 900);
+                    release("frmFloatingNotes", 13);
+                }
                 x += gap;
             }
             release("frmFloatingRests", 5);
             release("frmFloatingRests", 6);
             release("frmFloatingRests", 7);
         }
-        // Dots on the dotted values.
-        for (size_t i = 0; i < symbols.size(); ++i) {
-            if (symbols[i].ms != 750 && symbols[i].ms != 1500) continue;
-            tool("frmFloatingNotes", 13);   // "Dot"
-            clickAt(a().NoteSymbol[index[i]], 300, 900);
-        }
-        release("frmFloatingNotes", 13);
         // Beams: the arrow selects a group, "Beam" joins it.
         std::map<int, std::vector<int>> groups;
         for (size_t i = 0; i < symbols.size(); ++i)
