@@ -276,17 +276,17 @@ void FrmTonvale::buildControls() {
     caption("Time:", 12150, 690, 650);
     lblTime = value("lblTime", "00:00:00", 12800, 660, 1300);
 
-    auto pictureButton = [this](const QString& name, const QString& tip, QStyle::StandardPixmap icon, double left) {
+    auto pictureButton = [this](const QString& name, const QString& tip, const QIcon& icon, double left) {
         auto* b = new QPushButton(fraScore);
         b->setObjectName(name);
         b->setToolTip(tip);
-        b->setIcon(style()->standardIcon(icon));
+        b->setIcon(icon);
         placeTwips(b, left, 90, kPictureButton, kPictureButton);
         return b;
     };
-    cmdGo = pictureButton("cmdGo", "Start Next Exercise", QStyle::SP_MediaPlay, 12150);
-    cmdStop = pictureButton("cmdStop", "Stop Current Exercise", QStyle::SP_MediaStop, 12700);
-    cmdHelp2 = pictureButton("cmdHelp2", "Help on this Lesson", QStyle::SP_DialogHelpButton, 13250);
+    cmdGo = pictureButton("cmdGo", "Start Next Exercise", style()->standardIcon(QStyle::SP_MediaPlay), 12150);
+    cmdStop = pictureButton("cmdStop", "Stop Current Exercise", style()->standardIcon(QStyle::SP_MediaStop), 12700);
+    cmdHelp2 = pictureButton("cmdHelp2", "Help on this Lesson", helpPicture(), 13250);
     connect(cmdGo, &QPushButton::clicked, this, [this] { lessons::cmdGo_Click(*ctx_); });
     connect(cmdStop, &QPushButton::clicked, this, [this] { lessons::DoScore(*ctx_); });
     connect(cmdHelp2, &QPushButton::clicked, this, &FrmTonvale::cmdHelp_Click);

@@ -150,6 +150,22 @@ QIcon toolbarImage(int index) { return QIcon(drawToolbar(index)); }
 
 QIcon lessonIcon(int index) { return QIcon(drawLesson(index)); }
 
+QIcon helpPicture() {
+    QPixmap pm = blank(16, 16);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(30, 70, 140), 1));
+    p.setBrush(QColor(60, 120, 210));
+    p.drawEllipse(QRectF(0.5, 0.5, 15, 15));
+    QFont f(QStringLiteral("Arial"));
+    f.setPixelSize(13);
+    f.setBold(true);
+    p.setFont(f);
+    p.setPen(Qt::white);
+    p.drawText(QRectF(0, 0, 16, 16), Qt::AlignCenter, QStringLiteral("?"));
+    return QIcon(pm);
+}
+
 QPixmap connectPicture(int index) {
     QPixmap pm = blank(14, 14);
     QPainter p(&pm);

@@ -17,6 +17,9 @@ QIcon toolbarImage(int index);
 // 5 cadence, 6 (unused), 7 time signature.
 QIcon lessonIcon(int index);
 
+// The help button's picture: a question mark on a blue disc.
+QIcon helpPicture();
+
 // Connection pictures: 0 connected, 1 not connected.
 QPixmap connectPicture(int index);
 
