@@ -1,9 +1,12 @@
 #include "fluidengine.h"
 
+#include "platform/clock.h"
+#include "platform/midi/sf2subset.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QLoggingCategory>
-#include <mutex>
+#include <algorithm>
 
 namespace platform {
 namespace {
@@ -13,6 +16,9 @@ void logToQt(int level, const char* message, void*) {
     if (level <= FLUID_ERR) qCInfo(lcFluid, "%s", message);
     else qCDebug(lcFluid, "%s", message);
 }
+
+constexpr int SongDrumChannel = FluidSynthEngine::SongChannelBase + 9;
+bool isDrumChannel(int channel) { return channel % 16 == 9; }
 } // namespace
 
 QString generalMidiSoundfont() {
@@ -33,47 +39,256 @@ void routeFluidSynthLog() {
     });
 }
 
+QStringList defaultAudioDrivers() { return {QStringLiteral("pulseaudio"), QStringLiteral("alsa")}; }
+
+void AudioDriverDeleter::operator()(fluid_audio_driver_t* d) const {
+    if (d) delete_fluid_audio_driver(d);
+}
+
+// ---- loading ----
+
 FluidSynthEngine::FluidSynthEngine() : FluidSynthEngine(Options()) {}
 
-FluidSynthEngine::FluidSynthEngine(const Options& options) {
+FluidSynthEngine::FluidSynthEngine(const Options& options) : options_(options) {
     routeFluidSynthLog();
     soundfont_ = options.soundfont.isEmpty() ? generalMidiSoundfont() : options.soundfont;
-    if (soundfont_.isEmpty() || !QFileInfo(soundfont_).isFile()) return;
+    if (options.background) {
+        loader_ = std::thread([this] { runLoader(); });
+    } else {
+        loadSynth();
+        loadSoundfont();
+        stage_ = 2;
+    }
+}
 
+FluidSynthEngine::~FluidSynthEngine() {
+    {
+        std::lock_guard<std::mutex> lock(stageMutex_);
+        quit_ = true;
+        jobs_.clear();
+    }
+    stageChanged_.notify_all();
+    if (loader_.joinable()) loader_.join();
+    audio_.reset();  // the audio thread goes before what it renders
+    if (renderer_) delete_fluid_file_renderer(renderer_);
+    if (sequencer_) delete_fluid_sequencer(sequencer_);
+    if (synth_) delete_fluid_synth(synth_);
+    if (settings_) delete_fluid_settings(settings_);
+}
+
+std::shared_ptr<FluidSynthEngine> FluidSynthEngine::shared() {
+    static const std::shared_ptr<FluidSynthEngine> engine = [] {
+        Options o;
+        o.background = true;
+        o.openOutput = defaultAudioDrivers();
+        return std::make_shared<FluidSynthEngine>(o);
+    }();
+    return engine;
+}
+
+void FluidSynthEngine::loadSynth() {
+    file_ = soundfont_.isEmpty() ? nullptr : Sf2File::open(soundfont_);
+    if (!file_) return;
     settings_ = new_fluid_settings();
     if (!settings_) return;
     fluid_settings_setnum(settings_, "synth.sample-rate", sampleRate_);
-    // A soundfont of 150 MB would take the better part of a second to load whole; loading
-    // only the samples of the presets in use keeps opening the device quick.
+    // Only the samples of the presets in use are read, and only the presets asked for are
+    // built (Sf2File), so a large soundfont costs little memory and time.
     fluid_settings_setint(settings_, "synth.dynamic-sample-loading", 1);
+    fluid_settings_setint(settings_, "synth.midi-channels", MidiChannels);
+    // Each voice the synth keeps ready costs about 16 KB. The program's densest music (the
+    // splash fugue with its releases) needs 22 voices at once; 64 leaves room to spare, as on
+    // a hardware General MIDI module.
+    fluid_settings_setint(settings_, "synth.polyphony", Polyphony);
     fluid_settings_setnum(settings_, "synth.gain", 0.7);
-    fluid_settings_setint(settings_, "audio.period-size", options.periodSize);
-    fluid_settings_setint(settings_, "audio.periods", options.periods);
-    if (!options.wavFile.isEmpty()) {
-        fluid_settings_setstr(settings_, "audio.file.name", QDir::toNativeSeparators(options.wavFile).toLocal8Bit().constData());
+    fluid_settings_setint(settings_, "audio.period-size", options_.periodSize);
+    fluid_settings_setint(settings_, "audio.periods", options_.periods);
+    if (!options_.wavFile.isEmpty()) {
+        fluid_settings_setstr(settings_, "audio.file.name", QDir::toNativeSeparators(options_.wavFile).toLocal8Bit().constData());
         fluid_settings_setstr(settings_, "audio.file.type", "wav");
         fluid_settings_setstr(settings_, "audio.file.format", "s16");
         fluid_settings_setstr(settings_, "audio.file.endian", "little");
     }
     synth_ = new_fluid_synth(settings_);
     if (!synth_) return;
-    if (fluid_synth_sfload(synth_, soundfont_.toLocal8Bit().constData(), 1) == FLUID_FAILED) {
-        delete_fluid_synth(synth_);
-        synth_ = nullptr;
+    fluid_synth_add_sfloader(synth_, Sf2File::newSubsetLoader(settings_));
+    fluid_synth_set_channel_type(synth_, SongDrumChannel, CHANNEL_TYPE_DRUM);
+    fluid_synth_bank_select(synth_, SongDrumChannel, 128);
+    // The sequencer runs on the synth's sample clock: scheduled messages land on the exact
+    // sample, whatever the threads are doing.
+    sequencer_ = new_fluid_sequencer2(0);
+    if (sequencer_) synthDest_ = fluid_sequencer_register_fluidsynth(sequencer_, synth_);
+    if (options_.background && !options_.openOutput.isEmpty()) {
+        for (const QString& name : options_.openOutput) {
+            if (fluid_settings_setstr(settings_, "audio.driver", name.toLatin1().constData()) == FLUID_FAILED) continue;
+            if (fluid_audio_driver_t* d = new_fluid_audio_driver(settings_, synth_)) {
+                std::lock_guard<std::mutex> lock(outputMutex_);
+                audio_.reset(d);
+                break;
+            }
+        }
     }
 }
 
-FluidSynthEngine::~FluidSynthEngine() {
-    if (synth_) delete_fluid_synth(synth_);
-    if (settings_) delete_fluid_settings(settings_);
+void FluidSynthEngine::loadSoundfont() {
+    if (!synth_ || !file_) return;
+    // The piano: every melodic channel starts on it. Other presets come when asked for.
+    std::set<Sf2File::Preset> base;
+    if (file_->hasPreset({0, 0})) base.insert({0, 0});
+    else if (!file_->presets().empty()) base.insert(*file_->presets().begin());
+    const QString name = file_->subset(base);
+    if (fluid_synth_sfload(synth_, name.toLocal8Bit().constData(), 1) == FLUID_FAILED) return;
+    std::lock_guard<std::mutex> lock(presetMutex_);
+    for (const auto& p : base) loaded_.insert({p.first, p.second});
+    soundfontLoaded_ = true;
 }
 
-void FluidSynthEngine::send(quint32 message) {
-    if (!synth_) return;
+void FluidSynthEngine::runLoader() {
+    loadSynth();
+    {
+        std::lock_guard<std::mutex> lock(stageMutex_);
+        stage_ = 1;
+    }
+    stageChanged_.notify_all();
+    loadSoundfont();
+    {
+        std::lock_guard<std::mutex> lock(stageMutex_);
+        stage_ = 2;
+    }
+    stageChanged_.notify_all();
+    std::unique_lock<std::mutex> lock(stageMutex_);
+    while (!quit_) {
+        if (jobs_.empty()) {
+            stageChanged_.wait(lock);
+            continue;
+        }
+        if (std::chrono::steady_clock::now() < jobs_.front().due) {
+            stageChanged_.wait_until(lock, jobs_.front().due);
+            continue;
+        }
+        std::function<void()> job = std::move(jobs_.front().run);
+        jobs_.pop_front();
+        lock.unlock();
+        job();
+        lock.lock();
+    }
+}
+
+void FluidSynthEngine::waitFor(int stage) {
+    std::unique_lock<std::mutex> lock(stageMutex_);
+    stageChanged_.wait(lock, [&] { return stage_ >= stage; });
+}
+
+bool FluidSynthEngine::hasSynth() {
+    waitFor(1);
+    return synth_ != nullptr;
+}
+
+bool FluidSynthEngine::isReady() {
+    waitFor(2);
+    return soundfontLoaded_;
+}
+
+fluid_synth_t* FluidSynthEngine::synth() {
+    waitFor(1);
+    return synth_;
+}
+
+void FluidSynthEngine::post(std::function<void()> job) { postAfter(0, std::move(job)); }
+
+void FluidSynthEngine::postAfter(int ms, std::function<void()> job) {
+    if (!loader_.joinable()) {
+        job();
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> lock(stageMutex_);
+        if (quit_) return;
+        const auto due = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        auto at = std::upper_bound(jobs_.begin(), jobs_.end(), due, [](const auto& t, const Job& j) { return t < j.due; });
+        jobs_.insert(at, Job{due, std::move(job)});
+    }
+    stageChanged_.notify_all();
+}
+
+// ---- presets ----
+
+FluidSynthEngine::Preset FluidSynthEngine::presetFor(int channel) const {
+    return {isDrumChannel(channel) ? 128 : bank_[channel], program_[channel]};
+}
+
+void FluidSynthEngine::track(quint32 message, int channelBase) {
+    const int channel = int(message & 0x0F) + channelBase;
+    if (channel >= MidiChannels) return;
+    const int d1 = int((message >> 8) & 0x7F), d2 = int((message >> 16) & 0x7F);
+    if ((message & 0xF0) == 0xB0 && d1 == 0) bank_[channel] = d2;
+    if ((message & 0xF0) == 0xC0) program_[channel] = d1;
+}
+
+std::set<FluidSynthEngine::Preset> FluidSynthEngine::needed(const std::vector<quint32>& messages, int channelBase) {
+    std::lock_guard<std::mutex> lock(presetMutex_);
+    int bank[MidiChannels], program[MidiChannels];
+    std::copy(std::begin(bank_), std::end(bank_), bank);
+    std::copy(std::begin(program_), std::end(program_), program);
+    std::set<Preset> out;
+    for (quint32 m : messages) {
+        const int channel = int(m & 0x0F) + channelBase;
+        if (channel >= MidiChannels) continue;
+        const int status = int(m & 0xF0), d1 = int((m >> 8) & 0x7F), d2 = int((m >> 16) & 0x7F);
+        if (status == 0xB0 && d1 == 0) bank[channel] = d2;
+        if (status == 0xC0) program[channel] = d1;
+        if (status == 0xC0 || (status == 0x90 && d2 > 0))
+            out.insert({isDrumChannel(channel) ? 128 : bank[channel], program[channel]});
+    }
+    for (auto it = out.begin(); it != out.end();) it = loaded_.count(*it) ? out.erase(it) : std::next(it);
+    return out;
+}
+
+void FluidSynthEngine::ensure(const std::set<Preset>& presets) {
+    if (presets.empty() || !synth_ || !file_) return;
+    std::lock_guard<std::mutex> lock(presetMutex_);
+    std::set<Sf2File::Preset> wanted;
+    for (const Preset& p : presets)
+        if (!loaded_.count(p) && file_->hasPreset({p.bank, p.program})) wanted.insert({p.bank, p.program});
+    for (const Preset& p : presets) loaded_.insert(p);  // absent ones are not looked for again
+    if (wanted.empty()) return;
+    const QString name = file_->subset(wanted);
+    if (fluid_synth_sfload(synth_, name.toLocal8Bit().constData(), 0) == FLUID_FAILED) return;
+    // Channels already set to one of these presets fell back to another: give them theirs.
+    fluid_synth_program_reset(synth_);
+}
+
+void FluidSynthEngine::prepare(const std::vector<quint32>& messages, int channelBase) {
+    if (!isReady()) return;
+    ensure(needed(messages, channelBase));
+}
+
+std::set<FluidSynthEngine::Preset> FluidSynthEngine::loadedPresets() {
+    std::lock_guard<std::mutex> lock(presetMutex_);
+    std::set<Preset> out;
+    for (const Preset& p : loaded_)
+        if (file_ && file_->hasPreset({p.bank, p.program})) out.insert(p);
+    return out;
+}
+
+// ---- sending ----
+
+void FluidSynthEngine::send(quint32 message, int channelBase) {
+    if (!isReady()) return;
+    ensure(needed({message}, channelBase));
+    {
+        std::lock_guard<std::mutex> lock(presetMutex_);
+        track(message, channelBase);
+    }
+    sendNow(message, channelBase);
+}
+
+void FluidSynthEngine::sendNow(quint32 message, int channelBase) {
     const int status = int(message & 0xFF);
     const int d1 = int((message >> 8) & 0x7F);
     const int d2 = int((message >> 16) & 0x7F);
-    const int channel = status & 0x0F;
+    const int channel = (status & 0x0F) + channelBase;
+    if (channel >= MidiChannels) return;
     switch (status & 0xF0) {
     case 0x80: fluid_synth_noteoff(synth_, channel, d1); break;
     case 0x90:
@@ -89,25 +304,179 @@ void FluidSynthEngine::send(quint32 message) {
     }
 }
 
-void FluidSynthEngine::silence() {
-    if (synth_) fluid_synth_all_sounds_off(synth_, -1);
+void FluidSynthEngine::silence(int channelBase) {
+    if (!hasSynth()) return;
+    for (int c = channelBase; c < channelBase + 16 && c < MidiChannels; ++c) fluid_synth_all_sounds_off(synth_, c);
 }
 
-QStringList defaultAudioDrivers() { return {QStringLiteral("pulseaudio"), QStringLiteral("alsa")}; }
-
-void AudioDriverDeleter::operator()(fluid_audio_driver_t* d) const {
-    if (d) delete_fluid_audio_driver(d);
-}
-
-AudioDriverPtr openAudioOutput(FluidSynthEngine& engine, const QStringList& drivers) {
-    if (!engine.isReady()) return nullptr;
-    for (const QString& name : drivers) {
-        if (fluid_settings_setstr(engine.settings(), "audio.driver", name.toLatin1().constData()) == FLUID_FAILED)
-            continue;  // not built into this FluidSynth
-        if (fluid_audio_driver_t* d = new_fluid_audio_driver(engine.settings(), engine.synth()))
-            return AudioDriverPtr(d);
+void FluidSynthEngine::resetSongChannels() {
+    if (!hasSynth()) return;
+    std::lock_guard<std::mutex> lock(presetMutex_);
+    for (int c = SongChannelBase; c < MidiChannels; ++c) {
+        fluid_synth_all_sounds_off(synth_, c);
+        fluid_synth_cc(synth_, c, 121, 0);  // reset all controllers
+        fluid_synth_cc(synth_, c, 7, 100);
+        fluid_synth_cc(synth_, c, 10, 64);
+        if (isDrumChannel(c)) fluid_synth_bank_select(synth_, c, 128);
+        else fluid_synth_cc(synth_, c, 0, 0);
+        fluid_synth_pitch_bend(synth_, c, 8192);
+        bank_[c] = 0;
+        program_[c] = 0;
+        if (soundfontLoaded_) fluid_synth_program_change(synth_, c, 0);
     }
-    return nullptr;
+}
+
+// ---- output ----
+
+qint32 FluidSynthEngine::acquireOutput(const QStringList& drivers) {
+    if (!hasSynth()) return MidiNoDriver;
+    std::lock_guard<std::mutex> lock(outputMutex_);
+    ++outputChanges_;
+    if (!audio_ && !options_.offline) {
+        for (const QString& name : drivers) {
+            if (fluid_settings_setstr(settings_, "audio.driver", name.toLatin1().constData()) == FLUID_FAILED)
+                continue;  // not built into this FluidSynth
+            if (fluid_audio_driver_t* d = new_fluid_audio_driver(settings_, synth_)) {
+                audio_.reset(d);
+                break;
+            }
+        }
+        if (!audio_) return MidiNoDriver;
+    }
+    ++outputUsers_;
+    return MidiOk;
+}
+
+void FluidSynthEngine::releaseOutput() {
+    quint64 change = 0;
+    {
+        std::lock_guard<std::mutex> lock(outputMutex_);
+        if (outputUsers_ > 0) --outputUsers_;
+        if (outputUsers_ > 0 || !audio_) return;
+        change = ++outputChanges_;
+    }
+    postAfter(OutputGraceMs, [this, change] {
+        AudioDriverPtr closing;
+        {
+            std::lock_guard<std::mutex> lock(outputMutex_);
+            if (outputUsers_ == 0 && outputChanges_ == change) closing = std::move(audio_);
+        }
+        // Deleted outside the lock: stopping the audio thread may take a moment.
+    });
+}
+
+bool FluidSynthEngine::hasOutput() const {
+    std::lock_guard<std::mutex> lock(outputMutex_);
+    return audio_ != nullptr || (options_.offline && outputUsers_ > 0);
+}
+
+// ---- scheduling ----
+
+int FluidSynthEngine::newSource() {
+    if (!hasSynth() || !sequencer_) return -1;
+    return fluid_sequencer_register_client(sequencer_, "tonvale", nullptr, nullptr);
+}
+
+void FluidSynthEngine::schedule(int source, const std::vector<TimedMessage>& messages, int channelBase) {
+    if (messages.empty() || source < 0 || !isReady() || !sequencer_) return;
+    std::vector<quint32> plain;
+    plain.reserve(messages.size());
+    for (const TimedMessage& m : messages) plain.push_back(m.message);
+    ensure(needed(plain, channelBase));
+
+    std::lock_guard<std::mutex> lock(scheduleMutex_);
+    const unsigned int tickNow = fluid_sequencer_get_tick(sequencer_);
+    const qint64 nowMs = Clock::instance().nowMs();
+    auto& mine = scheduled_[source];
+    fluid_event_t* ev = new_fluid_event();
+    for (const TimedMessage& m : messages) {
+        const quint32 msg = m.message;
+        const int status = int(msg & 0xF0), d1 = int((msg >> 8) & 0x7F), d2 = int((msg >> 16) & 0x7F);
+        const int channel = int(msg & 0x0F) + channelBase;
+        if (channel >= MidiChannels) continue;
+        fluid_event_set_source(ev, fluid_seq_id_t(source));
+        fluid_event_set_dest(ev, synthDest_);
+        switch (status) {
+        case 0x80: fluid_event_noteoff(ev, channel, short(d1)); break;
+        case 0x90:
+            if (d2 == 0) fluid_event_noteoff(ev, channel, short(d1));
+            else fluid_event_noteon(ev, channel, short(d1), short(d2));
+            break;
+        case 0xA0: fluid_event_key_pressure(ev, channel, short(d1), short(d2)); break;
+        case 0xB0: fluid_event_control_change(ev, channel, short(d1), short(d2)); break;
+        case 0xC0: fluid_event_program_change(ev, channel, short(d1)); break;
+        case 0xD0: fluid_event_channel_pressure(ev, channel, short(d1)); break;
+        case 0xE0: fluid_event_pitch_bend(ev, channel, d1 | (d2 << 7)); break;
+        default: continue;
+        }
+        const unsigned int tick = tickNow + unsigned(std::max<qint64>(0, m.timeMs - nowMs));
+        fluid_sequencer_send_at(sequencer_, ev, tick, 1);
+        mine.push_back({tick, m});
+    }
+    delete_fluid_event(ev);
+    std::lock_guard<std::mutex> presets(presetMutex_);
+    for (quint32 m : plain) track(m, channelBase);
+}
+
+std::vector<TimedMessage> FluidSynthEngine::unschedule(int source) {
+    std::vector<TimedMessage> dropped;
+    if (source < 0 || !sequencer_) return dropped;
+    std::lock_guard<std::mutex> lock(scheduleMutex_);
+    fluid_sequencer_remove_events(sequencer_, fluid_seq_id_t(source), -1, -1);
+    // Read after the removal: whatever came due before it may have sounded, so counts as sent.
+    const unsigned int tick = fluid_sequencer_get_tick(sequencer_);
+    for (const auto& [t, m] : scheduled_[source])
+        if (t > tick) dropped.push_back(m);
+    scheduled_.erase(source);
+    return dropped;
+}
+
+bool FluidSynthEngine::hasScheduled(int source) {
+    if (source < 0 || !sequencer_) return false;
+    std::lock_guard<std::mutex> lock(scheduleMutex_);
+    auto it = scheduled_.find(source);
+    if (it == scheduled_.end()) return false;
+    const unsigned int tick = fluid_sequencer_get_tick(sequencer_);
+    auto& list = it->second;
+    list.erase(std::remove_if(list.begin(), list.end(), [&](const auto& e) { return e.first <= tick; }), list.end());
+    return !list.empty();
+}
+
+qint64 FluidSynthEngine::synthMs() {
+    if (!hasSynth() || !sequencer_) return 0;
+    return fluid_sequencer_get_tick(sequencer_);
+}
+
+// ---- offline ----
+
+void FluidSynthEngine::renderOffline(qint64 ms) {
+    const qint64 frames = ms * sampleRate_ / 1000;
+    for (qint64 done = 0; done < frames;) {
+        const int n = renderBlock();
+        if (n <= 0) return;
+        done += n;
+    }
+}
+
+int FluidSynthEngine::renderBlock() {
+    if (!hasSynth()) return 0;
+    if (!options_.wavFile.isEmpty()) {
+        if (!renderer_) {
+            QDir().mkpath(QFileInfo(options_.wavFile).absolutePath());
+            renderer_ = new_fluid_file_renderer(synth_);
+            if (!renderer_) return 0;
+        }
+        return fluid_file_renderer_process_block(renderer_) == FLUID_OK ? options_.periodSize : 0;
+    }
+    constexpr int Block = 512;
+    float left[Block], right[Block];
+    fluid_synth_write_float(synth_, Block, left, 0, 1, right, 0, 1);
+    return Block;
+}
+
+void FluidSynthEngine::finishWav() {
+    if (renderer_) delete_fluid_file_renderer(renderer_);
+    renderer_ = nullptr;
 }
 
 bool renderToWav(const std::vector<TimedMessage>& messages, const QString& wavFile, int tailMs,

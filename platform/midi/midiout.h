@@ -56,6 +56,9 @@ public:
     virtual qint32 close() = 0;                        // MidiInvalidHandle when closed already
     virtual bool isOpen() const = 0;
 
+    // Gets ready to send these messages on time (a synthesizer loads the sounds they need);
+    // may take a while. Callers time a sequence from after it.
+    virtual void prepare(const std::vector<TimedMessage>&) {}
     // Sends each message when platform::Clock reaches its time (messages already due go out
     // at once), in time order, messages of one time in the order given; returns at once.
     // By default a worker thread sleeps to each absolute time and sends; a device with a

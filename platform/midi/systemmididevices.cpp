@@ -5,7 +5,8 @@
 
 namespace platform {
 
-SystemMidiDevices::SystemMidiDevices(const QStringList& audioDrivers) : audioDrivers_(audioDrivers) {}
+SystemMidiDevices::SystemMidiDevices(const QStringList& audioDrivers, std::shared_ptr<FluidSynthEngine> engine)
+    : audioDrivers_(audioDrivers), engine_(std::move(engine)) {}
 
 SystemMidiDevices::~SystemMidiDevices() = default;
 
@@ -16,7 +17,7 @@ QStringList SystemMidiDevices::outputDevices() {
 
 std::unique_ptr<MidiOut> SystemMidiDevices::open(int deviceId, qint32* result) {
     if (deviceId == Mapper) {
-        if (!engine_) engine_ = std::make_shared<FluidSynthEngine>();
+        if (!engine_) engine_ = FluidSynthEngine::shared();
         return FluidSynthMidiOut::open(engine_, audioDrivers_, result);
     }
     if (deviceId < 0) {

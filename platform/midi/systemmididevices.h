@@ -10,7 +10,9 @@ namespace platform {
 
 class SystemMidiDevices : public MidiDevices {
 public:
-    explicit SystemMidiDevices(const QStringList& audioDrivers = defaultAudioDrivers());
+    // engine: the mapper's; nullptr = the program's shared engine, taken at the mapper's first open.
+    explicit SystemMidiDevices(const QStringList& audioDrivers = defaultAudioDrivers(),
+                               std::shared_ptr<FluidSynthEngine> engine = nullptr);
     ~SystemMidiDevices() override;
 
     QStringList outputDevices() override;
@@ -19,7 +21,7 @@ public:
 private:
     QStringList audioDrivers_;
     QStringList names_;                          // as last listed: device numbers refer to these
-    std::shared_ptr<FluidSynthEngine> engine_;   // loaded at the mapper's first open, then kept
+    std::shared_ptr<FluidSynthEngine> engine_;
 };
 
 } // namespace platform

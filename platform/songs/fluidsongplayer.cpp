@@ -1,118 +1,141 @@
 #include "fluidsongplayer.h"
 
-#include <QDir>
+#include "platform/clock.h"
+
 #include <QFile>
-#include <QFileInfo>
-#include <vector>
 
 namespace platform {
-namespace {
-const int OfflineBlock = 512;  // frames rendered per step offline (11.6 ms)
-} // namespace
 
 FluidSongPlayer::FluidSongPlayer() : FluidSongPlayer(Options()) {}
 
-FluidSongPlayer::FluidSongPlayer(const Options& options) : options_(options) {}
+FluidSongPlayer::FluidSongPlayer(const Options& options)
+    : options_(options), engine_(options.engine), link_(std::make_shared<Link>()) {
+    link_->player = this;
+}
 
-FluidSongPlayer::~FluidSongPlayer() { close(); }
+FluidSongPlayer::~FluidSongPlayer() {
+    {
+        std::lock_guard<std::mutex> lock(link_->mutex);
+        link_->player = nullptr;
+    }
+    close();
+}
 
-int FluidSongPlayer::open(const QString& path) {
-    if (player_) return SongInUse;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return SongFileError;
-    const QByteArray data = file.readAll();
-    if (data.size() < 14 || !data.startsWith("MThd")) return SongFileError;
-
+std::shared_ptr<FluidSynthEngine> FluidSongPlayer::engine() {
     if (!engine_) {
         FluidSynthEngine::Options e;
         e.soundfont = options_.soundfont;
         if (options_.offline) {
             e.wavFile = options_.wavFile;
-            e.periodSize = OfflineBlock;
+            e.periodSize = 512;  // 11.6 ms a block offline
         }
         engine_ = std::make_shared<FluidSynthEngine>(e);
     }
-    if (!engine_->isReady()) return SongNoDevice;
+    return engine_;
+}
 
-    player_ = new_fluid_player(engine_->synth());
-    if (!player_) return SongNoDevice;
-    // The player keeps its own copy of the file's bytes.
-    if (fluid_player_add_mem(player_, data.constData(), size_t(data.size())) != FLUID_OK) {
-        delete_fluid_player(player_);
-        player_ = nullptr;
-        return SongFileError;
-    }
-    started_ = false;
+int FluidSongPlayer::open(const QString& path) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (open_) return SongInUse;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return SongFileError;
+    const QByteArray data = file.readAll();
+    SmfSong song;
+    if (!readSmf(std::vector<uint8_t>(data.begin(), data.end()), &song)) return SongFileError;
+    if (!engine()->hasSynth()) return SongNoDevice;
+    if (source_ < 0) source_ = engine_->newSource();
+    song_ = std::move(song);
+    open_ = true;
+    started_ = scheduled_ = false;
     return SongOk;
 }
 
 int FluidSongPlayer::play() {
-    if (!player_) return SongNotOpen;
-    if (started_) return SongOk;
-    if (options_.offline) {
-        if (!options_.wavFile.isEmpty() && !renderer_) {
-            QDir().mkpath(QFileInfo(options_.wavFile).absolutePath());
-            renderer_ = new_fluid_file_renderer(engine_->synth());
-            if (!renderer_) return SongNoDevice;
+    quint64 generation = 0;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!open_) return SongNotOpen;
+        if (started_) return SongOk;
+        if (!options_.offline) {
+            // No sound card or sound server: the song stays silent.
+            if (engine_->acquireOutput(options_.audioDrivers) != MidiOk) return SongNoDevice;
+            holdingOutput_ = true;
         }
-    } else {
-        audio_ = openAudioOutput(*engine_, options_.audioDrivers);
-        if (!audio_) return SongNoDevice;  // no sound card or sound server: the song stays silent
+        started_ = true;
+        generation = ++generation_;
     }
-    if (fluid_player_play(player_) != FLUID_OK) {
-        audio_.reset();
-        return SongFileError;
-    }
-    started_ = true;
+    engine_->post([link = link_, generation] {
+        std::lock_guard<std::mutex> lock(link->mutex);
+        if (link->player) link->player->start(generation);
+    });
     return SongOk;
+}
+
+void FluidSongPlayer::start(quint64 generation) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (generation != generation_ || !open_) return;  // closed meanwhile
+    std::vector<quint32> plain;
+    plain.reserve(song_.events.size());
+    for (const SmfSong::Event& e : song_.events) plain.push_back(e.message);
+    engine_->resetSongChannels();
+    engine_->prepare(plain, FluidSynthEngine::SongChannelBase);  // the song's instruments, before its time starts
+    const qint64 now = Clock::instance().nowMs();
+    std::vector<TimedMessage> timed;
+    timed.reserve(song_.events.size());
+    for (const SmfSong::Event& e : song_.events) timed.push_back({now + qint64(e.ms + 0.5), e.message});
+    startMs_ = engine_->synthMs();
+    engine_->schedule(source_, timed, FluidSynthEngine::SongChannelBase);
+    scheduled_ = true;
 }
 
 int FluidSongPlayer::close() {
-    if (!player_) return SongNotOpen;
-    audio_.reset();  // the audio thread drives the player: stop it first
-    fluid_player_stop(player_);
-    delete_fluid_player(player_);
-    player_ = nullptr;
-    if (renderer_) {
-        delete_fluid_file_renderer(renderer_);
-        renderer_ = nullptr;
-    }
-    engine_->silence();
-    started_ = false;
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!open_) return SongNotOpen;
+    ++generation_;
+    engine_->unschedule(source_);
+    engine_->silence(FluidSynthEngine::SongChannelBase);
+    if (holdingOutput_) engine_->releaseOutput();
+    if (options_.offline) engine_->finishWav();
+    holdingOutput_ = false;
+    open_ = started_ = scheduled_ = false;
     return SongOk;
 }
 
-bool FluidSongPlayer::isPlaying() const {
-    if (!player_ || !started_) return false;
-    if (fluid_player_get_status(player_) != FLUID_PLAYER_PLAYING) return false;
-    const int total = fluid_player_get_total_ticks(player_);
-    return total <= 0 || fluid_player_get_current_tick(player_) < total;
+bool FluidSongPlayer::isOpen() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return open_;
 }
 
-int FluidSongPlayer::currentTick() const { return player_ ? fluid_player_get_current_tick(player_) : 0; }
+bool FluidSongPlayer::isPlaying() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!open_ || !started_) return false;
+    if (!scheduled_) return true;  // waiting for the soundfont
+    return double(engine_->synthMs() - startMs_) < song_.lengthMs;
+}
 
-int FluidSongPlayer::totalTicks() const { return player_ ? fluid_player_get_total_ticks(player_) : 0; }
+int FluidSongPlayer::currentTick() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!open_ || !scheduled_) return 0;
+    return int(qMin<uint32_t>(song_.tickAt(double(engine_->synthMs() - startMs_)), song_.endTick));
+}
 
-void FluidSongPlayer::renderFrames(int frames) {
-    if (renderer_) {
-        fluid_file_renderer_process_block(renderer_);
-        return;
-    }
-    std::vector<float> buffer(size_t(frames) * 2);
-    fluid_synth_write_float(engine_->synth(), frames, buffer.data(), 0, 2, buffer.data(), 1, 2);
+int FluidSongPlayer::totalTicks() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return open_ && started_ ? int(song_.endTick) : 0;
 }
 
 qint64 FluidSongPlayer::renderOffline(qint64 maxMs, qint64 tailMs) {
-    if (!options_.offline || !player_ || !started_) return 0;
+    if (!options_.offline || !isPlaying()) return 0;
     const qint64 rate = engine_->sampleRate();
     const qint64 maxFrames = maxMs * rate / 1000;
     qint64 frames = 0;
     while (isPlaying() && frames < maxFrames) {
-        renderFrames(OfflineBlock);
-        frames += OfflineBlock;
+        const int n = engine_->renderBlock();
+        if (n <= 0) break;
+        frames += n;
     }
     const qint64 ran = frames * 1000 / rate;
-    for (qint64 tail = 0; tail < tailMs * rate / 1000; tail += OfflineBlock) renderFrames(OfflineBlock);
+    engine_->renderOffline(tailMs);
     return ran;
 }
 

@@ -117,4 +117,130 @@ bool SmfFile::write(const std::string& path) const {
     return bool(f);
 }
 
+namespace {
+uint32_t getBE(const std::vector<uint8_t>& b, size_t at, int bytes) {
+    uint32_t v = 0;
+    for (int i = 0; i < bytes; ++i) v = (v << 8) | b[at + size_t(i)];
+    return v;
+}
+} // namespace
+
+double SmfSong::msAt(uint32_t tick) const {
+    Tempo t;
+    for (const Tempo& x : tempos)
+        if (x.tick <= tick) t = x;
+    return t.ms + double(tick - t.tick) * t.microsecondsPerQuarter / 1000.0 / ticksPerQuarter;
+}
+
+uint32_t SmfSong::tickAt(double ms) const {
+    Tempo t;
+    for (const Tempo& x : tempos)
+        if (x.ms <= ms) t = x;
+    if (ms <= t.ms) return t.tick;
+    return t.tick + uint32_t((ms - t.ms) * 1000.0 * ticksPerQuarter / t.microsecondsPerQuarter);
+}
+
+bool readSmf(const std::vector<uint8_t>& b, SmfSong* song, std::string* error) {
+    auto fail = [error](const std::string& why) {
+        if (error) *error = why;
+        return false;
+    };
+    *song = SmfSong();
+    if (b.size() < 14 || std::string(b.begin(), b.begin() + 4) != "MThd") return fail("no MThd header");
+    const uint32_t headerSize = getBE(b, 4, 4);
+    if (headerSize < 6 || 8 + size_t(headerSize) > b.size()) return fail("short header");
+    const uint32_t format = getBE(b, 8, 2), division = getBE(b, 12, 2);
+    if (format > 1) return fail("format " + std::to_string(format) + " is not played");
+    if (division == 0 || (division & 0x8000)) return fail("time-code division is not played");
+    song->ticksPerQuarter = int(division);
+
+    struct Raw {
+        uint32_t tick;
+        size_t track, seq;
+        bool tempo;
+        uint32_t value;  // tempo: microseconds per quarter; else the message
+    };
+    std::vector<Raw> raw;
+    size_t at = 8 + headerSize, track = 0;
+    while (at + 8 <= b.size()) {
+        const uint32_t size = getBE(b, at + 4, 4);
+        const size_t start = at + 8, end = start + size;
+        if (end > b.size()) return fail("track runs past the end of the file");
+        if (std::string(b.begin() + long(at), b.begin() + long(at) + 4) != "MTrk") {
+            at = end;  // a chunk of another kind
+            continue;
+        }
+        uint32_t tick = 0;
+        uint8_t status = 0;
+        size_t p = start;
+        auto varLen = [&](uint32_t* v) {
+            *v = 0;
+            for (int i = 0; i < 4; ++i) {
+                if (p >= end) return false;
+                const uint8_t c = b[p++];
+                *v = (*v << 7) | (c & 0x7F);
+                if (!(c & 0x80)) return true;
+            }
+            return false;
+        };
+        while (p < end) {
+            uint32_t delta = 0;
+            if (!varLen(&delta)) return fail("bad delta time");
+            tick += delta;
+            if (p >= end) return fail("event missing");
+            uint8_t c = b[p];
+            if (c == 0xFF) {
+                if (p + 2 > end) return fail("short meta event");
+                const uint8_t type = b[p + 1];
+                p += 2;
+                uint32_t len = 0;
+                if (!varLen(&len) || p + len > end) return fail("short meta event");
+                if (type == 0x51 && len == 3) raw.push_back({tick, track, raw.size(), true, getBE(b, p, 3)});
+                p += len;
+                if (type == 0x2F) break;
+                continue;
+            }
+            if (c == 0xF0 || c == 0xF7) {
+                ++p;
+                uint32_t len = 0;
+                if (!varLen(&len) || p + len > end) return fail("short system exclusive event");
+                p += len;
+                continue;
+            }
+            if (c & 0x80) {
+                status = c;
+                ++p;
+            } else if (!status) {
+                return fail("data without a status");
+            }
+            const int dataBytes = ((status & 0xF0) == 0xC0 || (status & 0xF0) == 0xD0) ? 1 : 2;
+            if (p + size_t(dataBytes) > end) return fail("short channel event");
+            uint32_t message = status | (uint32_t(b[p] & 0x7F) << 8);
+            if (dataBytes == 2) message |= uint32_t(b[p + 1] & 0x7F) << 16;
+            p += size_t(dataBytes);
+            raw.push_back({tick, track, raw.size(), false, message});
+        }
+        song->endTick = std::max(song->endTick, tick);
+        ++track;
+        at = end;
+    }
+    if (track == 0) return fail("no track");
+    std::stable_sort(raw.begin(), raw.end(), [](const Raw& x, const Raw& y) {
+        if (x.tick != y.tick) return x.tick < y.tick;
+        if (x.tempo != y.tempo) return x.tempo;  // a tempo change first, so its own tick's notes follow it
+        return x.track < y.track;
+    });
+    song->tempos.push_back({0, 0.0, 500000});
+    for (const Raw& r : raw) {
+        if (!r.tempo) continue;
+        SmfSong::Tempo t{r.tick, song->msAt(r.tick), r.value ? r.value : 500000};
+        if (song->tempos.back().tick == r.tick) song->tempos.back() = t;
+        else song->tempos.push_back(t);
+    }
+    for (const Raw& r : raw)
+        if (!r.tempo) song->events.push_back({r.tick, song->msAt(r.tick), r.value});
+    song->lengthMs = song->msAt(song->endTick);
+    return true;
+}
+
 } // namespace platform

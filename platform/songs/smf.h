@@ -1,5 +1,5 @@
 #pragma once
-// A small writer of standard MIDI files (format 1): tracks of timed channel and meta events,
+// A small writer and reader of standard MIDI files: tracks of timed channel and meta events,
 // encoded with variable-length delta times. Plain C++, so the build-time song generator
 // needs nothing else.
 #include <cstdint>
@@ -52,5 +52,33 @@ private:
     int division_;
     std::vector<SmfTrack> tracks_;
 };
+
+// A standard MIDI file read for playing: its channel messages in time order, with their
+// times in milliseconds from the tempo map.
+struct SmfSong {
+    struct Event {
+        uint32_t tick = 0;
+        double ms = 0;
+        uint32_t message = 0;  // packed short message: status | data1 << 8 | data2 << 16
+    };
+    struct Tempo {
+        uint32_t tick = 0;
+        double ms = 0;
+        uint32_t microsecondsPerQuarter = 500000;
+    };
+    int ticksPerQuarter = 480;
+    std::vector<Event> events;   // channel messages only, time order (equal ticks: track order)
+    std::vector<Tempo> tempos;   // from tick 0
+    uint32_t endTick = 0;        // the last track's end
+    double lengthMs = 0;         // endTick in ms
+
+    double msAt(uint32_t tick) const;
+    uint32_t tickAt(double ms) const;
+};
+
+// Reads format 0 or 1 files with a ticks-per-quarter division (system exclusive and meta
+// events other than tempo and end of track are skipped). False with a message when the
+// bytes are not such a file.
+bool readSmf(const std::vector<uint8_t>& bytes, SmfSong* song, std::string* error = nullptr);
 
 } // namespace platform

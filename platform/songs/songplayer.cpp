@@ -10,8 +10,14 @@ SongPlayer* g_player = nullptr;
 } // namespace
 
 SongPlayer& SongPlayer::instance() {
-    static FluidSongPlayer real;
-    return g_player ? *g_player : real;
+    if (g_player) return *g_player;
+    // Made at the first use without a stand-in, so tests with one never start a synthesizer.
+    static FluidSongPlayer real([] {
+        FluidSongPlayer::Options o;
+        o.engine = FluidSynthEngine::shared();  // the MIDI port's engine, on channels of the songs' own
+        return o;
+    }());
+    return real;
 }
 
 void SongPlayer::setInstance(SongPlayer* player) { g_player = player; }

@@ -179,6 +179,7 @@ void MidiPort::Wait(int ms) {
 qint64 MidiPort::playTimeline(const Timeline& timeline) {
     Lock lock(mutex_);
     stopTimelineLocked();
+    if (out_) out_->prepare(timeline.messages);  // a synthesizer loads its sounds before the time starts
     const qint64 start = platform::Clock::instance().nowMs();
     playing_.clear();
     playing_.reserve(timeline.messages.size());

@@ -126,3 +126,80 @@ TEST(Tunes, BothBuildIntoFiles) {
     ASSERT_TRUE(buildSmf(fugue7Tune(), &fugue, nullptr));
     EXPECT_EQ(fugue.endTick(), 9u * 1920u);  // 9 bars of 4/4
 }
+
+TEST(SmfRead, TheTunesReadBackWithTheirTimes) {
+    struct Case { Tune tune; uint32_t endTick; double ms; };
+    for (const Case& c : {Case{fugue7Tune(), 9 * 1920, 15000}, Case{doneTune(), 3360, 3500}}) {
+        SmfFile file;
+        ASSERT_TRUE(buildSmf(c.tune, &file, nullptr));
+        SmfSong song;
+        std::string why;
+        ASSERT_TRUE(readSmf(file.encode(), &song, &why)) << why;
+        EXPECT_EQ(song.endTick, c.endTick) << c.tune.name;
+        EXPECT_NEAR(song.lengthMs, c.ms, 0.5) << c.tune.name;
+        size_t notes = 0, programs = 0;
+        for (const auto& e : song.events) {
+            notes += (e.message & 0xF0) == 0x90;
+            programs += (e.message & 0xF0) == 0xC0;
+        }
+        size_t written = 0;
+        for (const TuneVoice& v : c.tune.voices) {
+            std::vector<VoiceNote> n;
+            parseVoice(v.notes, c.tune.unitTicks, c.tune.barUnits, &n, nullptr);
+            written += n.size();
+        }
+        EXPECT_EQ(notes, written) << c.tune.name;
+        EXPECT_EQ(programs, c.tune.voices.size()) << c.tune.name;
+        for (size_t i = 1; i < song.events.size(); ++i) ASSERT_LE(song.events[i - 1].tick, song.events[i].tick);
+    }
+}
+
+// Running status, a tempo change halfway, a system exclusive event skipped.
+TEST(SmfRead, TempoMapAndRunningStatus) {
+    const std::vector<uint8_t> bytes = {
+        'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 100,
+        'M', 'T', 'r', 'k', 0, 0, 0, 27,
+        0x00, 0xF0, 0x02, 0x7E, 0xF7,          // system exclusive: skipped
+        0x00, 0x90, 60, 100,                   // note-on at 0
+        0x64, 62, 90,                          // running status: tick 100 (500 ms at 120 bpm)
+        0x00, 0xFF, 0x51, 0x03, 0x0F, 0x42, 0x40,  // tempo 1 000 000 us a quarter from tick 100
+        0x64, 0x80, 60, 0,                     // tick 200: 500 + 1000 ms
+        0x00, 0xFF, 0x2F, 0x00,
+    };
+    SmfSong song;
+    std::string why;
+    ASSERT_TRUE(readSmf(bytes, &song, &why)) << why;
+    ASSERT_EQ(song.events.size(), 3u);
+    EXPECT_EQ(song.events[1].message, 0x5A3E90u);
+    EXPECT_DOUBLE_EQ(song.events[1].ms, 500);
+    EXPECT_DOUBLE_EQ(song.events[2].ms, 1500);
+    EXPECT_EQ(song.endTick, 200u);
+    EXPECT_DOUBLE_EQ(song.lengthMs, 1500);
+    EXPECT_EQ(song.tickAt(1000), 150u);
+    EXPECT_EQ(song.tickAt(250), 50u);
+}
+
+TEST(SmfRead, RefusesWhatItCannotPlay) {
+    auto header = [](uint8_t format, uint16_t division) {
+        return std::vector<uint8_t>{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, format, 0, 1, uint8_t(division >> 8), uint8_t(division)};
+    };
+    auto withTrack = [](std::vector<uint8_t> b, std::vector<uint8_t> body) {
+        b.insert(b.end(), {'M', 'T', 'r', 'k', 0, 0, 0, uint8_t(body.size())});
+        b.insert(b.end(), body.begin(), body.end());
+        return b;
+    };
+    const std::vector<std::vector<uint8_t>> bad = {
+        {},
+        {'R', 'I', 'F', 'F', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96},
+        header(2, 96),                                           // sequences of patterns
+        header(0, 0xE728),                                       // time-code division
+        header(0, 96),                                           // no track
+        withTrack(header(0, 96), {0x00, 60, 100}),               // data without a status
+        withTrack(header(0, 96), {0x00, 0x90, 60}),              // short note
+        withTrack(header(0, 96), {0x81}),                        // delta time cut off
+    };
+    for (size_t i = 0; i < bad.size(); ++i) {
+        SmfSong song;
+        EXPECT_FALSE(readSmf(bad[i], &song)) << "case " << i;
+    }
+}

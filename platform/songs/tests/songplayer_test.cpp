@@ -1,8 +1,9 @@
-// The generated songs through FluidSynth's player, rendered offline (no sound card), and the
+// The generated songs through the song player, rendered offline (no sound card), and the
 // player's answers to the ways it can be misused.
 #include "common/testing/testoutput.h"
 #include "platform/midi/tests/wavfile.h"
 #include "platform/paths.h"
+#include "platform/midi/fluidsynthmidiout.h"
 #include "platform/songs/fluidsongplayer.h"
 
 #include <QFile>
@@ -121,4 +122,62 @@ TEST(Songs, RecorderPlayerActsLikeThePlayer) {
     EXPECT_EQ(p.close(), SongNotOpen);
     EXPECT_EQ(p.calls, QStringList({"open " + dir.filePath("none.mid") + " -> 3", "open " + song + " -> 0",
                                     "open " + song + " -> 2", "play -> 0", "close -> 0", "close -> 1"}));
+}
+
+// The level-up fanfare plays while the MIDI port is open, on the port's own engine: the
+// port's channels keep their programs, controllers, bend and the note they hold.
+TEST(Songs, FanfareLeavesThePortsChannelsAsTheyWere) {
+    FluidSynthEngine::Options e;
+    e.offline = true;
+    auto engine = std::make_shared<FluidSynthEngine>(e);
+    qint32 rc = -1;
+    auto port = FluidSynthMidiOut::open(engine, {}, &rc);
+    ASSERT_EQ(rc, MidiOk);
+    fluid_synth_t* synth = engine->synth();
+    for (quint32 m : {packShortMessage(0xC0, 19), packShortMessage(0xB0, 7, 90), packShortMessage(0xB0, 10, 30),
+                      packShortMessage(0xE1, 0, 80), packShortMessage(0xB2, 91, 77), 0xC9u,
+                      packShortMessage(0x90, 60, 100)})  // an organ note held on channel 0
+        port->shortMessage(m);
+    struct ChannelState {
+        int sfont = 0, bank = 0, program = 0, bend = 0;
+        std::vector<int> cc;
+        bool operator==(const ChannelState& o) const {
+            return sfont == o.sfont && bank == o.bank && program == o.program && bend == o.bend && cc == o.cc;
+        }
+    };
+    auto snapshot = [&] {
+        std::vector<ChannelState> out;
+        for (int c = 0; c < FluidSynthEngine::PortChannels; ++c) {
+            ChannelState s;
+            fluid_synth_get_program(synth, c, &s.sfont, &s.bank, &s.program);
+            fluid_synth_get_pitch_bend(synth, c, &s.bend);
+            for (int n = 0; n < 128; ++n) {
+                int v = 0;
+                fluid_synth_get_cc(synth, c, n, &v);
+                s.cc.push_back(v);
+            }
+            out.push_back(s);
+        }
+        return out;
+    };
+    const std::vector<ChannelState> before = snapshot();
+    EXPECT_EQ(before[0].program, 19);
+    EXPECT_EQ(before[0].cc[7], 90);
+
+    FluidSongPlayer::Options o;
+    o.offline = true;
+    o.engine = engine;
+    FluidSongPlayer songs(o);
+    ASSERT_EQ(songs.open(Paths::shareFile("\\done.mid")), SongOk);
+    ASSERT_EQ(songs.play(), SongOk);
+    EXPECT_NEAR(double(songs.renderOffline(10000, 500)), 3500.0, 100.0);
+    int sfont = 0, bank = 0, program = 0;
+    fluid_synth_get_program(synth, FluidSynthEngine::SongChannelBase, &sfont, &bank, &program);
+    EXPECT_EQ(program, 56) << "the fanfare's trumpet is on the songs' first channel";
+    EXPECT_EQ(songs.close(), SongOk);
+    engine->renderOffline(100);
+
+    EXPECT_TRUE(snapshot() == before);
+    EXPECT_GE(fluid_synth_get_active_voice_count(synth), 1) << "the port's held note was cut";
+    EXPECT_EQ(port->close(), MidiOk);
 }

@@ -83,9 +83,9 @@ QString ClassLinkClient::statusText() const {
 
 void ClassLinkClient::reportStatus() { emit statusChanged(isConnected(), statusText()); }
 
-void ClassLinkClient::ConnectToServer() {
+void ClassLinkClient::ConnectToServer(int waitMs) {
     const ServerAddress address = readClientConfig(dataFolder() + "/" + kConfigFile);
-    connectTo(address.host, address.port, kStartupConnectWaitMs);
+    connectTo(address.host, address.port, waitMs);
     reportStatus();
 }
 

@@ -68,8 +68,9 @@ public:
     bool isConnected() const;
     QString statusText() const;
 
-    // (Re)connects from Client.cfg and waits about 0.6 s for the connection; reports the status.
-    void ConnectToServer();
+    // (Re)connects from Client.cfg and waits up to waitMs (about 0.6 s) for the connection;
+    // reports the status, and again when a connection still being made comes up later.
+    void ConnectToServer(int waitMs = kStartupConnectWaitMs);
     // Closes, connects to host:port and waits up to waitMs while the connection is being made.
     // Afterwards connectError() says why it failed (empty when it did not).
     void connectTo(const QString& host, int port, int waitMs);

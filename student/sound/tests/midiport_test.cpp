@@ -2,6 +2,7 @@
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/midi/recordermidiout.h"
+#include "platform/midi/systemmididevices.h"
 #include "platform/midi/tests/wavfile.h"
 #include "student/sound/midiport.h"
 
@@ -320,4 +321,31 @@ TEST_F(MidiPortTest, CMajorChordRendersToSound) {
     EXPECT_NEAR(wav.seconds(), 2.5, 0.05);
     EXPECT_GT(wav.rms(0.05, 1.45), 0.01) << "the chord is (nearly) silent";
     EXPECT_LT(wav.peak(), 1.0);
+}
+
+// Start-up: the engine loads on a worker thread from the first instant; the port opens on it
+// and a note sent at once is heard, not lost while the soundfont loads (rendered offline
+// through the real engine).
+TEST(MidiPortStartUp, ANoteSentAtOnceIsHeard) {
+    ScriptedDialogs dialogs;
+    DialogsOverride guard(&dialogs);
+    FluidSynthEngine::Options o;
+    o.background = true;
+    o.offline = true;
+    o.wavFile = testOutputPath("port_first_note.wav");
+    auto engine = std::make_shared<FluidSynthEngine>(o);
+    SystemMidiDevices devices({}, engine);
+    MidiPort port(&devices);
+    port.load();
+    port.StartNote(0);
+    engine->renderOffline(600);
+    port.StopNote(0);
+    engine->renderOffline(300);
+    EXPECT_TRUE(dialogs.shown.isEmpty());
+    port.CloseMIDI();
+    engine->finishWav();
+    WavData wav;
+    ASSERT_TRUE(readWav(o.wavFile, &wav));
+    EXPECT_GT(wav.rms(0.0, 0.5), 0.01) << "the first note was lost";
+    EXPECT_GT(wav.power(261.63, 0.0, 0.5), 10 * wav.power(293.66, 0.0, 0.5)) << "not middle C";
 }
