@@ -3,7 +3,7 @@
 // ports): the question players run into timelines through the real MidiPort, then played on
 // a device that stamps the moment each message reaches it. Prints p50, p99 and the largest
 // lateness in microseconds, and the same with a busy core per hardware thread beside it.
-//   bench_timeline_lateness [rounds]      (default 3 rounds of the three questions)
+//   bench_timeline_lateness [rounds]      (default 2 rounds of the three questions)
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/midi/midiout.h"
@@ -122,7 +122,7 @@ std::vector<double> run(int rounds) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 2;
     report("worker thread, machine as is", run(rounds));
 
     std::atomic<bool> stop{false};

@@ -8,7 +8,8 @@
 # pace of a real card; without pulseaudio installed, ALSA's null output stands in, which takes
 # it as fast as it comes (the synthesizer's audio thread then keeps a core busy).
 #   bench/startup/wholeprocess.sh [build-folder]     (default: ./build)
-# Environment: ROUNDS (10), HOLD (10000), MEMORY_RUNS (3).
+# Environment: ROUNDS (10), HOLD (10000), MEMORY_RUNS (3), TONVALE (another build's program
+# to measure instead, e.g. an older one to compare with).
 set -euo pipefail
 BUILD=$(cd "${1:-build}" && pwd)
 ROUNDS=${ROUNDS:-10}
@@ -16,7 +17,7 @@ HOLD=${HOLD:-10000}
 MEMORY_RUNS=${MEMORY_RUNS:-3}
 WATCH=$BUILD/bench/startup/bench_window_watch
 BARE=$BUILD/bench/startup/bench_bare_window
-TONVALE=$BUILD/student/app/Tonvale
+TONVALE=${TONVALE:-$BUILD/student/app/Tonvale}
 for f in "$WATCH" "$BARE" "$TONVALE"; do
   [ -x "$f" ] || { echo "missing $f: build first" >&2; exit 2; }
 done
