@@ -1,6 +1,7 @@
 #include "fluidengine.h"
 
 #include "platform/clock.h"
+#include "platform/midi/fluidsynthlib.h"
 #include "platform/midi/sf2subset.h"
 
 #include <QDir>
@@ -50,7 +51,6 @@ void AudioDriverDeleter::operator()(fluid_audio_driver_t* d) const {
 FluidSynthEngine::FluidSynthEngine() : FluidSynthEngine(Options()) {}
 
 FluidSynthEngine::FluidSynthEngine(const Options& options) : options_(options) {
-    routeFluidSynthLog();
     soundfont_ = options.soundfont.isEmpty() ? generalMidiSoundfont() : options.soundfont;
     if (options.background) {
         loader_ = std::thread([this] { runLoader(); });
@@ -87,6 +87,8 @@ std::shared_ptr<FluidSynthEngine> FluidSynthEngine::shared() {
 }
 
 void FluidSynthEngine::loadSynth() {
+    if (!loadFluidSynth()) return;
+    routeFluidSynthLog();
     file_ = soundfont_.isEmpty() ? nullptr : Sf2File::open(soundfont_);
     if (!file_) return;
     settings_ = new_fluid_settings();
