@@ -113,15 +113,23 @@ int ScriptedDialogs::messageBoxWithHelp(const QString& text, int style, const QS
     }
 }
 
-QString ScriptedDialogs::openFileName(const QString&, const QString&, const QString&, QWidget*) {
+namespace {
+QString nextFile(std::deque<QString>& files) {
     if (files.empty()) return QString();
     QString f = files.front();
     files.pop_front();
     return f;
 }
+} // namespace
 
-QString ScriptedDialogs::saveFileName(const QString& t, const QString& f, const QString& d, QWidget* o) {
-    return openFileName(t, f, d, o);
+QString ScriptedDialogs::openFileName(const QString&, const QString& filter, const QString&, QWidget*) {
+    fileDialogsAsked << "open " + filter;
+    return nextFile(files);
+}
+
+QString ScriptedDialogs::saveFileName(const QString&, const QString& filter, const QString&, QWidget*) {
+    fileDialogsAsked << "save " + filter;
+    return nextFile(files);
 }
 
 int ScriptedDialogs::runModal(QDialog& dialog) {

@@ -84,6 +84,7 @@ public:
     std::deque<QString> files;        // file dialog answers; empty: cancelled ("")
     QVector<ShownMessage> shown;      // every message box, in order
     QStringList modalsShown;          // objectName of every modal window run
+    QStringList fileDialogsAsked;     // "open" or "save", then the filter, of every file dialog
     // Drives a modal window by objectName (fill fields, click buttons) and returns its result.
     // Without a handler the window is rejected (0).
     std::map<QString, std::function<int(QDialog&)>> modalHandlers;

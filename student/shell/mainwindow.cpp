@@ -357,9 +357,10 @@ void FrmTonvale::Form_Load(const QString& hookName) {
     lblLessonName->setPlainText("Tonvale 1.2\nChoose a Player from the File Menu.");
 
     SelectFrame(0);
+    // Without a player the lesson switch stops early; the palettes wait for a lesson all the same.
+    UpdateViewMenus();
     SetupLessonList();
     UpdateMenu();
-
 
     showStatus(false, "Disconnected");
     statusBar()->raise();
