@@ -359,8 +359,7 @@ void FrmTonvale::Form_Load(const QString& hookName) {
     statusBar()->raise();
     classLink_ = new classlink::ClassLinkClient(this);
     connect(classLink_, &classlink::ClassLinkClient::statusChanged, this, &FrmTonvale::showStatus);
-    // The window does not wait for the class server: the status bar shows when it answers.
-    classLink_->ConnectToServer(0);
+    classLink_->ConnectToServer(0);  // no wait: the status bar shows when the server answers
 
     const QString name = hookName.isEmpty()
         ? hookServerName(QCoreApplication::applicationName(), platform::Paths::dataFolder())
