@@ -1,14 +1,12 @@
 #include "frmconfig.h"
 
-#include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSysInfo>
-#include <QVBoxLayout>
 
 #include "common/basic.h"
+#include "common/networkform.h"
 #include "common/storedtext/getvalue.h"
 #include "common/storedtext/storedtext.h"
 #include "platform/dialogs.h"
@@ -21,41 +19,20 @@ FrmConfig::FrmConfig(const QString& configPath, Listen listen, QWidget* owner)
     : QDialog(owner), configPath_(configPath), listen_(std::move(listen)) {
     setObjectName(QStringLiteral("frmConfig"));
     setWindowTitle(QStringLiteral("Network Configuration"));
-    lblComputer = new QLabel(QStringLiteral("Computer Name:"), this);
-    lblComputer->setObjectName(QStringLiteral("lblComputer"));
     lblName = new QLabel(QStringLiteral("Label1"), this);
     lblName->setObjectName(QStringLiteral("lblName"));
     lblName->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    lblPort = new QLabel(QStringLiteral("Port Number:"), this);
-    lblPort->setObjectName(QStringLiteral("lblPort"));
     txtPort = new QLineEdit(QStringLiteral("Text1"), this);
     txtPort->setObjectName(QStringLiteral("txtPort"));
-    auto button = [this](const char* name, const QString& text) {
-        auto* b = new QPushButton(text, this);
-        b->setObjectName(QLatin1String(name));
-        return b;
-    };
-    cmdOK = button("cmdOK", QStringLiteral("OK"));
-    cmdOK->setDefault(true);
-    cmdCancel = button("cmdCancel", QStringLiteral("Cancel"));
-    cmdHelp = button("cmdHelp", QStringLiteral("Help"));
+    const common::NetworkForm form = common::layOutNetworkForm(this, lblName, txtPort);
+    lblComputer = form.lblComputer;
+    lblPort = form.lblPort;
+    cmdOK = form.cmdOK;
+    cmdCancel = form.cmdCancel;
+    cmdHelp = form.cmdHelp;
     connect(cmdOK, &QPushButton::clicked, this, &FrmConfig::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &FrmConfig::cmdCancel_Click);
     connect(cmdHelp, &QPushButton::clicked, this, &FrmConfig::cmdHelp_Click);
-
-    auto* grid = new QGridLayout;
-    grid->addWidget(lblComputer, 0, 0);
-    grid->addWidget(lblName, 0, 1);
-    grid->addWidget(lblPort, 1, 0);
-    grid->addWidget(txtPort, 1, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdOK);
-    buttons->addWidget(cmdCancel);
-    buttons->addWidget(cmdHelp);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addLayout(buttons);
     Form_Load();
 }
 

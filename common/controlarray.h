@@ -24,6 +24,16 @@ inline constexpr double kTwipsPerPixel = 15.0;
 // The one conversion at a widget's edge: floor(twips / 15).
 inline int twipsToPixels(double twips) { return int(std::floor(twips / kTwipsPerPixel)); }
 
+// A child made hidden under its design-time name, as the element 0 of an array or a control
+// that only shows when the code says so.
+template <class T>
+T* hiddenChild(QWidget* parent, const QString& name) {
+    T* w = new T(parent);
+    w->setObjectName(name);
+    w->hide();
+    return w;
+}
+
 // Copies every stored, writable property of `from` onto `to` except visibility, the object
 // name and geometry (a frame's rectangle included); font and palette come along as QWidget
 // properties.

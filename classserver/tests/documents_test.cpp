@@ -79,8 +79,7 @@ TEST_F(Documents, CommandsFollowTheAnswers) {
         QDir(data.path()).removeRecursively();
         QDir().mkpath(data.path());
         QTemporaryDir share;
-        QDir().mkpath(share.path() + "/templates");
-        ASSERT_TRUE(QFile::copy(templatePath(), share.path() + "/templates/default.mdb"));
+        ASSERT_TRUE(putTemplate(share.path()));
         ASSERT_TRUE(makeWorkingCopy(templatePath(), target.path() + "/Monday.mdb"));
         addStudent(target.path() + "/Monday.mdb", "Mon", "LAB9", 11);
         QFile junk(target.path() + "/Junk.mdb");
@@ -90,12 +89,7 @@ TEST_F(Documents, CommandsFollowTheAnswers) {
 
         platform::ScriptedDialogs dialogs;
         platform::DialogsOverride guard(&dialogs);
-        HallbrinOptions o;
-        o.dataFolder = data.path();
-        o.shareFolder = share.path();
-        o.port = quint16(0);
-        o.address = QHostAddress::LocalHost;
-        frmHallbrin w(o);
+        frmHallbrin w(scratchOptions(data.path(), share.path()));
         w.server().setShutdownTimeoutMs(500);
         w.Form_Load();
         w.show();
@@ -152,16 +146,10 @@ TEST_F(Documents, CommandsFollowTheAnswers) {
 
 TEST_F(Documents, CommandsThatChangeTheDocumentWaitForARunningPoll) {
     QTemporaryDir share;
-    QDir().mkpath(share.path() + "/templates");
-    ASSERT_TRUE(QFile::copy(templatePath(), share.path() + "/templates/default.mdb"));
+    ASSERT_TRUE(putTemplate(share.path()));
     platform::ScriptedDialogs dialogs;
     platform::DialogsOverride guard(&dialogs);
-    HallbrinOptions o;
-    o.dataFolder = data.path();
-    o.shareFolder = share.path();
-    o.port = quint16(0);
-    o.address = QHostAddress::LocalHost;
-    frmHallbrin w(o);
+    frmHallbrin w(scratchOptions(data.path(), share.path()));
     w.server().setRequestTimeoutMs(3000);
     w.Form_Load();
     FakeClient silent(w.listeningPort());  // keeps the poll waiting
@@ -184,16 +172,10 @@ TEST_F(Documents, CommandsThatChangeTheDocumentWaitForARunningPoll) {
 
 TEST_F(Documents, NewWithoutATemplateSaysSoAndKeepsTheDocument) {
     QTemporaryDir share;
-    QDir().mkpath(share.path() + "/templates");
-    ASSERT_TRUE(QFile::copy(templatePath(), share.path() + "/templates/default.mdb"));
+    ASSERT_TRUE(putTemplate(share.path()));
     platform::ScriptedDialogs dialogs;
     platform::DialogsOverride guard(&dialogs);
-    HallbrinOptions o;
-    o.dataFolder = data.path();
-    o.shareFolder = share.path();
-    o.port = quint16(0);
-    o.address = QHostAddress::LocalHost;
-    frmHallbrin w(o);
+    frmHallbrin w(scratchOptions(data.path(), share.path()));
     w.Form_Load();
     addStudent(w.DatabasePath, "Ann", "LAB1", 11);
     QFile::remove(share.path() + "/templates/default.mdb");

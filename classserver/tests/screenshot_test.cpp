@@ -2,13 +2,11 @@
 // hallbrin_roster.png (the main window with a populated roster), hallbrin_class_editor.png,
 // hallbrin_report.png (the score report's preview) and hallbrin_connections.png.
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QLineEdit>
 #include <QPrintPreviewWidget>
 #include <QPushButton>
 #include <QScreen>
-#include <QSet>
 #include <QStatusBar>
 
 #include "classserver/catalogue.h"
@@ -16,6 +14,7 @@
 #include "classserver/frmconnections.h"
 #include "common/report/reportpreview.h"
 #include "fakeclient.h"
+#include "screenshots.h"
 #include "testoutput.h"
 #include "windowfixture.h"
 
@@ -23,20 +22,6 @@ using namespace classserver;
 using namespace testsupport;
 
 namespace {
-
-void settle(int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 20);
-}
-
-// Distinct colours in a grid of samples: a blank or single-colour picture has one or two.
-int colourVariety(const QImage& image) {
-    QSet<QRgb> colours;
-    for (int y = 0; y < image.height(); y += 5)
-        for (int x = 0; x < image.width(); x += 5) colours.insert(image.pixel(x, y));
-    return colours.size();
-}
 
 // The screen where the window stands, saved; false when it looks blank.
 bool shoot(QWidget* window, const QString& name, int minColours = 12) {

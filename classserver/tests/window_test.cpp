@@ -24,6 +24,7 @@
 #include "student/shell/classlink/classlinkclient.h"
 #include "testoutput.h"
 #include "testsupport.h"
+#include "windowfixture.h"
 
 using namespace classserver;
 using namespace testsupport;
@@ -52,16 +53,10 @@ QStringList shownCaptions(const QList<QAction*>& actions) {
 class HallbrinWindow : public ::testing::Test {
 protected:
     void SetUp() override {
-        QDir().mkpath(share.path() + "/templates");
-        QFile::copy(templatePath(), share.path() + "/templates/default.mdb");
+        putTemplate(share.path());
     }
     std::unique_ptr<frmHallbrin> makeWindow(std::optional<quint16> port = quint16(0)) {
-        HallbrinOptions o;
-        o.dataFolder = data.path();
-        o.shareFolder = share.path();
-        o.port = port;
-        o.address = QHostAddress::LocalHost;
-        auto w = std::make_unique<frmHallbrin>(o);
+        auto w = std::make_unique<frmHallbrin>(scratchOptions(data.path(), share.path(), port));
         w->server().setRequestTimeoutMs(2000);
         w->server().setShutdownTimeoutMs(2000);
         return w;
@@ -241,12 +236,7 @@ TEST_F(HallbrinWindow, ClosingWithoutResultsAsksNothing) {
 }
 
 TEST_F(HallbrinWindow, ACloseThatCutsAPollShortStillShowsWhatItImported) {
-    HallbrinOptions o;
-    o.dataFolder = data.path();
-    o.shareFolder = share.path();
-    o.port = quint16(0);
-    o.address = QHostAddress::LocalHost;
-    CountingHallbrin w(o);
+    CountingHallbrin w(scratchOptions(data.path(), share.path()));
     w.server().setRequestTimeoutMs(60000);
     w.Form_Load();
     w.show();

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QTreeWidget>
 #include <memory>
+#include <optional>
 
 #include "classserver/classserver.h"
 #include "classserver/frmhallbrin.h"
@@ -16,22 +17,33 @@
 
 namespace testsupport {
 
+// Puts the empty class database into `share`/templates; false when it could not.
+inline bool putTemplate(const QString& share) {
+    QDir().mkpath(share + "/templates");
+    return QFile::copy(templatePath(), share + "/templates/default.mdb");
+}
+
+// A window's options on scratch folders, listening on `port` of the loopback address (0: any free port).
+inline classserver::HallbrinOptions scratchOptions(const QString& data, const QString& share,
+                                                   std::optional<quint16> port = quint16(0)) {
+    classserver::HallbrinOptions o;
+    o.dataFolder = data;
+    o.shareFolder = share;
+    o.port = port;
+    o.address = QHostAddress::LocalHost;
+    return o;
+}
+
 class WindowFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        QDir().mkpath(share.path() + "/templates");
-        QFile::copy(templatePath(), share.path() + "/templates/default.mdb");
+        putTemplate(share.path());
         w = makeWindow();
         w->Form_Load();
         db = w->DatabasePath;
     }
     std::unique_ptr<classserver::frmHallbrin> makeWindow() {
-        classserver::HallbrinOptions o;
-        o.dataFolder = data.path();
-        o.shareFolder = share.path();
-        o.port = quint16(0);
-        o.address = QHostAddress::LocalHost;
-        auto window = std::make_unique<classserver::frmHallbrin>(o);
+        auto window = std::make_unique<classserver::frmHallbrin>(scratchOptions(data.path(), share.path()));
         window->server().setRequestTimeoutMs(2000);
         window->server().setShutdownTimeoutMs(2000);
         return window;

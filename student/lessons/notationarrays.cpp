@@ -10,6 +10,8 @@
 namespace lessons {
 namespace {
 
+using common::hiddenChild;
+
 QWidget* createElement(const QString& progId, QWidget* parent) {
     QObject* o = music::ClassRegistry::instance().createObject(progId, parent);
     QWidget* w = qobject_cast<QWidget*>(o);
@@ -20,14 +22,6 @@ QWidget* createElement(const QString& progId, QWidget* parent) {
 
 ElementArray::Factory elementFactory(const QString& progId) {
     return [progId](QWidget* parent) { return createElement(progId, parent); };
-}
-
-template <class T>
-T* hiddenChild(QWidget* parent, const QString& name) {
-    T* w = new T(parent);
-    w->setObjectName(name);
-    w->hide();
-    return w;
 }
 
 } // namespace

@@ -77,6 +77,7 @@ void placeTwips(QWidget* w, OptTwips left, OptTwips top, OptTwips width = {}, Op
     w->setGeometry(r);
 }
 
+using common::hiddenChild;
 using lessons::put;
 
 QFont pointFont(const QFont& base, int points, bool bold = false) {
@@ -84,14 +85,6 @@ QFont pointFont(const QFont& base, int points, bool bold = false) {
     f.setPixelSize(points * 96 / 72);
     f.setBold(bold);
     return f;
-}
-
-template <class T>
-T* hiddenChild(QWidget* parent, const QString& name) {
-    T* w = new T(parent);
-    w->setObjectName(name);
-    w->hide();
-    return w;
 }
 
 } // namespace

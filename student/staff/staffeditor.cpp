@@ -107,6 +107,17 @@ int StaffEditor::claimIndex(ElementArray& arr, int column) {
     return 0;
 }
 
+int StaffEditor::loadFreeElement(ElementArray& arr, int column) {
+    const int i = claimIndex(arr, column);
+    if (i == 0) return 0;
+    if (!arr.load(i)) {
+        ctx_.LoadedFlags.set(column, i, false);
+        return 0;
+    }
+    arr.ZOrder(i, 0);
+    return i;
+}
+
 int StaffEditor::countOnStaff(const ElementArray& arr, int column, int staff) const {
     const QString tag = tagOf(staff);
     int n = 0;
@@ -253,13 +264,8 @@ qint16 StaffEditor::AddNoteToStaff(qint16 Index, float Y, ElementArray& StaffLin
         ticksBefore(onStaff, templateLeft, StemFilter, EndLimit.value_or(0), CorrectSpacing.value_or(false));
     if (n > MaxSymbols - 1) return 0;
 
-    const int i = claimIndex(NoteSymbol, kColNotes);
+    const int i = loadFreeElement(NoteSymbol, kColNotes);
     if (i == 0) return 0;
-    if (!NoteSymbol.load(i)) {
-        ctx_.LoadedFlags.set(kColNotes, i, false);
-        return 0;
-    }
-    NoteSymbol.ZOrder(i, 0);
     QObject* note = NoteSymbol[i];
     if (ctx_.palettes.isVisible(kNotes)) {
         const int value = firstPressed(ctx_.state.tools, kNotes, 3, 8);
@@ -302,13 +308,8 @@ qint16 StaffEditor::AddRestToStaff(qint16 Index, ElementArray& StaffLines, Eleme
     const TicksBefore before = ticksBefore(onStaff, templateLeft, {}, EndLimit.value_or(0), false);
     if (int(onStaff.size()) > MaxSymbols - 1) return 0;
 
-    const int i = claimIndex(NoteSymbol, kColNotes);
+    const int i = loadFreeElement(NoteSymbol, kColNotes);
     if (i == 0) return 0;
-    if (!NoteSymbol.load(i)) {
-        ctx_.LoadedFlags.set(kColNotes, i, false);
-        return 0;
-    }
-    NoteSymbol.ZOrder(i, 0);
     QObject* rest = NoteSymbol[i];
     if (ctx_.palettes.isVisible(kRests)) {
         const int value = firstPressed(ctx_.state.tools, kRests, 3, 8);
@@ -330,13 +331,8 @@ qint16 StaffEditor::AddRestToStaff(qint16 Index, ElementArray& StaffLines, Eleme
 void StaffEditor::AddClefToStaff(qint16 Index, float Y, ElementArray& StaffLines, ElementArray& ClefSymbol) {
     if (StaffLines.ubound() <= 0 || Index < 1 || !StaffLines.exists(Index)) return;
     if (countOnStaff(ClefSymbol, kColClef, Index) > 0) return;
-    const int i = claimIndex(ClefSymbol, kColClef);
+    const int i = loadFreeElement(ClefSymbol, kColClef);
     if (i == 0) return;
-    if (!ClefSymbol.load(i)) {
-        ctx_.LoadedFlags.set(kColClef, i, false);
-        return;
-    }
-    ClefSymbol.ZOrder(i, 0);
     const Point p = clefPosition(StaffLines.Left(Index), StaffLines.Top(Index), Y);
     ClefSymbol.Move(i, p.left, p.top);
     if (ctx_.palettes.isVisible(kClef))
@@ -350,13 +346,8 @@ void StaffEditor::AddAccidentalToStaff(qint16 Index, float Y, ElementArray& Staf
     if (StaffLines.ubound() <= 0 || Index < 1 || !StaffLines.exists(Index)) return;
     const int k = countOnStaff(KeySign, kColKeySign, Index);
     if (k > 6) return;
-    const int i = claimIndex(KeySign, kColKeySign);
+    const int i = loadFreeElement(KeySign, kColKeySign);
     if (i == 0) return;
-    if (!KeySign.load(i)) {
-        ctx_.LoadedFlags.set(kColKeySign, i, false);
-        return;
-    }
-    KeySign.ZOrder(i, 0);
     const Point p = keyAccidentalPosition(StaffLines.Left(Index), StaffLines.Top(Index), Y, k, KeyLeftOffset);
     KeySign.Move(i, p.left, p.top);
     put(KeySign[i], "RhythmicOffset", k);
@@ -373,13 +364,8 @@ void StaffEditor::AddMetreToStaff(qint16 Index, float, ElementArray& StaffLines,
     if (StaffLines.ubound() <= 0 || Index < 1 || !StaffLines.exists(Index)) return;
     if (countOnStaff(tmMeter, kColMetre, Index) > 0) return;
     const int k = countOnStaff(KeySign, kColKeySign, Index);
-    const int i = claimIndex(tmMeter, kColMetre);
+    const int i = loadFreeElement(tmMeter, kColMetre);
     if (i == 0) return;
-    if (!tmMeter.load(i)) {
-        ctx_.LoadedFlags.set(kColMetre, i, false);
-        return;
-    }
-    tmMeter.ZOrder(i, 0);
     const Point p = metrePosition(StaffLines.Left(Index), StaffLines.Top(Index), k);
     tmMeter.Move(i, p.left, p.top);
     const lessons::TimeTool& time = tools().time();
@@ -395,13 +381,8 @@ void StaffEditor::AddRomanNumeralToStaff(qint16 Index, ElementArray& Staffs, int
                                          int MaxLabels) {
     if (Staffs.ubound() <= 0 || Index < 1 || !Staffs.exists(Index) || !a_.NoteSymbol.exists(note)) return;
     if (countOnStaff(Romans, kColRoman, Index) > MaxLabels - 1) return;
-    const int i = claimIndex(Romans, kColRoman);
+    const int i = loadFreeElement(Romans, kColRoman);
     if (i == 0) return;
-    if (!Romans.load(i)) {
-        ctx_.LoadedFlags.set(kColRoman, i, false);
-        return;
-    }
-    Romans.ZOrder(i, 0);
     // The Roman palette's own window decides whether its buttons are read.
     if (ctx_.palettes.isVisible(kRoman)) {
         const int numeral = firstPressed(ctx_.state.tools, kRoman, 3, 9);
@@ -828,13 +809,8 @@ void StaffEditor::AddSlur(qint32 Direction, qint16 Bar, ElementArray& Staffs, in
                           int Limit) {
     if (Staffs.ubound() <= 0 || !Staffs.exists(Bar) || Bar < 1 || !a_.NoteSymbol.exists(note)) return;
     if (countOnStaff(Phrases, kColSlurs, Bar) > Limit - 1) return;
-    const int slot = claimIndex(Phrases, kColSlurs);
-    if (slot < 1) return;
-    if (!Phrases.load(slot)) {
-        ctx_.LoadedFlags.set(kColSlurs, slot, false);
-        return;
-    }
-    Phrases.ZOrder(slot, 0);
+    const int slot = loadFreeElement(Phrases, kColSlurs);
+    if (slot == 0) return;
     const SlurPlace p = slurPlace(Direction, a_.NoteSymbol.Left(note), a_.NoteSymbol.Top(note),
                                   getInt(a_.NoteSymbol[note], "NoteLeft"), Phrases.Top(0), Phrases.Width(0));
     Phrases.Move(slot, p.left, p.top, p.width);

@@ -130,6 +130,9 @@ public:
     // The lowest index of `arr` not marked in `column`, marked at once; 0 when the array is
     // full or that index is loaded but unmarked (loading it again would fail).
     int claimIndex(lessons::ElementArray& arr, int column);
+    // Claims an index of `arr` and loads it at the back of the stacking; 0 (the claim let go)
+    // when there is none or it cannot be loaded.
+    int loadFreeElement(lessons::ElementArray& arr, int column);
     // Loaded elements of `arr` (marked in `column`) whose Tag is the staff index.
     int countOnStaff(const lessons::ElementArray& arr, int column, int staff) const;
     // Moves the RhythmicOffset of the staff's notes at or after `left` (after, unless

@@ -56,6 +56,16 @@ MelodySpec itemMelodySpec(const ItemMetre& metre, int cadenceOptions) {
     return spec;
 }
 
+void LoadItemMetre(LessonContext& ctx, int i, const ItemMetre& metre, int column) {
+    NotationArrays& a = ctx.arrays;
+    if (!a.tmMeter.load(i)) return;
+    a.tmMeter.ZOrder(i, 0);
+    put(a.tmMeter[i], "Pulses", metre.pulses);
+    put(a.tmMeter[i], "NoteValue", metre.noteValue);
+    ctx.LoadedFlags.set(column, i, true);
+    a.tmMeter.setTag(i, QStringLiteral("2"));
+}
+
 void NewCadenceExercise(LessonContext& ctx) {
     ExerciseState& s = ctx.state;
     NotationArrays& a = ctx.arrays;
@@ -75,14 +85,7 @@ void NewCadenceExercise(LessonContext& ctx) {
         random.seedFromClock();
         const int key = drawKey(level);
         random.seedFromClock();
-        // The item's metre, never shown: playback reads its beat from it.
-        if (a.tmMeter.load(i)) {
-            a.tmMeter.ZOrder(i, 0);
-            put(a.tmMeter[i], "Pulses", metre.pulses);
-            put(a.tmMeter[i], "NoteValue", metre.noteValue);
-            ctx.LoadedFlags.set(5, i, true);
-            a.tmMeter.setTag(i, QStringLiteral("2"));
-        }
+        LoadItemMetre(ctx, i, metre, 5);
         t.ItemTonic[size_t(i)] = KeyToTonicOffset(key);
         MakeItemMelody(ctx, i, itemMelodySpec(metre, cadenceLessonOptions(level)));
     }

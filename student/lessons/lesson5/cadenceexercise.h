@@ -18,6 +18,8 @@ const ItemMetre& cadenceLessonMetre(int draw);   // draw 0..3: 4/4, 3/4, 2/4, 6/
 int cadenceLessonOptions(int level);              // allowed cadences
 // The ten-note melody every item lesson asks of the generator in a metre.
 MelodySpec itemMelodySpec(const ItemMetre& metre, int cadenceOptions);
+// Item `i`'s metre, never shown (playback reads its beat from it), marked loaded in `column`.
+void LoadItemMetre(LessonContext& ctx, int i, const ItemMetre& metre, int column);
 
 // NewCadenceExercise: builds a set at the state's level (CurrentLevel - 1 shown).
 void NewCadenceExercise(LessonContext& ctx);

@@ -62,14 +62,7 @@ void NewTimeSignatureExercise(LessonContext& ctx) {
         random.seedFromClock();
         t.ItemTonic[size_t(i)] = KeyToTonicOffset(drawKey(level));
         random.seedFromClock();
-        // The answer key: the item's metre, never shown.
-        if (a.tmMeter.load(i)) {
-            a.tmMeter.ZOrder(i, 0);
-            put(a.tmMeter[i], "Pulses", metre.pulses);
-            put(a.tmMeter[i], "NoteValue", metre.noteValue);
-            ctx.LoadedFlags.set(1, i, true);
-            a.tmMeter.setTag(i, QStringLiteral("2"));
-        }
+        LoadItemMetre(ctx, i, metre, 1);   // the answer key
         MakeItemMelody(ctx, i, itemMelodySpec(metre, timeLessonOptions(level)));
     }
     PlaceItemNavigation(ctx);

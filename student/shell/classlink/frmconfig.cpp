@@ -1,13 +1,11 @@
 #include "frmconfig.h"
 
 #include <QApplication>
-#include <QGridLayout>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 #include "classlinkclient.h"
+#include "common/networkform.h"
 #include "platform/dialogs.h"
 
 namespace classlink {
@@ -17,33 +15,14 @@ frmConfig::frmConfig(ClassLinkClient& client, QWidget* parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("Configure Network"));
     setModal(true);
 
-    auto* lblComputer = new QLabel(QStringLiteral("Computer Name:"), this);
-    auto* lblPort = new QLabel(QStringLiteral("Port Number:"), this);
     txtComputer = new QLineEdit(this);
     txtComputer->setObjectName(QStringLiteral("txtComputer"));
     txtPort = new QLineEdit(this);
     txtPort->setObjectName(QStringLiteral("txtPort"));
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setDefault(true);
-    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdHelp = new QPushButton(QStringLiteral("Help"), this);
-    cmdHelp->setObjectName(QStringLiteral("cmdHelp"));
-
-    auto* grid = new QGridLayout;
-    grid->addWidget(lblComputer, 0, 0);
-    grid->addWidget(txtComputer, 0, 1);
-    grid->addWidget(lblPort, 1, 0);
-    grid->addWidget(txtPort, 1, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdOK);
-    buttons->addWidget(cmdCancel);
-    buttons->addWidget(cmdHelp);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addLayout(buttons);
+    const common::NetworkForm form = common::layOutNetworkForm(this, txtComputer, txtPort);
+    cmdOK = form.cmdOK;
+    cmdCancel = form.cmdCancel;
+    cmdHelp = form.cmdHelp;
 
     connect(cmdOK, &QPushButton::clicked, this, &frmConfig::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmConfig::cmdCancel_Click);

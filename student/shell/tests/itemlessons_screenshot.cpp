@@ -4,41 +4,20 @@
 #include "shelltestsupport.h"
 
 #include "common/random.h"
+#include "common/testing/screenshots.h"
 #include "common/testing/testoutput.h"
 #include "student/palettes/paletteregistry.h"
 
 #include <QAbstractButton>
-#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QScreen>
-#include <QSet>
 #include <QToolButton>
 #include <QTreeWidget>
 
 namespace shell {
 namespace {
 
-void settle(int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 20);
-}
-
-int colourVariety(const QImage& image) {
-    QSet<QRgb> colours;
-    for (int y = 0; y < image.height(); y += 5)
-        for (int x = 0; x < image.width(); x += 5) colours.insert(image.pixel(x, y));
-    return colours.size();
-}
-
-void click(QWidget* w) {
-    const QPoint at(3, 3);
-    QMouseEvent press(QEvent::MouseButtonPress, at, w->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(w, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, at, w->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
-    QApplication::sendEvent(w, &release);
-}
+using testing::click;
 
 class ItemLessonScreens : public testing::ShellTest {
 protected:

@@ -20,14 +20,7 @@ namespace shell {
 namespace {
 
 using testing::ShellTest;
-
-void click(QWidget* w, QPoint at = QPoint(3, 3)) {
-    QMouseEvent press(QEvent::MouseButtonPress, at, w->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(w, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, at, w->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
-    QApplication::sendEvent(w, &release);
-}
+using testing::click;
 
 // A note-on: its key and velocity.
 struct NoteOn {

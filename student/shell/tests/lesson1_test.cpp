@@ -21,15 +21,7 @@ namespace shell {
 namespace {
 
 using testing::ShellTest;
-
-// A left click on a widget as the student makes it (through the application's filters).
-void click(QWidget* w, QPoint at = QPoint(3, 3)) {
-    QMouseEvent press(QEvent::MouseButtonPress, at, w->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(w, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, at, w->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
-    QApplication::sendEvent(w, &release);
-}
+using testing::click;
 
 QString bytesOf(quint32 message) {
     QStringList bytes;

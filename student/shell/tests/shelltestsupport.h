@@ -17,11 +17,21 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace shell::testing {
+
+// A left click on a widget as the student makes it (through the application's filters).
+inline void click(QWidget* w, QPoint at = QPoint(3, 3)) {
+    QMouseEvent press(QEvent::MouseButtonPress, at, w->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, w->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(w, &release);
+}
 
 inline QString lines(std::initializer_list<const char*> ls) {
     QString out;
