@@ -18,6 +18,7 @@
 #include "student/palettes/palettepictures.h"
 #include "student/palettes/paletteregistry.h"
 #include "student/palettes/palettespecs.h"
+#include "student/sound/playedinputs.h"
 #include "student/shell/profile/playersession.h"
 #include "student/shell/profile/profilestore.h"
 #include "student/shell/classlink/classlinkclient.h"
@@ -122,6 +123,9 @@ FrmTonvale::FrmTonvale(SoundSeam* sound, QWidget* parent)
     connect(cmdPrevious, &QPushButton::clicked, this, [this] { lessons::cmdPrevious_Click(*ctx_); });
     palettes_->setContext(ctx_.get());
     for (const palettes::PaletteSpec& spec : palettes::allPaletteSpecs()) palettes_->add(spec);
+    played_ = std::make_unique<sound::PlayedInputs>(*ctx_, [](int i) { return connectPicture(i); });
+    played_->registerWindows(*palettes_);
+    ctx_->playedInput = played_.get();
     toolObserver_ = state.tools.subscribe([this] { showPointers(); });
     // The staff editor answers the clicks on every staff, note, key signature, slur and time
     // signature the lessons load.
@@ -145,7 +149,9 @@ FrmTonvale::~FrmTonvale() {
 }
 
 void FrmTonvale::setStaffSeam(lessons::StaffSeam* seam) { ctx_->staff = seam ? seam : staffEditor_.get(); }
-void FrmTonvale::setPlayedInput(lessons::PlayedInput* input) { ctx_->playedInput = input ? input : &ownPlayedInput_; }
+void FrmTonvale::setPlayedInput(lessons::PlayedInput* input) {
+    ctx_->playedInput = input ? input : static_cast<lessons::PlayedInput*>(played_.get());
+}
 
 void FrmTonvale::buildControls() {
     menus_ = new MainMenus(menuBar(), this);
@@ -542,6 +548,9 @@ void FrmTonvale::SelectFrame(int lesson) {
         if (lesson == 2) piano->setEnabled(true);
         if (lesson == 4 || lesson == 7) {
             drum->setEnabled(true);
+            // Checked, so the window pass below keeps the pad open: these lessons are
+            // answered on it.
+            drum->setChecked(true);
             palettes_->show("frmDrum");
         }
     }

@@ -34,6 +34,7 @@ class QTreeWidget;
 namespace classlink { class ClassLinkClient; }
 namespace palettes { class PaletteRegistry; }
 namespace staffedit { class StaffEditor; }
+namespace sound { class PlayedInputs; }
 
 namespace shell {
 
@@ -129,6 +130,8 @@ public:
     // its own; nullptr puts them back).
     void setStaffSeam(lessons::StaffSeam* seam);
     void setPlayedInput(lessons::PlayedInput* input);
+    // The piano and drum windows' state and capture.
+    sound::PlayedInputs& playedInputs() { return *played_; }
 
     // ---- Controls ----
     MainMenus* menus() const { return menus_; }
@@ -195,6 +198,7 @@ private:
     lessons::StaffSeam ownStaff_;
     std::unique_ptr<staffedit::StaffEditor> staffEditor_;
     lessons::PlayedInput ownPlayedInput_;
+    std::unique_ptr<sound::PlayedInputs> played_;
     std::unique_ptr<lessons::LessonContext> ctx_;
     int toolObserver_ = 0;
     int practiceBlinkStep_ = 0;

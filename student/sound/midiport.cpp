@@ -80,18 +80,20 @@ void MidiPort::send(quint32 message) {
     if (out_) out_->shortMessage(message);
 }
 
-bool MidiPort::noteOn(int key) {
-    if (!isDataByte(key) || !isChannel(MidiChannel) || !isDataByte(MidiVelocity)) return false;
-    send(platform::packShortMessage(quint8(0x90 + MidiChannel), quint8(key), quint8(MidiVelocity)));
-    sounding_[size_t(key)].push_back(qint8(MidiChannel));
+bool MidiPort::noteOn(int key, int channel) {
+    if (!isDataByte(key) || !isChannel(channel) || !isDataByte(MidiVelocity)) return false;
+    send(platform::packShortMessage(quint8(0x90 + channel), quint8(key), quint8(MidiVelocity)));
+    sounding_[size_t(key)].push_back(qint8(channel));
     return true;
 }
 
-void MidiPort::noteOff(int key) {
+// The note-off goes to `preferred` when a note-on of the key sounds there, else to the channel
+// of the key's latest note-on still sounding, else to `preferred`.
+void MidiPort::noteOff(int key, int preferred) {
     if (!isDataByte(key)) return;
     std::vector<qint8>& channels = sounding_[size_t(key)];
-    int channel = MidiChannel;
-    auto it = std::find(channels.rbegin(), channels.rend(), qint8(MidiChannel));
+    int channel = preferred;
+    auto it = std::find(channels.rbegin(), channels.rend(), qint8(preferred));
     if (it == channels.rend() && !channels.empty()) it = channels.rbegin();
     if (it != channels.rend()) {
         channel = *it;
@@ -111,12 +113,25 @@ void MidiPort::StartNote(qint16 note) {
     const int key = int(MidiNoteOffset) + int(note);
     if (!isDataByte(key) || !isChannel(MidiChannel) || !isDataByte(MidiVelocity)) return;
     if (MidiChannel == PercussionChannel) send(0xC9);  // program 0 (the standard kit)
-    noteOn(key);
+    noteOn(key, MidiChannel);
 }
 
 void MidiPort::StopNote(qint16 note) {
     Lock lock(mutex_);
-    noteOff(int(MidiNoteOffset) + int(note));
+    noteOff(int(MidiNoteOffset) + int(note), MidiChannel);
+}
+
+void MidiPort::StartChannelNote(qint16 channel, qint16 note) {
+    Lock lock(mutex_);
+    const int key = int(MidiNoteOffset) + int(note);
+    if (!isDataByte(key) || !isChannel(channel) || !isDataByte(MidiVelocity)) return;
+    if (channel == PercussionChannel) send(0xC9);
+    noteOn(key, channel);
+}
+
+void MidiPort::StopChannelNote(qint16 channel, qint16 note) {
+    Lock lock(mutex_);
+    noteOff(int(MidiNoteOffset) + int(note), channel);
 }
 
 void MidiPort::KeyStartNote(qint16 key) {
@@ -125,7 +140,7 @@ void MidiPort::KeyStartNote(qint16 key) {
     PianoKeys& keys = pianoKeys();
     if (!keys.hasKey(key) || keys.value(key) == 1) return;
     keys.setValue(key, 1);
-    noteOn(PianoBaseKey + key);
+    noteOn(PianoBaseKey + key, MidiChannel);
 }
 
 void MidiPort::KeyStopNote(qint16 key) {
@@ -134,7 +149,7 @@ void MidiPort::KeyStopNote(qint16 key) {
     PianoKeys& keys = pianoKeys();
     if (!keys.hasKey(key)) return;
     keys.setValue(key, 0);
-    noteOff(PianoBaseKey + key);
+    noteOff(PianoBaseKey + key, MidiChannel);
 }
 
 void MidiPort::setPianoKeys(PianoKeys* keys) { keys_ = keys; }

@@ -137,6 +137,13 @@ public:
     // Nothing at all is sent for a key outside 0..127, a channel outside 0..15 or a velocity
     // outside 0..127; piano keys the piano does not have are ignored.
 
+    // StartNote and StopNote on a channel given with the note (the metronome's click and the
+    // drum pad on 9): the message carries the channel, MidiChannel is neither read nor
+    // changed, so notes that others send meanwhile keep their own channel. On 9 the note-on
+    // is preceded by the program change 0xC9 as StartNote's. Safe from any thread.
+    void StartChannelNote(qint16 channel, qint16 note);
+    void StopChannelNote(qint16 channel, qint16 note);
+
     qint16 MidiChannel = 0;      // 0-based channel of the note operations; 9 = percussion
     qint16 MidiVelocity = 127;   // velocity of every note-on
     qint16 MidiNoteOffset = 60;  // MIDI key of note 0 for StartNote/StopNote (middle C)
@@ -166,8 +173,8 @@ private:
     using Sounding = std::array<std::vector<qint8>, 128>;
     platform::MidiDevices& devices() const;
     void send(quint32 message);
-    bool noteOn(int key);
-    void noteOff(int key);
+    bool noteOn(int key, int channel);
+    void noteOff(int key, int channel);
     void forgetSounding();
     void stopTimelineLocked();
     qint32 closeLocked();

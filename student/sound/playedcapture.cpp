@@ -1,0 +1,331 @@
+#include "playedcapture.h"
+
+#include "drumwindow.h"
+#include "pianowindow.h"
+
+#include "common/basic.h"
+#include "music/framework/dispatch.h"
+#include "student/lessons/musicmath.h"
+
+#include <set>
+
+namespace sound {
+
+namespace {
+constexpr quint32 kSelectedColour = 0xFF00FF;
+const QString kNotes = QStringLiteral("frmFloatingNotes");
+} // namespace
+
+PlayedCapture::PlayedCapture(lessons::LessonContext& ctx, StaffWriting writing)
+    : ctx_(ctx), writing_(std::move(writing)) {}
+
+// ---- What the capture reads ---------------------------------------------------------------
+
+int PlayedCapture::noteValue(int index) const {
+    QVariant ticks;
+    QWidget* note = ctx_.arrays.NoteSymbol.at(index);
+    return note && music::dispCall(note, "NoteValue", {}, &ticks) ? ticks.toInt() : 0;
+}
+
+qint32 PlayedCapture::writtenTicks() const {
+    qint32 sum = 0;
+    const lessons::ElementArray& notes = ctx_.arrays.NoteSymbol;
+    for (int i = 1; i <= notes.ubound(); ++i)
+        if (ctx_.LoadedFlags.get(2, i) && notes.exists(i)) sum += noteValue(i);
+    return sum;
+}
+
+double PlayedCapture::beatTicks() const {
+    const lessons::ElementArray& metres = ctx_.arrays.tmMeter;
+    if (metres.ubound() <= 0) return 2048;
+    QWidget* metre = metres.at(1);
+    return lessons::GetBeatTicks(lessons::getInt(metre, "Pulses"), lessons::getInt(metre, "NoteValue"));
+}
+
+std::optional<BarMath> PlayedCapture::barArithmetic() const {
+    const lessons::ElementArray& metres = ctx_.arrays.tmMeter;
+    const int bpb = metres.ubound() > 0 ? lessons::GetBeatsPerBar(metres.at(1)) : 4;
+    return barMath(writtenTicks(), beatTicks(), bpb);
+}
+
+qint32 PlayedCapture::spelling() const { return lessons::getInt(ctx_.arrays.ChordSymbol.at(1), "KeyScale"); }
+
+// ---- The template and the palette -----------------------------------------------------------
+
+void PlayedCapture::ResetFloatingNotes() {
+    lessons::ToolState& tools = ctx_.state.tools;
+    tools.setMousePointer(lessons::kPointerDefault);
+    tools.setLessonFramePointer(lessons::kPointerDefault);
+    for (int i = 1; i <= 11; ++i) tools.setValue(kNotes, i, 0);
+}
+
+void PlayedCapture::setTemplateDots(int dots) { lessons::put(ctx_.arrays.NoteSymbol.at(0), "DotsNumberOf", dots); }
+
+void PlayedCapture::setTemplateAccidental(int accidental) {
+    lessons::put(ctx_.arrays.NoteSymbol.at(0), "AccidentalName", accidental);
+}
+
+void PlayedCapture::pressButton(const NoteChoice& choice) {
+    ctx_.state.tools.setValue(kNotes, choice.button, 1);
+    if (choice.dots) setTemplateDots(choice.dots);
+}
+
+void PlayedCapture::placeTemplate(const BarMath& m) {
+    lessons::ElementArray& staves = ctx_.arrays.StaffLines;
+    ctx_.arrays.NoteSymbol.setLeft(0, double(templateLeft(staves.Left(2), m, staves.Left(m.bar + 2))));
+}
+
+void PlayedCapture::deselectAll() {
+    lessons::ElementArray& notes = ctx_.arrays.NoteSymbol;
+    for (int i = 1; i <= notes.ubound(); ++i)
+        if (ctx_.LoadedFlags.get(2, i)) lessons::put(notes.at(i), "ForeColor", 0);
+}
+
+// ---- Writing --------------------------------------------------------------------------------
+
+// Writes the note the pressed button chose on `staff` and gives the element it loaded (0 when
+// the editor wrote nothing). The loaded notes before and after tell, since the editor may
+// fill a gap that an erased note left.
+int PlayedCapture::addNote(int staff, int key, qint32 spell) {
+    if (!writing_.addNote) return 0;
+    const lessons::ElementArray& notes = ctx_.arrays.NoteSymbol;
+    std::set<int> before;
+    for (int i = 1; i <= notes.ubound(); ++i)
+        if (ctx_.LoadedFlags.get(2, i) && notes.exists(i)) before.insert(i);
+    writing_.addNote(staff, stepTop(NoteFromPiano(key, spell)));
+    for (int i = notes.ubound(); i >= 1; --i)
+        if (ctx_.LoadedFlags.get(2, i) && notes.exists(i) && !before.count(i)) return i;
+    return 0;
+}
+
+PlayedCapture::Written PlayedCapture::writeNote(int key, qint32 spell, qint64 lengthMs, const BarMath& m,
+                                                const BeatState& beat) {
+    Written w;
+    const NoteChoice choice = classifyLength(lengthMs, beat.SliderValue, beat.BeatPeriod, m.beatTicks);
+    pressButton(choice);
+    w.length = choice.ticks;
+    const BarSplit split = splitAtBarLine(m, w.length);
+    if (!split.crosses) {
+        w.first = addNote(m.bar + 2, key, spell);
+        return w;
+    }
+    // The note crosses the bar line: the part up to it, tied to the part after it.
+    w.split = true;
+    const lessons::ElementArray& staves = ctx_.arrays.StaffLines;
+    setTemplateDots(0);
+    ResetFloatingNotes();
+    const auto firstChoice = choiceForLength(split.first);
+    if (firstChoice) {
+        pressButton(*firstChoice);
+        w.first = addNote(m.bar + 2, key, spell);
+    }
+    if (m.bar + 3 > staves.ubound()) return w;   // no staff for the next bar: the first part only
+    const auto restChoice = choiceForLength(split.rest);
+    // A tie joins two notes that were both written, never an earlier note.
+    if (w.first && restChoice && writing_.addTie) {
+        const bool stemDown = lessons::getInt(ctx_.arrays.NoteSymbol.at(w.first), "StemDirection") == 0;
+        writing_.addTie(stemDown, m.bar + 2, w.first);
+    }
+    setTemplateDots(0);
+    ResetFloatingNotes();
+    if (restChoice) {
+        pressButton(*restChoice);
+        ctx_.arrays.NoteSymbol.setLeft(0, double(secondPartLeft(staves.Left(2), m, split.first, staves.Left(m.bar + 3))));
+        w.second = addNote(m.bar + 3, key, spell);
+    }
+    return w;
+}
+
+void PlayedCapture::selectionTail(const BarMath& m, const Written& w, TailForm form) {
+    lessons::ElementArray& notes = ctx_.arrays.NoteSymbol;
+    const int top = notes.ubound();
+    std::optional<qint32> lastValue;
+    if (top >= 1) lastValue = noteValue(top);
+    const TailPlan plan = planSelectionTail(m, w.length, lastValue, form);
+    const auto toggle = [this](int index) {
+        if (index >= 1 && writing_.toggleNoteColor) writing_.toggleNoteColor(index);
+    };
+    if (plan.deselectAll) deselectAll();
+    // The note just written is selected (the first part of a tie); after the first press of a
+    // phrase, which writes nothing, the last note on the staff.
+    if (w.length == 0) toggle(top);
+    else toggle(w.first);
+    if (plan.beam) {
+        std::vector<int> selected;
+        std::vector<double> tops;
+        for (int i = 1; i <= top; ++i) {
+            if (!ctx_.LoadedFlags.get(2, i) || !notes.exists(i)) continue;
+            if (quint32(lessons::getInt(notes.at(i), "ForeColor")) != kSelectedColour) continue;
+            selected.push_back(i);
+            tops.push_back(notes.Top(i));
+        }
+        const int stem = groupStemDirection(tops);
+        for (int i : selected) lessons::put(notes.at(i), "StemDirection", stem);
+        if (selected.size() > 1 && writing_.beamSelected) writing_.beamSelected();
+    }
+    if (plan.split) {
+        // The second part of the tie becomes the only selected note.
+        deselectAll();
+        toggle(w.second);
+    }
+}
+
+void PlayedCapture::storeTap(qint32 ticks) {
+    lessons::PlayedInput& taps = *ctx_.playedInput;
+    if (taps.TapCount >= kMaxTaps) return;   // the 21st and later taps are dropped
+    ++taps.TapCount;
+    taps.TapTicks.resize(size_t(taps.TapCount) + 1, 0);
+    taps.TapTicks[size_t(taps.TapCount)] = qint16(ticks);
+}
+
+// ---- Piano ------------------------------------------------------------------------------------
+
+void PlayedCapture::pianoPress(KeyboardLogic& piano, int index, qint64 now) {
+    setTemplateAccidental(0);
+    setTemplateDots(0);
+    ResetFloatingNotes();
+    const auto m = barArithmetic();
+    // Only the melody lesson writes; a staff that is full, or a time signature whose bars
+    // cannot be counted, writes nothing and leaves the waiting note as it is.
+    if (lesson(2) && m && m->hasRoom(ctx_.arrays.StaffLines.ubound())) {
+        placeTemplate(*m);
+        if (!piano.HeldKey || piano.NoteStartTime == 0) {
+            piano.NoteStartTime = now;
+            selectionTail(*m, Written{}, TailForm::Press);
+        } else {
+            const qint64 length = now - piano.NoteStartTime;
+            piano.NoteStartTime = now;
+            const qint32 spell = spelling();
+            setTemplateAccidental(AccidentalFromPiano(*piano.HeldKey, spell));
+            const Written w = writeNote(*piano.HeldKey, spell, length, *m, piano.beat);
+            selectionTail(*m, w, TailForm::Press);
+        }
+        piano.HeldKey = qint16(index);
+    }
+    setTemplateDots(0);
+}
+
+void PlayedCapture::pianoRelease(KeyboardLogic& piano) {
+    const auto m = barArithmetic();
+    if (m && !m->hasRoom(ctx_.arrays.StaffLines.ubound())) {
+        piano.ReleaseTime = 0;
+        piano.NoteStartTime = 0;
+        piano.HeldKey.reset();
+    }
+}
+
+void PlayedCapture::pianoTick(KeyboardLogic& piano, qint64 now) {
+    // Only the melody lesson's notes are committed by the metronome.
+    if (!lesson(2) || piano.ReleaseTime == 0 || now - piano.ReleaseTime <= kCommitDelayMs) return;
+    const auto m = barArithmetic();
+    if (!m) {
+        setTemplateDots(0);
+        return;
+    }
+    if (!m->hasRoom(ctx_.arrays.StaffLines.ubound())) return;
+    if (!piano.HeldKey || piano.NoteStartTime == 0) {
+        // No phrase is open (the exercise was reset since the release): nothing to commit.
+        piano.ReleaseTime = 0;
+        return;
+    }
+    ResetFloatingNotes();
+    const qint64 length = piano.ReleaseTime - piano.NoteStartTime;
+    const qint32 spell = spelling();
+    setTemplateAccidental(AccidentalFromPiano(*piano.HeldKey, spell));
+    placeTemplate(*m);
+    const Written w = writeNote(*piano.HeldKey, spell, length, *m, piano.beat);
+    selectionTail(*m, w, TailForm::Timer);
+    piano.ReleaseTime = 0;
+    piano.NoteStartTime = 0;
+    piano.HeldKey.reset();
+    setTemplateDots(0);
+}
+
+// ---- Drum -------------------------------------------------------------------------------------
+
+void PlayedCapture::drumPress(DrumLogic& drum, qint64 now) {
+    setTemplateAccidental(0);
+    setTemplateDots(0);
+    ResetFloatingNotes();
+    if (lesson(7)) {
+        const auto beat = basic::toInt16(beatTicks());
+        if (drum.NoteStartTime == 0) {
+            drum.NoteStartTime = now;
+        } else if (beat && *beat > 0) {
+            drum.LatestPressTime = now;
+            const qint64 length = drum.LatestPressTime - drum.NoteStartTime;
+            drum.NoteStartTime = drum.LatestPressTime;
+            storeTap(classifyLength(length, drum.beat.SliderValue, drum.beat.BeatPeriod, *beat).ticks);
+        }
+    } else if (lesson(4)) {
+        const auto m = barArithmetic();
+        if (m && m->hasRoom(ctx_.arrays.StaffLines.ubound())) {
+            placeTemplate(*m);
+            if (drum.NoteStartTime == 0) {
+                drum.NoteStartTime = now;
+                selectionTail(*m, Written{}, TailForm::Press);
+            } else {
+                drum.LatestPressTime = now;
+                const qint64 length = drum.LatestPressTime - drum.NoteStartTime;
+                drum.NoteStartTime = drum.LatestPressTime;
+                const Written w = writeNote(kDrumKey, 0, length, *m, drum.beat);
+                selectionTail(*m, w, TailForm::Press);
+            }
+        }
+    }
+    setTemplateDots(0);
+}
+
+void PlayedCapture::drumRelease(DrumLogic& drum) {
+    if (!lesson(4)) return;
+    const auto m = barArithmetic();
+    if (m && !m->hasRoom(ctx_.arrays.StaffLines.ubound())) {
+        drum.ReleaseTime = 0;
+        drum.NoteStartTime = 0;
+    }
+}
+
+void PlayedCapture::drumTick(DrumLogic& drum, qint64 now) {
+    if (drum.ReleaseTime == 0 || now - drum.ReleaseTime <= kCommitDelayMs) return;
+    if (lesson(7)) {
+        commitPendingTap(drum, now);
+    } else if (lesson(4)) {
+        const auto m = barArithmetic();
+        if (!m) {
+            setTemplateDots(0);
+            return;
+        }
+        if (!m->hasRoom(ctx_.arrays.StaffLines.ubound())) return;
+        if (drum.NoteStartTime == 0) {
+            drum.ReleaseTime = 0;   // no phrase is open: nothing to commit
+            return;
+        }
+        ResetFloatingNotes();
+        const qint64 length = drum.ReleaseTime - drum.NoteStartTime;
+        placeTemplate(*m);
+        const Written w = writeNote(kDrumKey, 0, length, *m, drum.beat);
+        selectionTail(*m, w, TailForm::Timer);
+        drum.ReleaseTime = 0;
+        drum.NoteStartTime = 0;
+        setTemplateDots(0);
+    }
+}
+
+void PlayedCapture::commitPendingTap(DrumLogic& drum, qint64 now) {
+    if (!lesson(7)) return;
+    if (drum.NoteStartTime == 0) {
+        drum.ReleaseTime = 0;   // no phrase is open: nothing to record
+        return;
+    }
+    // The tap waiting for its release is as long as it has been held.
+    if (drum.ReleaseTime == 0 && !drum.padDown) return;
+    const auto beat = basic::toInt16(beatTicks());
+    if (!beat || *beat <= 0) return;
+    ResetFloatingNotes();
+    const qint64 length = (drum.ReleaseTime != 0 ? drum.ReleaseTime : now) - drum.NoteStartTime;
+    storeTap(classifyLength(length, drum.beat.SliderValue, drum.beat.BeatPeriod, *beat).ticks);
+    drum.ReleaseTime = 0;
+    drum.NoteStartTime = 0;
+}
+
+} // namespace sound

@@ -1,0 +1,100 @@
+#pragma once
+// The capture of played input: how presses of the piano keys (melody lesson) and of the drum
+// pad (rhythm lessons) become notes on the main window's staff or tap lengths for the
+// played-rhythm scorer. It writes the way a student's clicks do: it presses a note palette
+// button, places the template note NoteSymbol(0) and has the staff editor add the note, then
+// selects, ties and beams through the editor's and the beam palette's own operations.
+//
+// A note is committed when the next press comes (its length is the time between the presses)
+// or, for the last note of a phrase, by the metronome once 2500 ms have passed since its
+// release (its length is then the time it was held). A phrase is open while NoteStartTime is
+// set; the timed commit needs an open phrase, so a reset stamp never turns into a note as long
+// as the clock's count.
+#include "capturemath.h"
+#include "metronomepanel.h"
+
+#include "student/lessons/lessoncontext.h"
+
+#include <functional>
+#include <optional>
+
+namespace sound {
+
+class KeyboardLogic;
+class DrumLogic;
+
+// The editor operations the capture writes with (bound by the owner to the staff editor and
+// the beam palette; unbound ones write nothing).
+struct StaffWriting {
+    // AddSymbolToStaff(staff, top, 50, 0, -160, 1, -495, 980, True, missing, NoteSymbol(0)).
+    std::function<void(int staff, int top)> addNote;
+    // ToggleNoteColorEx(index, missing).
+    std::function<void(int index)> toggleNoteColor;
+    // AddSlur(stemFlag, staff, StaffLines, NoteSymbol(note), PhraseMark, 10).
+    std::function<void(bool stemFlag, int staff, int note)> addTie;
+    // BeamIt(StaffLines, BeamFlag, NoteSymbol, 6, missing).
+    std::function<void()> beamSelected;
+};
+
+inline constexpr qint64 kCommitDelayMs = 2500;
+inline constexpr qint16 kMaxTaps = 20;
+inline constexpr int kDrumKey = 17;   // every drum note is written on piano key 17's step
+
+class PlayedCapture {
+public:
+    PlayedCapture(lessons::LessonContext& ctx, StaffWriting writing = {});
+    void setWriting(StaffWriting writing) { writing_ = std::move(writing); }
+
+    // ResetFloatingNotes: pointers back to the arrow, note palette buttons 1..11 released.
+    void ResetFloatingNotes();
+
+    // ---- Piano (the melody lesson writes) ----
+    // key_MouseDown after the key has sounded.
+    void pianoPress(KeyboardLogic& piano, int index, qint64 now);
+    // key_MouseUp after the key stopped: a full staff ends the phrase.
+    void pianoRelease(KeyboardLogic& piano);
+    // The metronome tick's timed commit.
+    void pianoTick(KeyboardLogic& piano, qint64 now);
+
+    // ---- Drum (lesson 4 writes notes, lesson 7 records taps) ----
+    void drumPress(DrumLogic& drum, qint64 now);
+    void drumRelease(DrumLogic& drum);
+    void drumTick(DrumLogic& drum, qint64 now);
+    // Lesson 7: the tap held or waiting for its timed commit is recorded now, with the length
+    // the commit would give it (up to now while the pad is still down).
+    void commitPendingTap(DrumLogic& drum, qint64 now);
+
+    // ---- What the capture reads of the staff ----
+    // Ticks of the notes already written (loaded NoteSymbol elements, column 2).
+    qint32 writtenTicks() const;
+    // The beat and bar of the exercise's time signature (a quarter beat and four beats without
+    // one); nothing when its arithmetic has no answer.
+    std::optional<BarMath> barArithmetic() const;
+    double beatTicks() const;
+
+private:
+    // What a write left on the staff (0: that part was not written).
+    struct Written {
+        qint32 length = 0;
+        int first = 0;
+        int second = 0;
+        bool split = false;
+    };
+    Written writeNote(int key, qint32 spelling, qint64 lengthMs, const BarMath& m, const BeatState& beat);
+    void selectionTail(const BarMath& m, const Written& w, TailForm form);
+    int addNote(int staff, int key, qint32 spelling);
+    void placeTemplate(const BarMath& m);
+    void pressButton(const NoteChoice& choice);
+    void setTemplateDots(int dots);
+    void setTemplateAccidental(int accidental);
+    void deselectAll();
+    void storeTap(qint32 ticks);
+    qint32 spelling() const;
+    int noteValue(int index) const;
+    bool lesson(int n) const { return ctx_.state.CurrentLesson == n; }
+
+    lessons::LessonContext& ctx_;
+    StaffWriting writing_;
+};
+
+} // namespace sound
