@@ -8,6 +8,7 @@
 #include "lesson6/timesignatureexercise.h"
 #include "written/writtenexercises.h"
 #include "written/writtenscorers.h"
+#include "lesson7/rhythmplayexercise.h"
 
 namespace lessons {
 
@@ -18,7 +19,7 @@ LessonTable::LessonTable() {
     rows_[4] = {written::NewRhythmExercise, written::ScoreRhythm, playRhythm};       // rhythms to write
     rows_[5] = {NewCadenceExercise, ScoreCadences, playCadence};                     // cadences
     rows_[6] = {NewTimeSignatureExercise, ScoreTimeSignatures, playTimeSignature};   // time signatures
-    rows_[7] = {{}, ScorePlayedRhythm, {}};                                          // rhythms to play
+    rows_[7] = {NewRhythmPlayExercise, ScorePlayedRhythm, {}};                       // rhythms to play
 }
 
 const LessonEntry& LessonTable::row(int lesson) const {

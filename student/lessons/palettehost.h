@@ -4,6 +4,8 @@
 // it no window is ever open.
 #include <QString>
 
+#include "common/controlarray.h"
+
 namespace lessons {
 
 class PaletteHost {
@@ -19,6 +21,13 @@ public:
     }
     // The View menu's toggle for `menuItem` (mnuViewIntervals .. mnuPiano, mnuDrum).
     virtual void toggle(const QString& menuItem) { (void)menuItem; }
+    // The misc palette's BeamIt: the selected notes under a new beam marked in `column`; its
+    // refusals are shown unless `silent`. False when no beam was made.
+    virtual bool BeamIt(common::ControlArray<QWidget>& staves, common::ControlArray<QWidget>& beams,
+                        common::ControlArray<QWidget>& notes, int column, bool silent) {
+        (void)staves, (void)beams, (void)notes, (void)column, (void)silent;
+        return false;
+    }
 };
 
 } // namespace lessons

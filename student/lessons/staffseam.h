@@ -4,6 +4,7 @@
 #include "notationarrays.h"
 
 #include <QString>
+#include <optional>
 
 namespace lessons {
 
@@ -21,6 +22,25 @@ public:
     // Puts a beam-group check box under every note of `notes` that may start a beam group,
     // `offset` twips right of it. Stand-in: none.
     virtual void AddCheckBoxesToNotes(ElementArray& notes, qint32 offset) { (void)notes; (void)offset; }
+
+    // ---- Writing from program code (lesson 7's builder, the piano and drum capture) ----
+    // The staff click's adder with the caller's arguments: the symbol of the pressed palette
+    // tool written on staff element `Index`. Stand-in: nothing is written.
+    virtual void AddSymbolToStaff(qint16 Index, qint32 Y, qint16 MaxSymbols, qint32 SlotWidth, qint32 LeftOffset,
+                                  qint32 Flags, qint32 KeyLeftOffset, std::optional<qint32> QuarterWidth = {},
+                                  std::optional<bool> CorrectSpacing = {}, std::optional<bool> PlaceBySlots = {},
+                                  std::optional<int> TemplateNote = {}) {
+        (void)Index, (void)Y, (void)MaxSymbols, (void)SlotWidth, (void)LeftOffset, (void)Flags, (void)KeyLeftOffset;
+        (void)QuarterWidth, (void)CorrectSpacing, (void)PlaceBySlots, (void)TemplateNote;
+    }
+    // Selects or deselects note `Index` for beaming; false when it was refused (a selected
+    // note in another bar, shown unless `Quiet`). Stand-in: refused.
+    virtual bool ToggleNoteColorEx(qint16 Index, bool Quiet = false) { (void)Index, (void)Quiet; return false; }
+    // A slur or tie from note `note` on staff `Bar` (Direction -1 curves up). Stand-in: none.
+    virtual void AddSlur(qint32 Direction, qint16 Bar, ElementArray& Staffs, int note, ElementArray& Phrases,
+                         int Limit) {
+        (void)Direction, (void)Bar, (void)Staffs, (void)note, (void)Phrases, (void)Limit;
+    }
 
     // The arrays the stand-ins read (set by the main window).
     NotationArrays* arrays = nullptr;

@@ -16,9 +16,6 @@ constexpr quint32 kSelectedColour = 0xFF00FF;
 const QString kNotes = QStringLiteral("frmFloatingNotes");
 } // namespace
 
-PlayedCapture::PlayedCapture(lessons::LessonContext& ctx, StaffWriting writing)
-    : ctx_(ctx), writing_(std::move(writing)) {}
-
 // ---- What the capture reads ---------------------------------------------------------------
 
 int PlayedCapture::noteValue(int index) const {
@@ -87,12 +84,12 @@ void PlayedCapture::deselectAll() {
 // the editor wrote nothing). The loaded notes before and after tell, since the editor may
 // fill a gap that an erased note left.
 int PlayedCapture::addNote(int staff, int key, qint32 spell) {
-    if (!writing_.addNote) return 0;
     const lessons::ElementArray& notes = ctx_.arrays.NoteSymbol;
     std::set<int> before;
     for (int i = 1; i <= notes.ubound(); ++i)
         if (ctx_.LoadedFlags.get(2, i) && notes.exists(i)) before.insert(i);
-    writing_.addNote(staff, stepTop(NoteFromPiano(key, spell)));
+    ctx_.staff->AddSymbolToStaff(qint16(staff), stepTop(NoteFromPiano(key, spell)), 50, 0, -160, 1, -495, 980, true,
+                                 std::nullopt, 0);
     for (int i = notes.ubound(); i >= 1; --i)
         if (ctx_.LoadedFlags.get(2, i) && notes.exists(i) && !before.count(i)) return i;
     return 0;
@@ -122,9 +119,11 @@ PlayedCapture::Written PlayedCapture::writeNote(int key, qint32 spell, qint64 le
     if (m.bar + 3 > staves.ubound()) return w;   // no staff for the next bar: the first part only
     const auto restChoice = choiceForLength(split.rest);
     // A tie joins two notes that were both written, never an earlier note.
-    if (w.first && restChoice && writing_.addTie) {
+    if (w.first && restChoice) {
+        // A tie curves away from the stem: up (-1) when the stem points down.
         const bool stemDown = lessons::getInt(ctx_.arrays.NoteSymbol.at(w.first), "StemDirection") == 0;
-        writing_.addTie(stemDown, m.bar + 2, w.first);
+        ctx_.staff->AddSlur(stemDown ? -1 : 0, qint16(m.bar + 2), ctx_.arrays.StaffLines, w.first,
+                            ctx_.arrays.PhraseMark, 10);
     }
     setTemplateDots(0);
     ResetFloatingNotes();
@@ -143,7 +142,7 @@ void PlayedCapture::selectionTail(const BarMath& m, const Written& w, TailForm f
     if (top >= 1) lastValue = noteValue(top);
     const TailPlan plan = planSelectionTail(m, w.length, lastValue, form);
     const auto toggle = [this](int index) {
-        if (index >= 1 && writing_.toggleNoteColor) writing_.toggleNoteColor(index);
+        if (index >= 1) ctx_.staff->ToggleNoteColorEx(qint16(index));
     };
     if (plan.deselectAll) deselectAll();
     // The note just written is selected (the first part of a tie); after the first press of a
@@ -161,7 +160,10 @@ void PlayedCapture::selectionTail(const BarMath& m, const Written& w, TailForm f
         }
         const int stem = groupStemDirection(tops);
         for (int i : selected) lessons::put(notes.at(i), "StemDirection", stem);
-        if (selected.size() > 1 && writing_.beamSelected) writing_.beamSelected();
+        if (selected.size() > 1) {
+            lessons::NotationArrays& a = ctx_.arrays;
+            ctx_.palettes.BeamIt(a.StaffLines, a.BeamFlag, a.NoteSymbol, 6, false);
+        }
     }
     if (plan.split) {
         // The second part of the tie becomes the only selected note.

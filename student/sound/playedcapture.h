@@ -5,6 +5,8 @@
 // button, places the template note NoteSymbol(0) and has the staff editor add the note, then
 // selects, ties and beams through the editor's and the beam palette's own operations.
 //
+// The staff editor (ctx.staff) writes, selects and ties; the misc palette (ctx.palettes) beams.
+//
 // A note is committed when the next press comes (its length is the time between the presses)
 // or, for the last note of a phrase, by the metronome once 2500 ms have passed since its
 // release (its length is then the time it was held). A phrase is open while NoteStartTime is
@@ -23,27 +25,13 @@ namespace sound {
 class KeyboardLogic;
 class DrumLogic;
 
-// The editor operations the capture writes with (bound by the owner to the staff editor and
-// the beam palette; unbound ones write nothing).
-struct StaffWriting {
-    // AddSymbolToStaff(staff, top, 50, 0, -160, 1, -495, 980, True, missing, NoteSymbol(0)).
-    std::function<void(int staff, int top)> addNote;
-    // ToggleNoteColorEx(index, missing).
-    std::function<void(int index)> toggleNoteColor;
-    // AddSlur(stemFlag, staff, StaffLines, NoteSymbol(note), PhraseMark, 10).
-    std::function<void(bool stemFlag, int staff, int note)> addTie;
-    // BeamIt(StaffLines, BeamFlag, NoteSymbol, 6, missing).
-    std::function<void()> beamSelected;
-};
-
 inline constexpr qint64 kCommitDelayMs = 2500;
 inline constexpr qint16 kMaxTaps = 20;
 inline constexpr int kDrumKey = 17;   // every drum note is written on piano key 17's step
 
 class PlayedCapture {
 public:
-    PlayedCapture(lessons::LessonContext& ctx, StaffWriting writing = {});
-    void setWriting(StaffWriting writing) { writing_ = std::move(writing); }
+    explicit PlayedCapture(lessons::LessonContext& ctx) : ctx_(ctx) {}
 
     // ResetFloatingNotes: pointers back to the arrow, note palette buttons 1..11 released.
     void ResetFloatingNotes();
@@ -94,7 +82,6 @@ private:
     bool lesson(int n) const { return ctx_.state.CurrentLesson == n; }
 
     lessons::LessonContext& ctx_;
-    StaffWriting writing_;
 };
 
 } // namespace sound
