@@ -8,12 +8,26 @@
 #include <algorithm>
 #include <condition_variable>
 #include <mutex>
+#include <pthread.h>
+#include <sched.h>
 #include <thread>
 
 namespace platform {
 
 namespace {
 VirtualTicks* g_virtual = nullptr;
+
+// The sleep ends this long before a tick and the last stretch is waited out awake: a sleeping
+// thread is woken late by as much as the scheduler's latency, a waking one is not.
+constexpr auto kAwakeBeforeTick = std::chrono::microseconds(1500);
+
+// A metronome's thread runs before the desktop's ordinary work when the system lets it (a
+// real-time priority, as audio programs have); otherwise it keeps the ordinary one.
+void raiseTimingPriority() {
+    sched_param param{};
+    param.sched_priority = 10;
+    pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
+}
 
 // The timing thread: sleeps to anchor + k x T on the steady clock, runs atTick there and posts
 // the tick to the receiver. What a posted tick needs outlives the timer, so a tick still
@@ -80,6 +94,7 @@ private:
     }
 
     void run() {
+        raiseTimingPriority();
         std::unique_lock<std::mutex> lock(shared_->mutex);
         while (!quit_) {
             if (!running_) {
@@ -88,10 +103,15 @@ private:
             }
             const quint64 grid = grid_;
             const qint64 due = anchor_ + (index_ + 1) * qint64(interval_);
+            const auto dueTime = SystemClock::timePoint(due);
             // Woken early by a new grid, a stop or the end: look again.
-            if (wake_.wait_until(lock, SystemClock::timePoint(due),
+            if (wake_.wait_until(lock, dueTime - kAwakeBeforeTick,
                                  [&] { return quit_ || !running_ || grid_ != grid; }))
                 continue;
+            lock.unlock();
+            while (std::chrono::steady_clock::now() < dueTime) std::this_thread::yield();
+            lock.lock();
+            if (quit_ || !running_ || grid_ != grid) continue;
             // A thread held up past whole ticks plays the latest one only, never a burst.
             const qint64 now = Clock::instance().nowMs();
             while (anchor_ + (index_ + 2) * qint64(interval_) <= now) ++index_;

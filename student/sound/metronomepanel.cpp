@@ -51,6 +51,8 @@ MetronomePanel::~MetronomePanel() { timer_.reset(); }
 
 void MetronomePanel::enable() { timer_->start(interval_); }
 
+void MetronomePanel::disable() { timer_->stop(); }
+
 bool MetronomePanel::enabled() const { return timer_->isRunning(); }
 
 void MetronomePanel::showLamp(int picture) {

@@ -59,6 +59,7 @@ public:
 
     // tmMetronome.Enabled := True (a running metronome keeps its grid).
     void enable();
+    void disable();
     bool enabled() const;
     // The lamp's two pictures: 0 on the beat, 1 between beats.
     void showLamp(int picture);
