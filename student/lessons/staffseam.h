@@ -42,6 +42,12 @@ public:
         (void)Direction, (void)Bar, (void)Staffs, (void)note, (void)Phrases, (void)Limit;
     }
 
+    // Every note of the beam that holds note `Index` changes between selected and not.
+    // Stand-in: none.
+    virtual void ToggleBeamColor(qint16 Index, ElementArray& Notes, ElementArray& Beams, int Column = 3) {
+        (void)Index, (void)Notes, (void)Beams, (void)Column;
+    }
+
     // The arrays the stand-ins read (set by the main window).
     NotationArrays* arrays = nullptr;
 };
