@@ -1,5 +1,6 @@
 #include "paletteregistry.h"
 
+#include "beaming.h"
 #include "palettespecs.h"
 
 #include <algorithm>
@@ -143,6 +144,11 @@ void PaletteRegistry::closedByUser(const QString& name) {
     if (const lessons::PaletteInfo* info = lessons::paletteInfo(name); info && ctx_ && *info->menuItem)
         ctx_->window.setMenuChecked(QString::fromLatin1(info->menuItem), false);
     unload(name);
+}
+
+bool PaletteRegistry::BeamIt(common::ControlArray<QWidget>& staves, common::ControlArray<QWidget>& beams,
+                             common::ControlArray<QWidget>& notes, int column, bool silent) {
+    return ctx_ && Beaming(*ctx_).BeamIt(staves, beams, notes, column, silent);
 }
 
 } // namespace palettes

@@ -36,6 +36,8 @@ public:
     void unload(const QString& name) override;
     void moveBy(const QString& name, double dxTwips, double dyTwips) override;
     void toggle(const QString& menuItem) override;
+    bool BeamIt(common::ControlArray<QWidget>& staves, common::ControlArray<QWidget>& beams,
+                common::ControlArray<QWidget>& notes, int column, bool silent) override;
 
     // The window when it is loaded (created), else nullptr.
     QWidget* window(const QString& name) const;

@@ -54,7 +54,7 @@ public:
     void AddSymbolToStaff(qint16 Index, qint32 Y, qint16 MaxSymbols, qint32 SlotWidth, qint32 LeftOffset,
                           qint32 Flags, qint32 KeyLeftOffset, std::optional<qint32> QuarterWidth = {},
                           std::optional<bool> CorrectSpacing = {}, std::optional<bool> PlaceBySlots = {},
-                          std::optional<int> TemplateNote = {});
+                          std::optional<int> TemplateNote = {}) override;
     // The index of the new note, 0 when nothing was added.
     qint16 AddNoteToStaff(qint16 Index, float Y, lessons::ElementArray& StaffLines,
                           lessons::ElementArray& NoteSymbol, qint16 MaxSymbols, qint32 LeftOffset,
@@ -82,8 +82,8 @@ public:
     void PhraseMark_MouseDown(int Index, int X, int Y);
     void tmMeter_MouseDown(int Index, int X, int Y);
     bool ToggleNoteColor(qint16 Index, bool Quiet = false);
-    bool ToggleNoteColorEx(qint16 Index, bool Quiet = false);
-    void ToggleBeamColor(qint16 Index, lessons::ElementArray& Notes, lessons::ElementArray& Beams, int Column = 3);
+    bool ToggleNoteColorEx(qint16 Index, bool Quiet = false) override;
+    void ToggleBeamColor(qint16 Index, lessons::ElementArray& Notes, lessons::ElementArray& Beams, int Column = 3) override;
     bool IsBeamed(qint16 Index, lessons::ElementArray& Beams, int Column, bool CheckFlags = true);
     void EraseSymbol(qint16 Index, lessons::ElementArray& Arr, int Column);
 
@@ -120,7 +120,7 @@ public:
 
     // ---- Slurs and the drag flag ----
     void AddSlur(qint32 Direction, qint16 Bar, lessons::ElementArray& Staffs, int note,
-                 lessons::ElementArray& Phrases, int Limit);
+                 lessons::ElementArray& Phrases, int Limit) override;
     void SetMouseDown(int Flag);
 
     // The beam removal the note eraser calls (the misc palette's UnBeamIt).
