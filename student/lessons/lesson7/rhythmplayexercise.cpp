@@ -222,7 +222,11 @@ private:
                                     : l2 * 1.05 * (beat - k * bpb) + a_.StaffLines.Left(k + 2);
             a_.NoteSymbol.setLeft(0, double(float(x)));
             releaseAll(kNotes);
-            if (const auto e = noteEntry(qint32(basic::Int(table.duration(i) * 2.048 + 0.5)))) {
+            const qint32 length = qint32(basic::Int(table.duration(i) * 2.048 + 0.5));
+            const auto e = noteEntry(length);
+            // Nor a note that would end past it: the rests then fill the last bar.
+            if (ticks + length > qint32(barTicks) * (level_.segments - 1)) break;
+            if (e) {
                 put(a_.NoteSymbol[0], "Note", e->note);
                 s_.tools.setValue(kNotes, e->button, 1);
                 put(a_.NoteSymbol[0], "DotsNumberOf", e->dots);

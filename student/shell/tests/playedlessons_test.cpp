@@ -1,0 +1,225 @@
+// Played answers end to end on the real main window, offscreen: the recorder as MIDI device,
+// a virtual clock with the metronomes ticking on it, and the lessons' draws scripted. The
+// melody lesson written from the piano, the rhythm lesson from the pad, and lesson 7 built,
+// tapped and marked.
+#include "playedlessonsfixture.h"
+
+namespace shell {
+namespace {
+
+using testing::PlayedLessons;
+using testing::bytesOf;
+
+TEST_F(PlayedLessons, MelodyPlayedOnThePianoIsWrittenSpelledTiedAndBeamed) {
+    // Level 7: four-four (draw 0), G major (draw 3 of 5: one sharp).
+    startLesson(2, 7, {0.0, 0.7});
+    ASSERT_EQ(lessons::getInt(a().ChordSymbol[1], "KeyScale"), 1);
+    ASSERT_EQ(lessons::getInt(a().tmMeter[1], "Pulses"), 3);
+    sound::FrmKeyboard& kb = piano();
+    measureBeat(kb.metronome(), kb.logic().beat);
+
+    // G quarter, A and F sharp eighths (one beat, beamed), G quarter, C3 a half held over the
+    // bar line (a quarter tied to a quarter), then D5 held 900 ms: the last note, by timer.
+    const qint64 t0 = clock.nowMs();
+    const struct { qint64 at; int key; qint64 held; } played[] = {
+        {0, 19, 800}, {1000, 21, 400}, {1500, 18, 400}, {2000, 19, 800}, {3000, 0, 1800}, {5000, 26, 900},
+    };
+    for (const auto& p : played) {
+        ticks.advance(t0 + p.at - clock.nowMs());
+        const size_t before = midi_.messages().size();
+        kb.key_MouseDown(p.key);
+        // The key sounds at once; writing the note that waited sends nothing.
+        ASSERT_EQ(midi_.messages().size(), before + 2);
+        EXPECT_EQ(bytesOf(midi_.messages().back().message),
+                  QString("90 %1 7F").arg(48 + p.key, 2, 16, QChar('0')).toUpper());
+        ticks.advance(p.held);
+        kb.key_MouseUp(p.key);
+    }
+    // Six notes written before the timer: the D waits for its commit.
+    EXPECT_EQ(written().size(), 6u);
+    ticks.advance(2500);
+    EXPECT_EQ(written().size(), 6u);
+    ticks.advance(300);
+    const auto ns = written();
+    ASSERT_EQ(ns.size(), 7u);
+
+    // Values, staves, steps (0 = the treble staff's bottom line E4) and accidentals.
+    const struct { int note, staff, step, accidental; } expected[] = {
+        {2, 2, 2, 0}, {3, 2, 3, 0}, {3, 2, 1, 1}, {2, 2, 2, 0}, {2, 2, -9, 0}, {2, 3, -9, 0}, {2, 3, 6, 0},
+    };
+    for (size_t k = 0; k < ns.size(); ++k) {
+        SCOPED_TRACE(k);
+        QWidget* n = a().NoteSymbol[ns[k]];
+        EXPECT_EQ(lessons::getInt(n, "Note"), expected[k].note);
+        EXPECT_EQ(lessons::getInt(n, "DotsNumberOf"), 0);
+        EXPECT_EQ(a().NoteSymbol.Tag(ns[k]).toInt(), expected[k].staff);
+        EXPECT_EQ(stepOf(ns[k]), expected[k].step);
+        EXPECT_EQ(lessons::getInt(n, "AccidentalName"), expected[k].accidental);
+    }
+    // One beam over the two eighths; one tie from the first C to the second.
+    EXPECT_EQ(loaded(a().BeamFlag, 6), 1);
+    EXPECT_EQ(beamedNotes(), (std::vector<int>{ns[1], ns[2]}));
+    EXPECT_EQ(loaded(a().PhraseMark, 7), 1);
+    // The phrase is closed: the next press starts a new one.
+    EXPECT_EQ(kb.logic().NoteStartTime, 0);
+    EXPECT_FALSE(kb.logic().HeldKey.has_value());
+
+    // The computer keyboard sounds the same keys and writes nothing; auto-repeat adds nothing.
+    const size_t before = midi_.messages().size();
+    for (int key : {Qt::Key_Z, Qt::Key_M, Qt::Key_Comma}) {
+        keyEvent(&kb, QEvent::KeyPress, key);
+        keyEvent(&kb, QEvent::KeyPress, key, true);
+        ticks.advance(300);
+        keyEvent(&kb, QEvent::KeyRelease, key);
+    }
+    ticks.advance(3000);
+    EXPECT_EQ(written().size(), 7u);
+    QStringList notesOnly;
+    for (size_t i = before; i < midi_.messages().size(); ++i) {
+        const QString b = bytesOf(midi_.messages()[i].message);
+        if (!b.startsWith("C9") && !b.startsWith("99") && !b.startsWith("89")) notesOnly << b;
+    }
+    EXPECT_EQ(notesOnly, (QStringList{"90 30 7F", "80 30 00", "90 3B 7F", "80 3B 00", "90 3C 7F", "80 3C 00"}));
+}
+
+TEST_F(PlayedLessons, RhythmTappedOnThePadIsWrittenWithTieAndBeams) {
+    startLesson(4, 7, {0.0, 0.0, 0.0, 0.0});
+    ASSERT_TRUE(frm->paletteWindows().isVisible("frmDrum"));
+    sound::FrmDrum& pad = drum();
+    measureBeat(pad.metronome(), pad.logic().beat);
+    QWidget* metre = a().tmMeter[1];
+    const int bpb = lessons::GetBeatsPerBar(metre);
+    ASSERT_GT(bpb, 0);
+    // Eighth, eighth (beamed), quarters to the last beat of bar 1, then a half over the bar
+    // line, then a last quarter by timer.
+    std::vector<qint64> gaps = {500, 500};
+    for (int b = 1; b < bpb - 1; ++b) gaps.push_back(1000);
+    gaps.push_back(2000);
+    const qint64 t0 = clock.nowMs();
+    qint64 at = 0;
+    for (qint64 g : gaps) {
+        tapAt(pad, t0 + at, 200);
+        at += g;
+    }
+    tapAt(pad, t0 + at, 900);
+    ticks.advance(2800);
+    const auto ns = written();
+    ASSERT_EQ(ns.size(), size_t(bpb) + 3);
+    std::vector<int> values;
+    for (int n : ns) values.push_back(lessons::getInt(a().NoteSymbol[n], "Note"));
+    std::vector<int> want = {3, 3};
+    for (int b = 1; b < bpb; ++b) want.push_back(2);
+    want.push_back(2);
+    want.push_back(2);
+    EXPECT_EQ(values, want);
+    EXPECT_EQ(beamedNotes(), (std::vector<int>{ns[0], ns[1]}));
+    EXPECT_EQ(loaded(a().PhraseMark, 7), 1);
+    EXPECT_EQ(a().NoteSymbol.Tag(ns[size_t(bpb)]).toInt(), 2);
+    EXPECT_EQ(a().NoteSymbol.Tag(ns[size_t(bpb) + 1]).toInt(), 3);
+    // Every tap is written on one line.
+    for (int n : ns) EXPECT_EQ(a().NoteSymbol.Top(n), a().NoteSymbol.Top(ns[0]));
+}
+
+TEST_F(PlayedLessons, Lesson7WritesTheRhythmOnAPercussionStaffAtEachLevel) {
+    const struct { int level; int pulses; int bars; int notes; } cases[] = {
+        {2, 2, 2, 5},
+        {3, 3, 2, 6},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.level);
+        startLesson(7, c.level, {});
+        EXPECT_TRUE(frm->paletteWindows().isVisible("frmDrum"));
+        EXPECT_EQ(a().lblAs[1]->text(), "Play the following rhythms.");
+        EXPECT_EQ(lessons::getInt(a().ClefSymbol[1], "Clef"), 3);
+        EXPECT_EQ(lessons::getInt(a().tmMeter[1], "Pulses"), c.pulses);
+        checkRhythmWritten(c.bars, c.notes);
+        EXPECT_EQ(frm->playedInputs().TapCount, 0);
+    }
+}
+
+TEST_F(PlayedLessons, Lesson7RhythmThatOutrunsItsBarsStopsAtTheLastBar) {
+    // Level 11, six-eight; draws that keep the generator drawing long notes until it gives up
+    // and hands on a rhythm longer than the four bars.
+    bool found = false;
+    for (double d : {0.999, 0.9, 0.8, 0.6, 0.4, 0.2, 0.0}) {
+        if (found) break;
+        std::vector<double> draws{0.7};
+        draws.resize(4000, d);
+        startLesson(7, 11, draws);
+        ASSERT_EQ(lessons::getInt(a().tmMeter[1], "Pulses"), 4);
+        qint64 ms = 0;
+        for (const auto& n : frm->state.items.NoteTable) ms += n.ms;
+        if (ms * 2048 / 1000 <= 4 * 6144) continue;
+        found = true;
+        SCOPED_TRACE(d);
+        checkRhythmWritten(4, -1);
+        // The set is ready for taps all the same: nothing old is scored.
+        EXPECT_EQ(frm->playedInputs().TapCount, 0);
+        EXPECT_FALSE(frm->cmdGo->isEnabled());
+        EXPECT_EQ(frm->lblScore->text(), "0%");
+    }
+    EXPECT_TRUE(found);
+}
+
+TEST_F(PlayedLessons, Lesson7TapsAreMarkedOnStopWithThePadHidden) {
+    startLesson(7, 3, {});
+    sound::FrmDrum& pad = drum();
+    measureBeat(pad.metronome(), pad.logic().beat);
+    const auto ns = written();
+    std::vector<qint64> lengths;   // ms of each written note (a beat of 1000 ms a quarter)
+    for (int n : ns)
+        if (!lessons::getInt(a().NoteSymbol[n], "Rest")) lengths.push_back(noteTicks(n) * 1000 / 2048);
+    ASSERT_EQ(lengths.size(), 6u);
+    const qint64 t0 = clock.nowMs();
+    qint64 at = 0;
+    for (qint64 l : lengths) {
+        tapAt(pad, t0 + at, 100);
+        at += l;
+    }
+    // One tap too many, still waiting for its commit when the pad is closed and Stop comes.
+    tapAt(pad, t0 + at, 100);
+    ticks.advance(500);
+    frm->paletteWindows().toggle("mnuDrum");
+    ASSERT_FALSE(frm->paletteWindows().isVisible("frmDrum"));
+    frm->cmdStop->click();
+    EXPECT_EQ(frm->playedInputs().TapCount, 7);
+    EXPECT_EQ(frm->lblScore->text(), "83%");
+    for (size_t k = 0; k < 6; ++k)
+        EXPECT_EQ(quint32(lessons::getInt(a().NoteSymbol[ns[k]], "ForeColor")), lessons::kRightSymbol) << k;
+
+    // Go within 2.5 s of a release: the new set has no phantom tap.
+    frm->paletteWindows().toggle("mnuDrum");
+    sound::FrmDrum& again = drum();
+    tapAt(again, clock.nowMs() + 10, 100);
+    tapAt(again, clock.nowMs() + 1000, 100);
+    ticks.advance(500);
+    dialogs_.answers = {platform::AnsYes};
+    frm->cmdGo->click();
+    ticks.advance(3000);
+    EXPECT_EQ(frm->playedInputs().TapCount, 0);
+    frm->cmdStop->click();
+    EXPECT_EQ(frm->lblScore->text(), "0%");
+}
+
+TEST_F(PlayedLessons, PadAndClickCarryChannelNineThemselves) {
+    startLesson(7, 2, {});
+    sound::FrmDrum& pad = drum();
+    pad.Form_Activate();
+    const size_t from = midi_.messages().size();
+    pad.optDrum_MouseDown();
+    ticks.advance(1000);
+    pad.optDrum_MouseUp();
+    QStringList sent;
+    for (size_t i = from; i < midi_.messages().size(); ++i) sent << bytesOf(midi_.messages()[i].message);
+    // The pad's own program change and note-on, the metronome's click between, the pad's
+    // note-off: every message names channel 9 itself.
+    ASSERT_GE(sent.size(), 3);
+    EXPECT_EQ(sent.mid(0, 2), (QStringList{"C9 00", "99 28 7F"}));
+    EXPECT_EQ(sent.last(), "89 28 00");
+    EXPECT_TRUE(sent.contains("99 4B 7F"));
+    for (const QString& m : sent) EXPECT_EQ(m.mid(1, 1), "9") << m.toStdString();
+    EXPECT_EQ(frm->context().port->MidiChannel, 0);
+}
+
+} // namespace
+} // namespace shell
