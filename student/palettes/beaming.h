@@ -22,6 +22,7 @@ public:
                     lessons::ElementArray& notes, lessons::LabelArray& labels, int column = 6);
 
 private:
+    friend class BeamEdits;   // lays its new beams the same way
     // Loads a new beam over `run` (left to right) with its highest note `top`; false when no
     // beam index is free.
     bool makeBeam(lessons::ElementArray& beams, lessons::ElementArray& notes, const std::vector<int>& run, int top,
