@@ -170,7 +170,7 @@ Stats measureRender(platform::FluidSynthEngine& engine, int frames, double secon
     fluid_synth_t* synth = engine.synth();
     fluid_synth_system_reset(synth);
     fluid_synth_program_change(synth, 0, 0);
-    std::vector<float> left(size_t(frames)), right(size_t(frames));
+    std::vector<float> left(static_cast<size_t>(frames)), right(static_cast<size_t>(frames));
     const int rate = engine.sampleRate();
     const int blocks = int(seconds * rate / frames);
     const int halfBeat = rate / 2 / frames;   // a beat of 1000 ms
@@ -267,7 +267,7 @@ DriverFigures runDriver(platform::FluidSynthEngine& engine, int periodSize, int 
 bool noteOnAudibleWithinABlock(platform::FluidSynthEngine& engine, int frames, float* peak) {
     fluid_synth_t* synth = engine.synth();
     fluid_synth_system_reset(synth);
-    std::vector<float> l(size_t(frames)), r(size_t(frames));
+    std::vector<float> l(static_cast<size_t>(frames)), r(static_cast<size_t>(frames));
     for (int b = 0; b < 20; ++b) fluid_synth_write_float(synth, frames, l.data(), 0, 1, r.data(), 0, 1);
     fluid_synth_noteon(synth, 0, 60, 100);
     fluid_synth_write_float(synth, frames, l.data(), 0, 1, r.data(), 0, 1);
