@@ -167,22 +167,26 @@ Stats measurePresses(platform::FluidSynthEngine& engine, int presses) {
 // ---- the synth's render time per period ----------------------------------------------------
 
 Stats measureRender(platform::FluidSynthEngine& engine, int frames, double seconds) {
+    using platform::packShortMessage;
     fluid_synth_t* synth = engine.synth();
-    fluid_synth_system_reset(synth);
-    fluid_synth_program_change(synth, 0, 0);
+    std::vector<quint32> messages = {packShortMessage(0xC0, 0, 0), packShortMessage(0x99, 75, 127),
+                                     packShortMessage(0x99, 40, 127)};
+    engine.prepare(messages);
+    engine.silence();
+    engine.send(messages[0]);
     std::vector<float> left(static_cast<size_t>(frames)), right(static_cast<size_t>(frames));
     const int rate = engine.sampleRate();
     const int blocks = int(seconds * rate / frames);
-    const int halfBeat = rate / 2 / frames;   // a beat of 1000 ms
+    const int halfBeat = std::max(1, rate / 2 / frames);   // a beat of 1000 ms
     std::vector<double> us;
     int key = 48;
     for (int b = 0; b < blocks; ++b) {
-        if (b % (halfBeat > 0 ? halfBeat : 1) == 0) {
+        if (b % halfBeat == 0) {
             // A chord of the melody's keys, the click and a drum hit on the beat.
-            for (int k : {0, 4, 7, 12}) fluid_synth_noteon(synth, 0, key + k, 90);
-            if ((b / std::max(halfBeat, 1)) % 2 == 0) {
-                fluid_synth_noteon(synth, 9, 75, 127);
-                fluid_synth_noteon(synth, 9, 40, 127);
+            for (int k : {0, 4, 7, 12}) engine.send(packShortMessage(0x90, key + k, 90));
+            if ((b / halfBeat) % 2 == 0) {
+                engine.send(messages[1]);
+                engine.send(messages[2]);
             }
             key = 48 + (key - 48 + 5) % 24;
         }
@@ -190,7 +194,7 @@ Stats measureRender(platform::FluidSynthEngine& engine, int frames, double secon
         fluid_synth_write_float(synth, frames, left.data(), 0, 1, right.data(), 0, 1);
         us.push_back(std::chrono::duration<double, std::micro>(SteadyClock::now() - t0).count());
     }
-    fluid_synth_all_sounds_off(synth, -1);
+    engine.silence();
     return stats(us);
 }
 
@@ -251,11 +255,9 @@ DriverFigures runDriver(platform::FluidSynthEngine& engine, int periodSize, int 
         delete_fluid_audio_driver(d);
         break;
     }
-    fluid_settings_getint(settings, "audio.period-size", &f.periodSize);
-    fluid_settings_getint(settings, "audio.periods", &f.periods);
-    double rate = engine.sampleRate();
-    fluid_settings_getnum(settings, "synth.sample-rate", &rate);
-    f.rate = int(rate);
+    f.periodSize = periodSize;
+    f.periods = periods;
+    f.rate = engine.sampleRate();
     f.callbacks = state.calls;
     f.xruns = state.xruns;
     delete_fluid_settings(settings);
@@ -266,14 +268,16 @@ DriverFigures runDriver(platform::FluidSynthEngine& engine, int periodSize, int 
 
 bool noteOnAudibleWithinABlock(platform::FluidSynthEngine& engine, int frames, float* peak) {
     fluid_synth_t* synth = engine.synth();
-    fluid_synth_system_reset(synth);
+    const quint32 on = platform::packShortMessage(0x90, 60, 100);
+    engine.prepare({on});
+    engine.silence();
     std::vector<float> l(static_cast<size_t>(frames)), r(static_cast<size_t>(frames));
-    for (int b = 0; b < 20; ++b) fluid_synth_write_float(synth, frames, l.data(), 0, 1, r.data(), 0, 1);
-    fluid_synth_noteon(synth, 0, 60, 100);
+    for (int b = 0; b < 40; ++b) fluid_synth_write_float(synth, frames, l.data(), 0, 1, r.data(), 0, 1);
+    engine.send(on);
     fluid_synth_write_float(synth, frames, l.data(), 0, 1, r.data(), 0, 1);
     *peak = 0;
     for (int i = 0; i < frames; ++i) *peak = std::max({*peak, std::fabs(l[size_t(i)]), std::fabs(r[size_t(i)])});
-    fluid_synth_all_sounds_off(synth, -1);
+    engine.silence();
     return *peak > 1e-3f;
 }
 

@@ -61,7 +61,7 @@ public:
     struct Options {
         QString soundfont;          // empty: generalMidiSoundfont()
         QString wavFile;            // set: renderOffline() writes here (WAV, 16-bit stereo)
-        int periodSize = 256;       // frames per audio period; with 2 periods about 12 ms at 44.1 kHz
+        int periodSize = 128;       // frames per audio period; with 2 periods 5.8 ms at 44.1 kHz
         int periods = 2;
         bool background = false;    // load on a worker thread started by the constructor
         bool offline = false;       // no audio device: outputs open without one, renderOffline() sounds

@@ -41,6 +41,8 @@
       (fluid_synth_t * s, int n, void* l, int lo, int li, void* r, int ro, int ri),                      \
       (s, n, l, lo, li, r, ro, ri))                                                                      \
     X(fluid_audio_driver_t*, new_fluid_audio_driver, (fluid_settings_t * s, fluid_synth_t* y), (s, y))   \
+    X(fluid_audio_driver_t*, new_fluid_audio_driver2, (fluid_settings_t * s, fluid_audio_func_t f, void* d), \
+      (s, f, d))                                                                                         \
     X(void, delete_fluid_audio_driver, (fluid_audio_driver_t * d), (d))                                  \
     X(fluid_file_renderer_t*, new_fluid_file_renderer, (fluid_synth_t * s), (s))                         \
     X(void, delete_fluid_file_renderer, (fluid_file_renderer_t * r), (r))                                \
