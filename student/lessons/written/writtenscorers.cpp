@@ -104,6 +104,17 @@ double finalScore(double score) {
     return s < 0 ? 0 : s;
 }
 
+// Both scorers start alike: a phrase still being played is written first, the marks of an
+// earlier Stop are cleared, and the bars are checked. Returns the written notes and rests.
+std::vector<int> beginMarking(LessonContext& ctx, Metre& m) {
+    ctx.playedInput->PianoStopMouseDown();
+    m = exerciseMetre(ctx.arrays);
+    const std::vector<int> written = loadedNotes(ctx.arrays, ctx.LoadedFlags);
+    for (int i : written) clearMark(ctx.arrays.NoteSymbol.at(i));
+    ctx.state.ExerciseScore -= barDeductions(ctx.arrays, ctx.LoadedFlags, m);
+    return written;
+}
+
 } // namespace
 
 bool keySignatureWritten(const NotationArrays& a, const LoadedFlags& flags, int staff) {
@@ -158,11 +169,8 @@ void ScoreMelody(LessonContext& ctx) {
     NotationArrays& a = ctx.arrays;
     const LoadedFlags& flags = ctx.LoadedFlags;
     ExerciseState& s = ctx.state;
-    ctx.playedInput->PianoStopMouseDown();
-    const Metre m = exerciseMetre(a);
-    const std::vector<int> written = loadedNotes(a, flags);
-    for (int i : written) clearMark(a.NoteSymbol.at(i));
-    s.ExerciseScore -= barDeductions(a, flags, m);
+    Metre m;
+    const std::vector<int> written = beginMarking(ctx, m);
 
     const int keyScale = getInt(a.ChordSymbol.at(1), "KeyScale");
     const bool keyOK = CheckKeySignature(a, flags, 2, keyScale, 1, -495, 1, lessonTitle(s.CurrentLesson));
@@ -223,11 +231,8 @@ void ScoreRhythm(LessonContext& ctx) {
     NotationArrays& a = ctx.arrays;
     const LoadedFlags& flags = ctx.LoadedFlags;
     ExerciseState& s = ctx.state;
-    ctx.playedInput->PianoStopMouseDown();
-    const Metre m = exerciseMetre(a);
-    const std::vector<int> written = loadedNotes(a, flags);
-    for (int i : written) clearMark(a.NoteSymbol.at(i));
-    s.ExerciseScore -= barDeductions(a, flags, m);
+    Metre m;
+    const std::vector<int> written = beginMarking(ctx, m);
 
     std::vector<int> list = written;
     sortByLeft(a, list);

@@ -3,9 +3,9 @@
 // and tonvale_lesson4_marked.png.
 #include "writtenscenario.h"
 
+#include "common/testing/screenshots.h"
 #include "common/testing/testoutput.h"
 
-#include <QElapsedTimer>
 #include <QImage>
 #include <QPixmap>
 #include <QScreen>
@@ -15,12 +15,6 @@ namespace shell {
 namespace {
 
 using testing::Symbol;
-
-void settle(int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 20);
-}
 
 class WrittenScreenshot : public testing::WrittenLessonTest {
 protected:
