@@ -8,11 +8,11 @@
 // of the port's channels. The audio output is shared too: it is open while the port is open
 // or a song plays.
 //
-// Loading is lazy and may run on a worker thread from the first instant of the program: the
-// synth comes first (what opening the port needs), then the soundfont. Only the presets that
-// are asked for are read: the piano at first, any other preset when a program change, a
-// note on a drum channel or a song needs it (see Sf2File). Whoever needs the soundfont waits
-// for it there, so nothing sent early is lost.
+// Loading is lazy and may run on a worker thread, started as soon as the application object
+// exists: the synth comes first (what opening the port needs), then the soundfont. Only the
+// presets that are asked for are read: the piano at first, any other preset when a program
+// change, a note on a drum channel or a song needs it (see Sf2File). Whoever needs the
+// soundfont waits for it there, so nothing sent early is lost.
 #include "platform/midi/midiout.h"
 
 #include <QString>
@@ -74,8 +74,8 @@ public:
     FluidSynthEngine& operator=(const FluidSynthEngine&) = delete;
 
     // The engine of the program's mapper and songs: made, and loading on a worker thread, at
-    // the first call (main() calls it at once); with its output opened ahead on
-    // defaultAudioDrivers().
+    // the first call (main() calls it right after the application object); with its output
+    // opened ahead on defaultAudioDrivers().
     static std::shared_ptr<FluidSynthEngine> shared();
 
     // Waits for the synth (not the soundfont): true when it is there and the soundfont file
