@@ -71,6 +71,7 @@ FluidSynthEngine::~FluidSynthEngine() {
     if (loader_.joinable()) loader_.join();
     audio_.reset();  // the audio thread goes before what it renders
     if (renderer_) delete_fluid_file_renderer(renderer_);
+    if (!lazySubset_.isEmpty()) Sf2File::forgetUnread(lazySubset_);
     if (sequencer_) delete_fluid_sequencer(sequencer_);
     if (synth_) delete_fluid_synth(synth_);
     if (settings_) delete_fluid_settings(settings_);
@@ -97,6 +98,8 @@ void FluidSynthEngine::loadSynth() {
     // Only the samples of the presets in use are read, and only the presets asked for are
     // built (Sf2File), so a large soundfont costs little memory and time.
     fluid_settings_setint(settings_, "synth.dynamic-sample-loading", 1);
+    // Locking would make resident at once the sample pages a lazy subset leaves unread.
+    fluid_settings_setint(settings_, "synth.lock-memory", 0);
     fluid_settings_setint(settings_, "synth.midi-channels", MidiChannels);
     // Each voice the synth keeps ready costs about 16 KB. The program's densest music (the
     // splash fugue with its releases) needs 22 voices at once; 64 leaves room to spare, as on
@@ -138,9 +141,22 @@ void FluidSynthEngine::loadSoundfont() {
     std::set<Sf2File::Preset> base;
     if (file_->hasPreset({0, 0})) base.insert({0, 0});
     else if (!file_->presets().empty()) base.insert(*file_->presets().begin());
-    const QString name = file_->subset(base);
-    if (fluid_synth_sfload(synth_, name.toLocal8Bit().constData(), 1) == FLUID_FAILED) return;
+    // The piano's 88 keys are megabytes of samples, most of which a lesson never plays: each
+    // is read before the first note that needs it. Pinned, so its buffers stay put.
+    const QString name = file_->subset(base, true);
+    const int id = fluid_synth_sfload(synth_, name.toLocal8Bit().constData(), 1);
+    bool pinned = id != FLUID_FAILED;
+    for (const auto& p : base)
+        pinned = pinned && fluid_synth_pin_preset(synth_, id, p.first, p.second) == FLUID_OK;
+    Sf2File::endLazyReading(name);
+    if (id == FLUID_FAILED) {
+        Sf2File::forgetUnread(name);
+        return;
+    }
     std::lock_guard<std::mutex> lock(presetMutex_);
+    // Unpinned buffers could move: then everything is read now, as without a lazy subset.
+    if (pinned) lazySubset_ = name;
+    else Sf2File::readUnread(name);
     for (const auto& p : base) loaded_.insert({p.first, p.second});
     soundfontLoaded_ = true;
 }
@@ -227,7 +243,8 @@ void FluidSynthEngine::track(quint32 message, int channelBase) {
     if ((message & 0xF0) == 0xC0) program_[channel] = d1;
 }
 
-std::set<FluidSynthEngine::Preset> FluidSynthEngine::needed(const std::vector<quint32>& messages, int channelBase) {
+std::set<FluidSynthEngine::Preset> FluidSynthEngine::needed(const std::vector<quint32>& messages, int channelBase,
+                                                            std::vector<std::pair<Preset, quint32>>* notes) {
     std::lock_guard<std::mutex> lock(presetMutex_);
     int bank[MidiChannels], program[MidiChannels];
     std::copy(std::begin(bank_), std::end(bank_), bank);
@@ -241,6 +258,8 @@ std::set<FluidSynthEngine::Preset> FluidSynthEngine::needed(const std::vector<qu
         if (status == 0xC0) program[channel] = d1;
         if (status == 0xC0 || (status == 0x90 && d2 > 0))
             out.insert({isDrumChannel(channel) ? 128 : bank[channel], program[channel]});
+        if (notes && status == 0x90 && d2 > 0)
+            notes->push_back({{isDrumChannel(channel) ? 128 : bank[channel], program[channel]}, m});
     }
     for (auto it = out.begin(); it != out.end();) it = loaded_.count(*it) ? out.erase(it) : std::next(it);
     return out;
@@ -260,9 +279,21 @@ void FluidSynthEngine::ensure(const std::set<Preset>& presets) {
     fluid_synth_program_reset(synth_);
 }
 
+void FluidSynthEngine::loadSamples(const std::vector<std::pair<Preset, quint32>>& notes, int channelBase) {
+    if (lazySubset_.isEmpty() || notes.empty()) return;
+    std::vector<Sf2File::Note> wanted;
+    wanted.reserve(notes.size());
+    for (const auto& [preset, m] : notes)
+        wanted.push_back({{preset.bank, preset.program}, isDrumChannel(int(m & 0x0F) + channelBase),
+                          int((m >> 8) & 0x7F), int((m >> 16) & 0x7F)});
+    file_->loadSamples(lazySubset_, wanted);
+}
+
 void FluidSynthEngine::prepare(const std::vector<quint32>& messages, int channelBase) {
     if (!isReady()) return;
-    ensure(needed(messages, channelBase));
+    std::vector<std::pair<Preset, quint32>> notes;
+    ensure(needed(messages, channelBase, &notes));
+    loadSamples(notes, channelBase);
 }
 
 std::set<FluidSynthEngine::Preset> FluidSynthEngine::loadedPresets() {
@@ -277,7 +308,9 @@ std::set<FluidSynthEngine::Preset> FluidSynthEngine::loadedPresets() {
 
 void FluidSynthEngine::send(quint32 message, int channelBase) {
     if (!isReady()) return;
-    ensure(needed({message}, channelBase));
+    std::vector<std::pair<Preset, quint32>> notes;
+    ensure(needed({message}, channelBase, &notes));
+    loadSamples(notes, channelBase);
     {
         std::lock_guard<std::mutex> lock(presetMutex_);
         track(message, channelBase);
@@ -384,7 +417,9 @@ void FluidSynthEngine::schedule(int source, const std::vector<TimedMessage>& mes
     std::vector<quint32> plain;
     plain.reserve(messages.size());
     for (const TimedMessage& m : messages) plain.push_back(m.message);
-    ensure(needed(plain, channelBase));
+    std::vector<std::pair<Preset, quint32>> notes;
+    ensure(needed(plain, channelBase, &notes));
+    loadSamples(notes, channelBase);
 
     std::lock_guard<std::mutex> lock(scheduleMutex_);
     const unsigned int tickNow = fluid_sequencer_get_tick(sequencer_);

@@ -12,7 +12,8 @@
 // exists: the synth comes first (what opening the port needs), then the soundfont. Only the
 // presets that are asked for are read: the piano at first, any other preset when a program
 // change, a note on a drum channel or a song needs it (see Sf2File). Whoever needs the
-// soundfont waits for it there, so nothing sent early is lost.
+// soundfont waits for it there, so nothing sent early is lost. The piano's samples are read
+// key by key, before the first note that plays each (a lazy subset).
 #include "platform/midi/midiout.h"
 
 #include <QString>
@@ -154,7 +155,9 @@ private:
     Preset presetFor(int channel) const;
     void track(quint32 message, int channelBase);
     void ensure(const std::set<Preset>& presets);
-    std::set<Preset> needed(const std::vector<quint32>& messages, int channelBase);
+    std::set<Preset> needed(const std::vector<quint32>& messages, int channelBase,
+                            std::vector<std::pair<Preset, quint32>>* notes = nullptr);
+    void loadSamples(const std::vector<std::pair<Preset, quint32>>& notes, int channelBase);
     void sendNow(quint32 message, int channelBase);
 
     Options options_;
@@ -166,6 +169,7 @@ private:
     fluid_seq_id_t synthDest_ = -1;
     fluid_file_renderer_t* renderer_ = nullptr;
     std::shared_ptr<Sf2File> file_;
+    QString lazySubset_;  // the first presets, their samples read as notes need them
 
     // Stages: 0 nothing, 1 synth, 2 soundfont; waiters sleep on stageChanged_.
     std::mutex stageMutex_;

@@ -29,6 +29,7 @@
     X(int, fluid_synth_program_change, (fluid_synth_t * s, int c, int p), (s, c, p))                     \
     X(int, fluid_synth_bank_select, (fluid_synth_t * s, int c, int b), (s, c, b))                        \
     X(int, fluid_synth_program_reset, (fluid_synth_t * s), (s))                                          \
+    X(int, fluid_synth_pin_preset, (fluid_synth_t * s, int f, int b, int p), (s, f, b, p))               \
     X(int, fluid_synth_get_program, (fluid_synth_t * s, int c, int* f, int* b, int* p), (s, c, f, b, p)) \
     X(int, fluid_synth_pitch_bend, (fluid_synth_t * s, int c, int v), (s, c, v))                         \
     X(int, fluid_synth_get_pitch_bend, (fluid_synth_t * s, int c, int* v), (s, c, v))                    \

@@ -3,18 +3,25 @@
 #include <QFile>
 #include <QtEndian>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <functional>
 #include <map>
 #include <mutex>
+#include <set>
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace platform {
 namespace {
 
 // Record sizes of the preset-data chunks.
 constexpr int PhdrSize = 38, BagSize = 4, ModSize = 10, GenSize = 4, InstSize = 22, ShdrSize = 46;
-constexpr quint16 GenInstrument = 41, GenSampleId = 53;
+constexpr quint16 GenInstrument = 41, GenKeyRange = 43, GenVelRange = 44, GenSampleId = 53;
+// A sample read is left unread only when that saves something: smaller ones are read at once.
+constexpr qint64 LazyMinBytes = 64 * 1024;
 const char* const SubsetScheme = "tonvale-sf2-subset:";
 
 quint16 u16(const char* p) { return qFromLittleEndian<quint16>(p); }
@@ -34,18 +41,31 @@ QByteArray chunk(const char* id, const QByteArray& body) {
 // One soundfont made in memory: head (RIFF header and INFO), the sample-data list read from
 // the original file, then the preset data.
 struct Subset {
+    QString name;
     QString original;
     QByteArray head;
     qint64 sdtaOffset = 0;  // of the sample-data LIST header in the original file
     qint64 sdtaSize = 0;    // the whole LIST, header included
     QByteArray pdta;
     qint64 size() const { return head.size() + sdtaSize + pdta.size(); }
+
+    // Lazy reading: the offsets of the samples' data in the original file.
+    std::set<qint64> samples;
+    mutable std::atomic<bool> lazy{false};
+};
+
+// Sample data FluidSynth holds but that was left unread: where it is and how long.
+struct Unread {
+    char* data = nullptr;
+    qint64 bytes = 0;
 };
 
 struct Registry {
     std::mutex mutex;
     std::map<QString, std::shared_ptr<const Subset>> subsets;
     int next = 1;
+    // Per lazy subset, by the data's offset in the original file.
+    std::map<QString, std::map<qint64, Unread>> unread;
 };
 Registry& registry() {
     static Registry r;
@@ -83,6 +103,53 @@ bool readSubset(const Subset& s, FILE* original, qint64 offset, char* out, qint6
     return true;
 }
 
+bool readAt(int fd, qint64 offset, char* out, qint64 count) {
+    while (count > 0) {
+        const ssize_t n = pread(fd, out, size_t(count), off_t(offset));
+        if (n <= 0) return false;
+        out += n;
+        offset += n;
+        count -= n;
+    }
+    return true;
+}
+
+// A lazy subset's sample read: the pages inside the buffer stay untouched zero pages, only
+// the partial pages at its ends (which may hold other data) are read. False when the read is
+// to be done whole. (FluidSynth judges a sample's loop for its quietest useful level when a
+// note first plays it, by then read: the test of lazy subsets hears the difference.)
+bool leaveUnread(const Subset& s, qint64 pos, char* out, qint64 count) {
+    if (count < LazyMinBytes || pos < s.head.size() || pos + count > s.head.size() + s.sdtaSize) return false;
+    const qint64 at = s.sdtaOffset + (pos - s.head.size());  // in the original file
+    if (!s.samples.count(at)) return false;
+    const long page = sysconf(_SC_PAGESIZE);
+    const quintptr first = (quintptr(out) + quintptr(page) - 1) & ~quintptr(page - 1);
+    const quintptr last = (quintptr(out) + quintptr(count)) & ~quintptr(page - 1);
+    if (last <= first) return false;
+    // Whatever the buffer held, its inner pages become zero pages that cost nothing until
+    // written.
+    if (madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED) != 0) return false;
+    const int fd = ::open(QFile::encodeName(s.original).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const qint64 headBytes = qint64(first - quintptr(out)), tailFrom = qint64(last - quintptr(out));
+    const bool ok = readAt(fd, at, out, headBytes) && readAt(fd, at + tailFrom, out + tailFrom, count - tailFrom);
+    ::close(fd);
+    if (!ok) return false;
+    Registry& r = registry();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    r.unread[s.name][at] = Unread{out, count};
+    return true;
+}
+
+// A sample read whole drops what was left unread of it before (its old buffer is gone).
+void readWhole(const Subset& s, qint64 pos) {
+    const qint64 at = s.sdtaOffset + (pos - s.head.size());
+    Registry& r = registry();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    auto it = r.unread.find(s.name);
+    if (it != r.unread.end()) it->second.erase(at);
+}
+
 // ---- FluidSynth file callbacks: a subset by its name, any other name as a plain file ----
 
 struct Handle {
@@ -109,7 +176,12 @@ int cbRead(void* buf, fluid_long_long_t count, void* handle) {
     auto* h = static_cast<Handle*>(handle);
     if (count < 0) return FLUID_FAILED;
     if (!h->subset) return fread(buf, 1, size_t(count), h->file) == size_t(count) ? FLUID_OK : FLUID_FAILED;
+    if (h->subset->lazy && leaveUnread(*h->subset, h->pos, static_cast<char*>(buf), count)) {
+        h->pos += count;
+        return FLUID_OK;
+    }
     if (!readSubset(*h->subset, h->file, h->pos, static_cast<char*>(buf), count)) return FLUID_FAILED;
+    if (count >= LazyMinBytes) readWhole(*h->subset, h->pos);
     h->pos += count;
     return FLUID_OK;
 }
@@ -143,7 +215,10 @@ int cbClose(void* handle) {
 struct Sf2File::Layout {
     QByteArray head;  // RIFF header and INFO list as in the file
     qint64 sdtaOffset = 0, sdtaSize = 0;
+    qint64 smplOffset = -1, smplBytes = 0;  // the 16-bit sample data, in the file
+    bool lazyable = false;                  // 16-bit data only: lazy subsets can leave it unread
     QByteArray phdr, pbag, pmod, pgen, inst, ibag, imod, igen, shdr;
+    std::map<Preset, int> presetIndex;      // phdr record by (bank, program)
 
     int count(const QByteArray& c, int size) const { return c.size() / size; }
     const char* rec(const QByteArray& c, int size, int i) const { return c.constData() + i * size; }
@@ -176,6 +251,22 @@ std::shared_ptr<Sf2File> Sf2File::open(const QString& path) {
                 layout->sdtaOffset = at;
                 layout->sdtaSize = 8 + size + (size & 1);
                 haveSdta = true;
+                bool sm24 = false;
+                for (qint64 c = at + 12; c + 8 <= at + 8 + size;) {
+                    file.seek(c);
+                    const QByteArray ch = file.read(8);
+                    if (ch.size() < 8) break;
+                    const qint64 csize = u32(ch.constData() + 4);
+                    if (ch.startsWith("smpl")) {
+                        layout->smplOffset = c + 8;
+                        layout->smplBytes = csize;
+                    } else if (ch.startsWith("sm24")) {
+                        sm24 = true;
+                    }
+                    c += 8 + csize + (csize & 1);
+                }
+                layout->lazyable = layout->smplOffset > 0 && !sm24 &&
+                                   layout->smplOffset + layout->smplBytes <= at + 8 + size;
             } else if (type == "pdta") {
                 file.seek(at + 12);
                 const QByteArray body = file.read(size - 4);
@@ -205,6 +296,10 @@ std::shared_ptr<Sf2File> Sf2File::open(const QString& path) {
         l.count(l.shdr, ShdrSize) < 1 || l.count(l.pbag, BagSize) < 1 || l.count(l.ibag, BagSize) < 1)
         return nullptr;
     layout->head = riff.left(12) + info;
+    for (int i = 0; i + 1 < l.count(l.phdr, PhdrSize); ++i) {
+        const char* r = l.rec(l.phdr, PhdrSize, i);
+        layout->presetIndex.emplace(Preset{u16(r + 22), u16(r + 20)}, i);
+    }
     auto f = std::shared_ptr<Sf2File>(new Sf2File);
     f->path_ = path;
     f->layout_ = std::move(layout);
@@ -213,17 +308,13 @@ std::shared_ptr<Sf2File> Sf2File::open(const QString& path) {
 
 std::set<Sf2File::Preset> Sf2File::presets() const {
     std::set<Preset> out;
-    const Layout& l = *layout_;
-    for (int i = 0; i + 1 < l.count(l.phdr, PhdrSize); ++i) {
-        const char* r = l.rec(l.phdr, PhdrSize, i);
-        out.insert({u16(r + 22), u16(r + 20)});
-    }
+    for (const auto& [p, i] : layout_->presetIndex) out.insert(p);
     return out;
 }
 
-bool Sf2File::hasPreset(const Preset& p) const { return presets().count(p) > 0; }
+bool Sf2File::hasPreset(const Preset& p) const { return layout_->presetIndex.count(p) > 0; }
 
-QString Sf2File::subset(const std::set<Preset>& wanted) {
+QString Sf2File::subset(const std::set<Preset>& wanted, bool lazySamples) {
     const Layout& l = *layout_;
     const int presetCount = l.count(l.phdr, PhdrSize) - 1;
     const int pbags = l.count(l.pbag, BagSize), pgens = l.count(l.pgen, GenSize), pmods = l.count(l.pmod, ModSize);
@@ -333,6 +424,10 @@ QString Sf2File::subset(const std::set<Preset>& wanted) {
     shdr += terminal(ShdrSize, "EOS");
 
     auto s = std::make_shared<Subset>();
+    if (lazySamples && l.lazyable) {
+        for (int i : sampleOrder) s->samples.insert(l.smplOffset + 2 * qint64(u32(l.rec(l.shdr, ShdrSize, i) + 20)));
+        s->lazy = true;
+    }
     s->original = path_;
     s->sdtaOffset = layout_->sdtaOffset;
     s->sdtaSize = layout_->sdtaSize;
@@ -345,8 +440,107 @@ QString Sf2File::subset(const std::set<Preset>& wanted) {
     Registry& r = registry();
     std::lock_guard<std::mutex> lock(r.mutex);
     const QString name = QLatin1String(SubsetScheme) + QString::number(r.next++);
+    s->name = name;
     r.subsets[name] = s;
     return name;
+}
+
+void Sf2File::endLazyReading(const QString& name) {
+    if (const std::shared_ptr<const Subset> s = findSubset(name)) s->lazy = false;
+}
+
+void Sf2File::forgetUnread(const QString& name) {
+    Registry& r = registry();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    r.unread.erase(name);
+}
+
+qint64 Sf2File::unreadBytes(const QString& name) {
+    Registry& r = registry();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    qint64 bytes = 0;
+    auto it = r.unread.find(name);
+    if (it != r.unread.end())
+        for (const auto& [at, u] : it->second) bytes += u.bytes;
+    return bytes;
+}
+
+void Sf2File::loadSamples(const QString& name, const std::vector<Note>& notes) const {
+    Registry& r = registry();
+    {
+        std::lock_guard<std::mutex> lock(r.mutex);
+        auto it = r.unread.find(name);
+        if (it == r.unread.end() || it->second.empty()) return;
+    }
+    const Layout& l = *layout_;
+    const int pbags = l.count(l.pbag, BagSize), pgens = l.count(l.pgen, GenSize);
+    const int insts = l.count(l.inst, InstSize) - 1;
+    const int ibags = l.count(l.ibag, BagSize), igens = l.count(l.igen, GenSize);
+    const int samples = l.count(l.shdr, ShdrSize) - 1;
+    auto bagOf = [&](const QByteArray& c, int size, int i, int offset) { return int(u16(l.rec(c, size, i) + offset)); };
+    struct Zone {
+        int index = -1;  // the instrument or sample it plays; -1 for a global zone
+        bool inside = true;
+    };
+    // The zone [gens g0, g1) for this key and velocity (ranges missing: the whole keyboard).
+    auto zone = [&](const QByteArray& gens, int genCount, int g0, int g1, quint16 indexGen, int key, int velocity) {
+        Zone z;
+        for (int g = g0; g < g1 && g < genCount; ++g) {
+            const char* gen = l.rec(gens, GenSize, g);
+            const quint16 op = u16(gen);
+            const int lo = quint8(gen[2]), hi = quint8(gen[3]);
+            if (op == GenKeyRange && (key < lo || key > hi)) z.inside = false;
+            if (op == GenVelRange && (velocity < lo || velocity > hi)) z.inside = false;
+            if (op == indexGen) z.index = u16(gen + 2);
+        }
+        return z;
+    };
+    std::set<qint64> wanted;  // the data's offsets in the file
+    auto addSample = [&](int s) {
+        while (s >= 0 && s < samples && wanted.insert(l.smplOffset + 2 * qint64(u32(l.rec(l.shdr, ShdrSize, s) + 20))).second) {
+            const char* rec = l.rec(l.shdr, ShdrSize, s);
+            s = (u16(rec + 44) & 0x0E) ? int(u16(rec + 42)) : -1;  // the other half of a pair
+        }
+    };
+    for (const Note& n : notes) {
+        // The preset FluidSynth falls back to when the one asked for is missing.
+        auto found = l.presetIndex.find(n.preset);
+        if (found == l.presetIndex.end()) found = l.presetIndex.find(n.drum ? Preset{128, 0} : Preset{0, n.preset.second});
+        if (found == l.presetIndex.end() && !n.drum) found = l.presetIndex.find({0, 0});
+        if (found == l.presetIndex.end()) continue;
+        const int p = found->second;
+        for (int b = bagOf(l.phdr, PhdrSize, p, 24); b < bagOf(l.phdr, PhdrSize, p + 1, 24) && b + 1 < pbags; ++b) {
+            const Zone pz = zone(l.pgen, pgens, bagOf(l.pbag, BagSize, b, 0), bagOf(l.pbag, BagSize, b + 1, 0),
+                                 GenInstrument, n.key, n.velocity);
+            if (!pz.inside || pz.index < 0 || pz.index >= insts) continue;
+            for (int ib = bagOf(l.inst, InstSize, pz.index, 20);
+                 ib < bagOf(l.inst, InstSize, pz.index + 1, 20) && ib + 1 < ibags; ++ib) {
+                const Zone iz = zone(l.igen, igens, bagOf(l.ibag, BagSize, ib, 0), bagOf(l.ibag, BagSize, ib + 1, 0),
+                                     GenSampleId, n.key, n.velocity);
+                if (iz.inside) addSample(iz.index);
+            }
+        }
+    }
+    if (!wanted.empty()) readUnread(name, &wanted);
+}
+
+void Sf2File::readUnread(const QString& name, const std::set<qint64>* only) {
+    Registry& r = registry();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    auto it = r.unread.find(name);
+    auto subset = r.subsets.find(name);
+    if (it == r.unread.end() || subset == r.subsets.end()) return;
+    const int fd = ::open(QFile::encodeName(subset->second->original).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return;  // the samples stay silent, as a damaged file's would
+    for (auto u = it->second.begin(); u != it->second.end();) {
+        if (only && !only->count(u->first)) {
+            ++u;
+            continue;
+        }
+        readAt(fd, u->first, u->second.data, u->second.bytes);
+        u = it->second.erase(u);
+    }
+    ::close(fd);
 }
 
 fluid_sfloader_t* Sf2File::newSubsetLoader(fluid_settings_t* settings) {
