@@ -1,5 +1,6 @@
 #include "notationarrays.h"
 
+#include "common/deferredicon.h"
 #include "music/framework/classregistry.h"
 #include "music/framework/dispatch.h"
 
@@ -145,7 +146,9 @@ NotationArrays::NotationArrays(QWidget* parent)
     }
     if (QPushButton* speaker = cmdSpeaker[0]) {
         cmdSpeaker.Move(0, 8100, 2100, 495, 495);
-        speaker->setIcon(parent->style()->standardIcon(QStyle::SP_MediaVolume));
+        // The style finds this picture in the desktop's icon theme, which is slow to look up
+        // the first time: only an exercise with speakers needs it.
+        speaker->setIcon(common::deferredIcon([speaker] { return speaker->style()->standardIcon(QStyle::SP_MediaVolume); }));
     }
 }
 

@@ -1,5 +1,7 @@
 #include "pictures.h"
 
+#include "common/deferredicon.h"
+
 #include <QFont>
 #include <QLinearGradient>
 #include <QPainter>
@@ -148,7 +150,10 @@ QPixmap drawLesson(int index) {
 
 QIcon toolbarImage(int index) { return QIcon(drawToolbar(index)); }
 
-QIcon lessonIcon(int index) { return QIcon(drawLesson(index)); }
+// Drawn when the list first shows the row: before a player is chosen the list stays hidden.
+QIcon lessonIcon(int index) {
+    return common::deferredIcon([index] { return QIcon(drawLesson(index)); });
+}
 
 QIcon helpPicture() {
     QPixmap pm = blank(16, 16);
@@ -179,11 +184,17 @@ QPixmap connectPicture(int index) {
 QPixmap logoPicture(const QSize& size) {
     QPixmap pm(size);
     QPainter p(&pm);
+    paintLogo(p, size);
+    return pm;
+}
+
+void paintLogo(QPainter& p, const QSize& size) {
+    p.save();
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient sky(0, 0, 0, size.height());
     sky.setColorAt(0, QColor(28, 52, 96));
     sky.setColorAt(1, QColor(70, 110, 170));
-    p.fillRect(pm.rect(), sky);
+    p.fillRect(QRect(QPoint(0, 0), size), sky);
 
     // A staff with a short rising phrase across the lower half.
     const double w = size.width(), h = size.height();
@@ -209,7 +220,7 @@ QPixmap logoPicture(const QSize& size) {
     p.setFont(sub);
     p.setPen(QColor(220, 228, 240));
     p.drawText(QRectF(0, h * 0.34, w, h * 0.1), Qt::AlignCenter, "Music theory and aural skills");
-    return pm;
+    p.restore();
 }
 
 } // namespace shell

@@ -5,6 +5,8 @@
 #include <QIcon>
 #include <QPixmap>
 
+class QPainter;
+
 namespace shell {
 
 // Main toolbar image list (1-based): 1 player, 2 new lesson, 3 report, 4 practice on,
@@ -23,7 +25,9 @@ QIcon helpPicture();
 // Connection pictures: 0 connected, 1 not connected.
 QPixmap connectPicture(int index);
 
-// The program's logo at the given size.
+// The program's logo at the given size, as a picture or painted straight onto `p` (which is
+// left as it was given).
 QPixmap logoPicture(const QSize& size);
+void paintLogo(QPainter& p, const QSize& size);
 
 } // namespace shell

@@ -5,10 +5,27 @@
 
 #include <QEvent>
 #include <QKeyEvent>
-#include <QLabel>
+#include <QPainter>
 #include <QVBoxLayout>
 
 namespace shell {
+
+namespace {
+
+// The logo is painted whenever the box shows it, rather than kept as a picture for the
+// whole of the tune.
+class LogoView : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        paintLogo(p, size());
+    }
+};
+
+} // namespace
 
 FrmSplash::FrmSplash(SoundSeam& sound, const QString& songPath, QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint), sound_(sound) {
@@ -16,9 +33,9 @@ FrmSplash::FrmSplash(SoundSeam& sound, const QString& songPath, QWidget* owner)
     setModal(true);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    imgLogo_ = new QLabel(this);
+    imgLogo_ = new LogoView(this);
     imgLogo_->setObjectName("imgLogo");
-    imgLogo_->setPixmap(logoPicture(QSize(480, 300)));
+    imgLogo_->setAttribute(Qt::WA_OpaquePaintEvent);
     imgLogo_->installEventFilter(this);
     layout->addWidget(imgLogo_);
     setFixedSize(480, 300);

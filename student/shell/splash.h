@@ -3,7 +3,6 @@
 // is pressed in it or the logo is clicked. It never closes by itself.
 #include <QDialog>
 
-class QLabel;
 
 namespace shell {
 
@@ -16,7 +15,7 @@ public:
     FrmSplash(SoundSeam& sound, const QString& songPath, QWidget* owner = nullptr);
     ~FrmSplash() override;
 
-    QLabel* imgLogo() const { return imgLogo_; }
+    QWidget* imgLogo() const { return imgLogo_; }
     void imgLogo_Click();
     // Closing by any means stops the tune (Form_Unload).
     void done(int result) override;
@@ -28,7 +27,7 @@ protected:
 private:
     void Form_Unload();
     SoundSeam& sound_;
-    QLabel* imgLogo_;
+    QWidget* imgLogo_;
     bool unloaded_ = false;
 };
 
