@@ -3,7 +3,6 @@
 #include "pictures.h"
 
 #include "common/basic.h"
-#include "common/deferredicon.h"
 #include "common/storedtext/storedtext.h"
 #include "music/framework/dispatch.h"
 #include "platform/dialogs.h"
@@ -277,13 +276,9 @@ void FrmTonvale::buildControls() {
         placeTwips(b, left, 90, kPictureButton, kPictureButton);
         return b;
     };
-    // The score frame is hidden until a lesson starts: its pictures are made when it shows.
-    auto stylePicture = [this](QStyle::StandardPixmap which) {
-        return common::deferredIcon([this, which] { return style()->standardIcon(which); });
-    };
-    cmdGo = pictureButton("cmdGo", "Start Next Exercise", stylePicture(QStyle::SP_MediaPlay), 12150);
-    cmdStop = pictureButton("cmdStop", "Stop Current Exercise", stylePicture(QStyle::SP_MediaStop), 12700);
-    cmdHelp2 = pictureButton("cmdHelp2", "Help on this Lesson", common::deferredIcon(helpPicture), 13250);
+    cmdGo = pictureButton("cmdGo", "Start Next Exercise", stylePicture(this, QStyle::SP_MediaPlay), 12150);
+    cmdStop = pictureButton("cmdStop", "Stop Current Exercise", stylePicture(this, QStyle::SP_MediaStop), 12700);
+    cmdHelp2 = pictureButton("cmdHelp2", "Help on this Lesson", helpPicture(), 13250);
     connect(cmdGo, &QPushButton::clicked, this, [this] { lessons::cmdGo_Click(*ctx_); });
     connect(cmdStop, &QPushButton::clicked, this, [this] { lessons::DoScore(*ctx_); });
     connect(cmdHelp2, &QPushButton::clicked, this, &FrmTonvale::cmdHelp_Click);

@@ -2,10 +2,13 @@
 
 #include "common/deferredicon.h"
 
+#include <QApplication>
 #include <QFont>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPointer>
+#include <QWidget>
 
 namespace shell {
 namespace {
@@ -146,16 +149,7 @@ QPixmap drawLesson(int index) {
     return pm;
 }
 
-} // namespace
-
-QIcon toolbarImage(int index) { return QIcon(drawToolbar(index)); }
-
-// Drawn when the list first shows the row: before a player is chosen the list stays hidden.
-QIcon lessonIcon(int index) {
-    return common::deferredIcon([index] { return QIcon(drawLesson(index)); });
-}
-
-QIcon helpPicture() {
+QIcon drawHelp() {
     QPixmap pm = blank(16, 16);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
@@ -170,6 +164,23 @@ QIcon helpPicture() {
     p.drawText(QRectF(0, 0, 16, 16), Qt::AlignCenter, QStringLiteral("?"));
     return QIcon(pm);
 }
+
+} // namespace
+
+QIcon toolbarImage(int index) { return QIcon(drawToolbar(index)); }
+
+// Drawn when the list first shows the row: before a player is chosen the list stays hidden.
+QIcon lessonIcon(int index) {
+    return common::deferredIcon([index] { return QIcon(drawLesson(index)); });
+}
+
+QIcon stylePicture(const QWidget* widget, QStyle::StandardPixmap which) {
+    return common::deferredIcon([guard = QPointer<const QWidget>(widget), which] {
+        return (guard ? guard->style() : QApplication::style())->standardIcon(which);
+    });
+}
+
+QIcon helpPicture() { return common::deferredIcon(drawHelp); }
 
 QPixmap connectPicture(int index) {
     QPixmap pm = blank(14, 14);
