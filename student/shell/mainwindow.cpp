@@ -276,8 +276,10 @@ void FrmTonvale::buildControls() {
         placeTwips(b, left, 90, kPictureButton, kPictureButton);
         return b;
     };
-    cmdGo = pictureButton("cmdGo", "Start Next Exercise", stylePicture(this, QStyle::SP_MediaPlay), 12150);
-    cmdStop = pictureButton("cmdStop", "Stop Current Exercise", stylePicture(this, QStyle::SP_MediaStop), 12700);
+    // Made now rather than at the first paint (the greeting shows this frame): the style's first
+    // look into the icon theme then overlaps the synthesizer's loading, which Form_Load awaits.
+    cmdGo = pictureButton("cmdGo", "Start Next Exercise", style()->standardIcon(QStyle::SP_MediaPlay), 12150);
+    cmdStop = pictureButton("cmdStop", "Stop Current Exercise", style()->standardIcon(QStyle::SP_MediaStop), 12700);
     cmdHelp2 = pictureButton("cmdHelp2", "Help on this Lesson", helpPicture(), 13250);
     connect(cmdGo, &QPushButton::clicked, this, [this] { lessons::cmdGo_Click(*ctx_); });
     connect(cmdStop, &QPushButton::clicked, this, [this] { lessons::DoScore(*ctx_); });
@@ -446,8 +448,7 @@ void FrmTonvale::ArrangeCanvas() {
     placeTwips(fraLesson0, {}, {}, l.fraLessonWidth, l.fraLessonHeight);
     placeTwips(fraScore, {}, {}, l.fraScoreWidth, {});
     placeTwips(lvwLesson, {}, {}, l.lessonListWidth, l.lessonListHeight);
-    for (QWidget* w : {static_cast<QWidget*>(fraLevels), static_cast<QWidget*>(cmdStart),
-                       static_cast<QWidget*>(cmdHelp)})
+    for (QWidget* w : std::initializer_list<QWidget*>{fraLevels, cmdStart, cmdHelp})
         placeTwips(w, l.rightColumnLeft, {});
 }
 
@@ -655,10 +656,8 @@ bool FrmTonvale::practiceChecked() const { return menus_->item("mnuPracticeMode"
 
 void FrmTonvale::ResetFrameControls() {
     NotationArrays& a = *arrays;
-    for (QWidget* w : {static_cast<QWidget*>(cmdNext), static_cast<QWidget*>(cmdPrevious),
-                       static_cast<QWidget*>(lvwLesson), static_cast<QWidget*>(lblPlayer),
-                       static_cast<QWidget*>(lblPlayerName), static_cast<QWidget*>(cmdStart),
-                       static_cast<QWidget*>(cmdHelp), static_cast<QWidget*>(fraLevels)})
+    for (QWidget* w : std::initializer_list<QWidget*>{cmdNext, cmdPrevious, lvwLesson, lblPlayer, lblPlayerName,
+                                                      cmdStart, cmdHelp, fraLevels})
         w->hide();
 
     a.StaffLines.setVisible(0, false);
@@ -704,9 +703,7 @@ void FrmTonvale::ResetFrameControls() {
     const int lesson = state.CurrentLesson;
     if (lesson == 0) {
         placeTwips(lvwLesson, {}, {}, 12400, 5910);
-        for (QWidget* w : {static_cast<QWidget*>(lvwLesson), static_cast<QWidget*>(lblPlayer),
-                           static_cast<QWidget*>(lblPlayerName), static_cast<QWidget*>(cmdStart),
-                           static_cast<QWidget*>(cmdHelp)})
+        for (QWidget* w : std::initializer_list<QWidget*>{lvwLesson, lblPlayer, lblPlayerName, cmdStart, cmdHelp})
             w->show();
         return;
     }

@@ -2,13 +2,10 @@
 
 #include "common/deferredicon.h"
 
-#include <QApplication>
 #include <QFont>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPointer>
-#include <QWidget>
 
 namespace shell {
 namespace {
@@ -174,13 +171,7 @@ QIcon lessonIcon(int index) {
     return common::deferredIcon([index] { return QIcon(drawLesson(index)); });
 }
 
-QIcon stylePicture(const QWidget* widget, QStyle::StandardPixmap which) {
-    return common::deferredIcon([guard = QPointer<const QWidget>(widget), which] {
-        return (guard ? guard->style() : QApplication::style())->standardIcon(which);
-    });
-}
-
-QIcon helpPicture() { return common::deferredIcon(drawHelp); }
+QIcon helpPicture() { return drawHelp(); }
 
 QPixmap connectPicture(int index) {
     QPixmap pm = blank(14, 14);

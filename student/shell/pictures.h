@@ -4,7 +4,6 @@
 // splash and about boxes.
 #include <QIcon>
 #include <QPixmap>
-#include <QStyle>
 
 class QPainter;
 
@@ -22,10 +21,6 @@ QIcon lessonIcon(int index);
 
 // The help button's picture: a question mark on a blue disc.
 QIcon helpPicture();
-
-// The style's standard picture `which` for `widget`. Like the lesson icons and the help
-// picture it is made when first drawn: the style may look it up in the desktop's icon theme.
-QIcon stylePicture(const QWidget* widget, QStyle::StandardPixmap which);
 
 // Connection pictures: 0 connected, 1 not connected.
 QPixmap connectPicture(int index);
