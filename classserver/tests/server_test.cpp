@@ -248,7 +248,7 @@ TEST_F(ClassServerLink, ShutDownTellsEveryClientAndEndsWhenTheyHaveGone) {
     QTemporaryDir folder;
     classlink::ClassLinkClient real;
     real.setDataFolder(folder.path());
-    real.tcpClient()->connectToHost(QHostAddress::LocalHost, server.port());
+    real.tcpClient()->connectToHost(QStringLiteral("127.0.0.1"), server.port());
     ASSERT_TRUE(waitUntil([&] { return real.isConnected() && server.clientCount() == 1; }));
     FakeClient& polite = addFake();
     polite.onRequest = FakeClient::answering("", "", "");

@@ -3,14 +3,15 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QtEndian>
+
+#include "platform/clock.h"
+#include "platform/net/streamsocket.h"
 
 namespace shell {
 namespace {
 constexpr int kHeaderBytes = 8;
-constexpr int kProbeWaitMs = 200;
+constexpr int kSendWaitMs = 1000;
 } // namespace
 
 HookCommand interpretCopyData(quint32 kind, const QByteArray& data) {
@@ -38,23 +39,22 @@ MessageHook::~MessageHook() { UnhookMainWindow(); }
 bool MessageHook::HookMainWindow(const QString& name) {
     UnhookMainWindow();
     {
-        QLocalSocket probe;
-        probe.connectToServer(name);
-        if (probe.waitForConnected(kProbeWaitMs)) {
-            probe.disconnectFromServer();
+        platform::StreamSocket probe;
+        probe.connectToLocalServer(name);
+        if (probe.state() == platform::StreamSocket::State::Connected) {
+            probe.abort();
             return false;   // a live program holds the name
         }
     }
-    QLocalServer::removeServer(name);   // a socket file left by a program that died
-    auto* server = new QLocalServer(this);
-    server->setSocketOptions(QLocalServer::UserAccessOption);
+    platform::LocalServer::removeServer(name);   // a socket file left by a program that died
+    auto* server = new platform::LocalServer(this);
     if (!server->listen(name)) {
         delete server;
         return false;
     }
     server_ = server;
     name_ = name;
-    connect(server_, &QLocalServer::newConnection, this, &MessageHook::acceptConnections);
+    connect(server_, &platform::LocalServer::newConnection, this, &MessageHook::acceptConnections);
     return true;
 }
 
@@ -70,27 +70,26 @@ bool MessageHook::isHooked() const { return server_ && server_->isListening(); }
 
 void MessageHook::acceptConnections() {
     while (server_ && server_->hasPendingConnections()) {
-        QLocalSocket* socket = server_->nextPendingConnection();
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readFrom(socket); });
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        platform::StreamSocket* socket = server_->nextPendingConnection();
+        connect(socket, &platform::StreamSocket::readyRead, this, [this, socket] { readFrom(socket); });
+        connect(socket, &platform::StreamSocket::disconnected, socket, &QObject::deleteLater);
         readFrom(socket);
     }
 }
 
-void MessageHook::readFrom(QLocalSocket* socket) {
+void MessageHook::readFrom(platform::StreamSocket* socket) {
     for (;;) {
         if (socket->bytesAvailable() < kHeaderBytes) return;
-        uchar header[kHeaderBytes];
-        socket->peek(reinterpret_cast<char*>(header), kHeaderBytes);
-        const quint32 kind = qFromBigEndian<quint32>(header);
-        const quint32 length = qFromBigEndian<quint32>(header + 4);
+        const QByteArray header = socket->peek(kHeaderBytes);
+        const quint32 kind = qFromBigEndian<quint32>(header.constData());
+        const quint32 length = qFromBigEndian<quint32>(header.constData() + 4);
         if (length > quint32(kCopyDataBufferBytes)) {
             // Refused: the rest of this sender's stream can no longer be framed.
             socket->abort();
             return;
         }
         if (socket->bytesAvailable() < kHeaderBytes + qint64(length)) return;
-        socket->skip(kHeaderBytes);
+        socket->read(kHeaderBytes);
         const QByteArray data = socket->read(length);
         const HookCommand command = interpretCopyData(kind, data);
         if (command != HookCommand::None && handler_) handler_(command);
@@ -98,17 +97,25 @@ void MessageHook::readFrom(QLocalSocket* socket) {
 }
 
 bool sendCopyData(const QString& serverName, quint32 kind, const QByteArray& data) {
-    QLocalSocket socket;
-    socket.connectToServer(serverName);
-    if (!socket.waitForConnected(kProbeWaitMs)) return false;
+    platform::StreamSocket socket;
+    socket.connectToLocalServer(serverName);
+    if (socket.state() != platform::StreamSocket::State::Connected) return false;
     uchar header[kHeaderBytes];
     qToBigEndian<quint32>(kind, header);
     qToBigEndian<quint32>(quint32(data.size()), header + 4);
     QByteArray frame(reinterpret_cast<const char*>(header), kHeaderBytes);
     frame += data;
     socket.write(frame);
-    const bool ok = socket.waitForBytesWritten(1000) || socket.bytesToWrite() == 0;
-    socket.disconnectFromServer();
+    // Sent without the event loop, as the receiver takes it, for at most a second.
+    platform::Clock& clock = platform::Clock::instance();
+    const qint64 end = clock.nowMs() + kSendWaitMs;
+    while (socket.bytesToWrite() > 0 && socket.state() == platform::StreamSocket::State::Connected) {
+        socket.flush();
+        if (socket.bytesToWrite() == 0 || clock.nowMs() >= end) break;
+        clock.sleepMs(1);
+    }
+    const bool ok = socket.bytesToWrite() == 0 && socket.state() == platform::StreamSocket::State::Connected;
+    socket.abort();
     return ok;
 }
 

@@ -9,8 +9,10 @@
 #include <QString>
 #include <functional>
 
-class QLocalServer;
-class QLocalSocket;
+namespace platform {
+class LocalServer;
+class StreamSocket;
+}
 
 namespace shell {
 
@@ -42,10 +44,10 @@ public:
 
 private:
     void acceptConnections();
-    void readFrom(QLocalSocket* socket);
+    void readFrom(platform::StreamSocket* socket);
 
     std::function<void(HookCommand)> handler_;
-    QLocalServer* server_ = nullptr;
+    platform::LocalServer* server_ = nullptr;
     QString name_;
 };
 

@@ -1,7 +1,6 @@
 #include "classlinkclient.h"
 
 #include <QSysInfo>
-#include <QTcpSocket>
 
 #include "common/basic.h"
 #include "common/storedtext/storedtext.h"
@@ -51,12 +50,12 @@ bool writeClientConfig(const QString& path, const QString& hostText, const QStri
                                             QStringLiteral("port=") + portText + common::CRLF);
 }
 
-ClassLinkClient::ClassLinkClient(QObject* parent) : QObject(parent), tcpClient_(new QTcpSocket(this)) {
+ClassLinkClient::ClassLinkClient(QObject* parent) : QObject(parent), tcpClient_(new platform::StreamSocket(this)) {
     tcpClient_->setObjectName(QStringLiteral("tcpClient"));
-    connect(tcpClient_, &QTcpSocket::readyRead, this, &ClassLinkClient::tcpClient_DataArrival);
-    connect(tcpClient_, &QTcpSocket::connected, this, &ClassLinkClient::reportStatus);
-    connect(tcpClient_, &QTcpSocket::disconnected, this, &ClassLinkClient::reportStatus);
-    connect(tcpClient_, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError) {
+    connect(tcpClient_, &platform::StreamSocket::readyRead, this, &ClassLinkClient::tcpClient_DataArrival);
+    connect(tcpClient_, &platform::StreamSocket::connected, this, &ClassLinkClient::reportStatus);
+    connect(tcpClient_, &platform::StreamSocket::disconnected, this, &ClassLinkClient::reportStatus);
+    connect(tcpClient_, &platform::StreamSocket::errorOccurred, this, [this](platform::StreamSocket::Error) {
         connectFailed_ = true;
         connectError_ = tcpClient_->errorString();
     });
@@ -73,9 +72,9 @@ QString ClassLinkClient::computerName() const {
     return name.left(256);
 }
 
-bool ClassLinkClient::isConnected() const { return tcpClient_->state() == QAbstractSocket::ConnectedState; }
+bool ClassLinkClient::isConnected() const { return tcpClient_->state() == platform::StreamSocket::State::Connected; }
 
-bool ClassLinkClient::stillResolving() const { return tcpClient_->state() == QAbstractSocket::HostLookupState; }
+bool ClassLinkClient::stillResolving() const { return tcpClient_->state() == platform::StreamSocket::State::HostLookup; }
 
 QString ClassLinkClient::statusText() const {
     return isConnected() ? QStringLiteral("Connected") : QStringLiteral("Disconnected");
@@ -97,7 +96,7 @@ void ClassLinkClient::connectTo(const QString& host, int port, int waitMs) {
     tcpClient_->connectToHost(host, quint16(port));
     waitWhile([this] {
         const auto state = tcpClient_->state();
-        return state == QAbstractSocket::HostLookupState || state == QAbstractSocket::ConnectingState;
+        return state == platform::StreamSocket::State::HostLookup || state == platform::StreamSocket::State::Connecting;
     }, waitMs);
 }
 
@@ -142,7 +141,7 @@ void ClassLinkClient::tcpClient_DataArrival() {
         const QString line = QString::fromUtf8(buffer_.constData() + start, end - start);
         start = end + kLineEnd.size();
         handleMessage(line);
-        if (tcpClient_->state() == QAbstractSocket::UnconnectedState) {
+        if (tcpClient_->state() == platform::StreamSocket::State::Unconnected) {
             buffer_.clear();
             return;
         }

@@ -15,7 +15,7 @@
 #include <QString>
 #include <functional>
 
-class QTcpSocket;
+#include "platform/net/streamsocket.h"
 
 namespace classlink {
 
@@ -64,7 +64,7 @@ public:
     // What "@@COMPUTERNAME" is answered with; the system's host name unless set.
     void setComputerNameSource(std::function<QString()> source) { computerName_ = std::move(source); }
 
-    QTcpSocket* tcpClient() const { return tcpClient_; }
+    platform::StreamSocket* tcpClient() const { return tcpClient_; }
     bool isConnected() const;
     QString statusText() const;
 
@@ -99,7 +99,7 @@ private:
     void tcpClient_DataArrival();
     void handleMessage(const QString& data);
 
-    QTcpSocket* tcpClient_;
+    platform::StreamSocket* tcpClient_;
     QString dataFolder_;
     std::function<QString()> computerName_;
     QByteArray buffer_;

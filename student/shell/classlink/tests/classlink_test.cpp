@@ -136,6 +136,22 @@ TEST_F(ClassLinkClientTest, AnswersEveryRequestOnItsOwnLine) {
     EXPECT_EQ(server.lines.mid(before), QStringList({"@@PRODUCTNAME:>Tonvale 1.2", "@@COMPUTERNAME:>"}));
 }
 
+TEST_F(ClassLinkClientTest, ARequestSplitAcrossReadsIsAnsweredWhenItsLineEnds) {
+    Listener server;
+    connectTo(server);
+    server.send("@@PRODUCT");
+    QElapsedTimer pause;
+    pause.start();
+    waitUntil([&] { return pause.elapsed() > 50; });
+    EXPECT_TRUE(server.lines.isEmpty());
+    server.send("NAME:<\r");
+    server.send("\n@@COMPUTER");
+    ASSERT_TRUE(waitUntil([&] { return server.lines.size() == 1; }));
+    server.send("NAME:<\r\n");
+    ASSERT_TRUE(waitUntil([&] { return server.lines.size() == 2; }));
+    EXPECT_EQ(server.lines, QStringList({"@@PRODUCTNAME:>Tonvale 1.2", "@@COMPUTERNAME:>LAB7"}));
+}
+
 TEST_F(ClassLinkClientTest, SendsTheProfileExactlyAsStored) {
     ASSERT_TRUE(common::SaveStoredText(folder.path() + "/Tonvale.txt", "begin\r\nname=Ann\r\nend\r\n"));
     QFile file(folder.path() + "/Tonvale.txt");
