@@ -17,7 +17,8 @@
 #include "student/shell/profile/playerdialog.h"
 #include "student/shell/profile/playersession.h"
 #include "student/shell/profile/profilestore.h"
-#include "student/shell/report/studentreport.h"
+#include "student/shell/report/reportmodule.h"
+#include "student/shell/report/reportoptions.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -174,7 +175,7 @@ void FrmTonvale::mnuAbout_Click() {
 void FrmTonvale::mnuHelpContent_Click() { showHelp(0); }
 
 void FrmTonvale::showPlayerReport(const QString& playerName, QWidget* owner) {
-    report::showStudentReport(playerName, owner);
+    report::openStudentReport(playerName, owner);
 }
 
 void FrmTonvale::customizeReport(QWidget* owner) { report::showReportOptions(owner); }

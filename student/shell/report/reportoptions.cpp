@@ -50,6 +50,16 @@ QString ReportOptions::difficultyFilter() const {
     return i > 0 ? level : QString();
 }
 
+namespace {
+std::function<QDate()>& todaySource() {
+    static std::function<QDate()> source;
+    return source;
+}
+} // namespace
+
+void setReportToday(std::function<QDate()> today) { todaySource() = std::move(today); }
+QDate reportToday() { return todaySource() ? todaySource()() : QDate::currentDate(); }
+
 QString reportOptionsPath() { return platform::Paths::dataFile("ReportOpt.cfg"); }
 
 QString defaultReportOptionsText() {

@@ -2,10 +2,12 @@
 // What the student report covers: a difficulty and the lessons chosen, kept in the stored
 // text "ReportOpt.cfg" (line 1 the difficulty, empty for all; then one lesson number a line),
 // and frmReportOptions, the dialog that edits it.
+#include <QDate>
 #include <QDialog>
 #include <QString>
 #include <QVector>
 #include <array>
+#include <functional>
 
 class QButtonGroup;
 class QListWidget;
@@ -96,5 +98,9 @@ private:
 
 // Configure > Customize Report and the player dialog's Customize: the dialog, modal over owner.
 int showReportOptions(QWidget* owner);
+
+// Today as the report dates it; tests set it (nullptr: the clock's).
+void setReportToday(std::function<QDate()> today);
+QDate reportToday();
 
 } // namespace report

@@ -288,20 +288,12 @@ std::optional<ReportData> StudentDatabase::read(const ReportOptions& options, QS
 
 namespace {
 
-std::function<QDate()>& todaySource() {
-    static std::function<QDate()> source;
-    return source;
-}
-
 QString percent(int v) { return QString::number(v) + QLatin1Char('%'); }
 QString percent(std::optional<double> v) {
     return v ? QString::number(*v, 'f', 1) + QLatin1Char('%') : QStringLiteral("\u2013");
 }
 
 } // namespace
-
-void setReportToday(std::function<QDate()> today) { todaySource() = std::move(today); }
-QDate reportToday() { return todaySource() ? todaySource()() : QDate::currentDate(); }
 
 QString longDate(const QDate& date) { return QLocale().toString(date, QLocale::LongFormat); }
 

@@ -77,9 +77,6 @@ std::unique_ptr<QTextDocument> buildReportDocument(const ReportData& data, const
 
 // "Long Date" of the report.
 QString longDate(const QDate& date);
-// Today as the report dates it; tests set it (nullptr: the clock's).
-void setReportToday(std::function<QDate()> today);
-QDate reportToday();
 
 // ShowStudentReport and the player dialog's View: the report of playerName in the preview
 // window "Student Report", modal over owner. The player's progress comes from the profile; a
