@@ -1,7 +1,8 @@
 #include "alsamidiout.h"
 
+#include "platform/runtimelibrary.h"
+
 #include <QFileInfo>
-#include <dlfcn.h>
 #include <rtmidi_c.h>
 
 #include <mutex>
@@ -26,16 +27,11 @@ struct RtMidiLib {
 // Null when the library or one of its functions is missing (then there are no ports).
 const RtMidiLib* rtmidi() {
     static const RtMidiLib* const lib = []() -> const RtMidiLib* {
-        void* handle = nullptr;
-        for (const char* name : {"librtmidi.so.6", "librtmidi.so"})
-            if ((handle = dlopen(name, RTLD_NOW | RTLD_LOCAL))) break;
+        void* handle = openRuntimeLibrary({"librtmidi.so.6", "librtmidi.so"});
         if (!handle) return nullptr;
         static RtMidiLib found;
         bool all = true;
-        auto find = [&](auto& fn, const char* name) {
-            fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(dlsym(handle, name));
-            all = all && fn;
-        };
+        auto find = [&](auto& fn, const char* name) { all = findFunction(handle, fn, name) && all; };
         find(found.outCreate, "rtmidi_out_create");
         find(found.outFree, "rtmidi_out_free");
         find(found.portCount, "rtmidi_get_port_count");

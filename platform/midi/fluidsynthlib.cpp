@@ -1,6 +1,7 @@
 #include "fluidsynthlib.h"
 
-#include <dlfcn.h>
+#include "platform/runtimelibrary.h"
+
 #include <mutex>
 
 // Each entry: return type, name, parameter list, argument list. A definition that does not
@@ -81,15 +82,12 @@ Functions fn;
 bool loaded = false;
 
 bool load() {
-    void* lib = nullptr;
-    for (const char* name : {"libfluidsynth.so.3", "libfluidsynth.so"})
-        if ((lib = dlopen(name, RTLD_NOW | RTLD_LOCAL))) break;
+    void* lib = platform::openRuntimeLibrary({"libfluidsynth.so.3", "libfluidsynth.so"});
     if (!lib) return false;
     Functions found;
     bool all = true;
 #define TONVALE_FLUID_FIND(ret, name, params, args)                                    \
-    found.name = reinterpret_cast<ret(*) params>(dlsym(lib, #name));                 \
-    all = all && found.name != nullptr;
+    all = platform::findFunction(lib, found.name, #name) && all;
     TONVALE_FLUID_FUNCTIONS(TONVALE_FLUID_FIND)
 #undef TONVALE_FLUID_FIND
     if (!all) return false;  // an older library: as if there were none (it stays open)

@@ -1,12 +1,13 @@
 #include "vexel.h"
 
+#include "platform/runtimelibrary.h"
+
 #include <QByteArray>
 #include <QStringDecoder>
 #include <sodium.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <dlfcn.h>
 #include <vector>
 
 namespace platform {
@@ -31,15 +32,12 @@ struct Sodium {
 };
 
 const Sodium* loadSodium() {
-    void* lib = nullptr;
-    for (const char* name : {"libsodium.so.23", "libsodium.so"})
-        if ((lib = dlopen(name, RTLD_NOW | RTLD_LOCAL))) break;
+    void* lib = openRuntimeLibrary({"libsodium.so.23", "libsodium.so"});
     if (!lib) return nullptr;
     static Sodium found;
     bool all = true;
 #define TONVALE_SODIUM_FIND(name)                                               \
-    found.name = reinterpret_cast<decltype(&::name)>(dlsym(lib, #name));        \
-    all = all && found.name != nullptr;
+    all = findFunction(lib, found.name, #name) && all;
     TONVALE_SODIUM_FUNCTIONS(TONVALE_SODIUM_FIND)
 #undef TONVALE_SODIUM_FIND
     // sodium_init is idempotent and thread-safe; a failure means no usable random source.
