@@ -38,6 +38,14 @@ QByteArray chunk(const char* id, const QByteArray& body) {
     return out;
 }
 
+// A bag record: where its zone's generators and modulators start in these lists.
+QByteArray bagRecord(const QByteArray& gens, const QByteArray& mods) {
+    QByteArray bag(BagSize, '\0');
+    put16(bag, 0, quint16(gens.size() / GenSize));
+    put16(bag, 2, quint16(mods.size() / ModSize));
+    return bag;
+}
+
 // One soundfont made in memory: head (RIFF header and INFO), the sample-data list read from
 // the original file, then the preset data.
 struct Subset {
@@ -118,7 +126,7 @@ bool readAt(int fd, qint64 offset, char* out, qint64 count) {
 // the partial pages at its ends (which may hold other data) are read. False when the read is
 // to be done whole. (FluidSynth judges a sample's loop for its quietest useful level when a
 // note first plays it, by then read: the test of lazy subsets hears the difference.)
-bool leaveUnread(const Subset& s, qint64 pos, char* out, qint64 count) {
+bool leaveUnread(const Subset& s, FILE* original, qint64 pos, char* out, qint64 count) {
     if (count < LazyMinBytes || pos < s.head.size() || pos + count > s.head.size() + s.sdtaSize) return false;
     const qint64 at = s.sdtaOffset + (pos - s.head.size());  // in the original file
     if (!s.samples.count(at)) return false;
@@ -129,12 +137,10 @@ bool leaveUnread(const Subset& s, qint64 pos, char* out, qint64 count) {
     // Whatever the buffer held, its inner pages become zero pages that cost nothing until
     // written.
     if (madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED) != 0) return false;
-    const int fd = ::open(QFile::encodeName(s.original).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
     const qint64 headBytes = qint64(first - quintptr(out)), tailFrom = qint64(last - quintptr(out));
-    const bool ok = readAt(fd, at, out, headBytes) && readAt(fd, at + tailFrom, out + tailFrom, count - tailFrom);
-    ::close(fd);
-    if (!ok) return false;
+    if (!readSubset(s, original, pos, out, headBytes) ||
+        !readSubset(s, original, pos + tailFrom, out + tailFrom, count - tailFrom))
+        return false;
     Registry& r = registry();
     std::lock_guard<std::mutex> lock(r.mutex);
     r.unread[s.name][at] = Unread{out, count};
@@ -176,12 +182,12 @@ int cbRead(void* buf, fluid_long_long_t count, void* handle) {
     auto* h = static_cast<Handle*>(handle);
     if (count < 0) return FLUID_FAILED;
     if (!h->subset) return fread(buf, 1, size_t(count), h->file) == size_t(count) ? FLUID_OK : FLUID_FAILED;
-    if (h->subset->lazy && leaveUnread(*h->subset, h->pos, static_cast<char*>(buf), count)) {
+    if (h->subset->lazy && leaveUnread(*h->subset, h->file, h->pos, static_cast<char*>(buf), count)) {
         h->pos += count;
         return FLUID_OK;
     }
     if (!readSubset(*h->subset, h->file, h->pos, static_cast<char*>(buf), count)) return FLUID_FAILED;
-    if (count >= LazyMinBytes) readWhole(*h->subset, h->pos);
+    if (count >= LazyMinBytes && !h->subset->samples.empty()) readWhole(*h->subset, h->pos);
     h->pos += count;
     return FLUID_OK;
 }
@@ -222,6 +228,16 @@ struct Sf2File::Layout {
 
     int count(const QByteArray& c, int size) const { return c.size() / size; }
     const char* rec(const QByteArray& c, int size, int i) const { return c.constData() + i * size; }
+    // A 16-bit index held at `offset` in record i: a preset's or instrument's first bag, a
+    // bag's first generator or modulator.
+    int index(const QByteArray& c, int size, int i, int offset) const { return int(u16(rec(c, size, i) + offset)); }
+    // Where sample s's data starts in the file.
+    qint64 sampleDataAt(int s) const { return smplOffset + 2 * qint64(u32(rec(shdr, ShdrSize, s) + 20)); }
+    // The other half of a stereo pair (or the next of linked samples); -1 for a mono sample.
+    int linkedSample(int s) const {
+        const char* r = rec(shdr, ShdrSize, s);
+        return (u16(r + 44) & 0x0E) ? int(u16(r + 42)) : -1;
+    }
 };
 
 Sf2File::~Sf2File() = default;
@@ -321,7 +337,6 @@ QString Sf2File::subset(const std::set<Preset>& wanted, bool lazySamples) {
     const int insts = l.count(l.inst, InstSize) - 1;
     const int ibags = l.count(l.ibag, BagSize), igens = l.count(l.igen, GenSize), imods = l.count(l.imod, ModSize);
     const int samples = l.count(l.shdr, ShdrSize) - 1;
-    auto bagOf = [&](const QByteArray& c, int size, int i, int offset) { return int(u16(l.rec(c, size, i) + offset)); };
 
     QByteArray phdr, pbag, pmod, pgen, inst, ibag, imod, igen, shdr;
     std::map<int, int> instIndex, sampleIndex;  // old -> new
@@ -332,9 +347,7 @@ QString Sf2File::subset(const std::set<Preset>& wanted, bool lazySamples) {
         while (s >= 0 && s < samples && !sampleIndex.count(s)) {
             sampleIndex[s] = int(sampleOrder.size());
             sampleOrder.push_back(s);
-            const char* r = l.rec(l.shdr, ShdrSize, s);
-            const quint16 type = u16(r + 44);
-            s = (type & 0x0E) ? int(u16(r + 42)) : -1;  // right, left or linked: follow the link
+            s = l.linkedSample(s);
         }
     };
     // Copies the zones [firstBag, endBag) with their generators and modulators, renumbering
@@ -343,11 +356,8 @@ QString Sf2File::subset(const std::set<Preset>& wanted, bool lazySamples) {
                          int genCount, int modCount, int firstBag, int endBag, QByteArray& outBags,
                          QByteArray& outGens, QByteArray& outMods, quint16 indexGen, const std::function<int(int)>& renumber) {
         for (int b = firstBag; b < endBag && b + 1 < bagCount; ++b) {
-            QByteArray bag(BagSize, '\0');
-            put16(bag, 0, quint16(outGens.size() / GenSize));
-            put16(bag, 2, quint16(outMods.size() / ModSize));
-            outBags += bag;
-            const int g0 = bagOf(bags, BagSize, b, 0), g1 = bagOf(bags, BagSize, b + 1, 0);
+            outBags += bagRecord(outGens, outMods);
+            const int g0 = l.index(bags, BagSize, b, 0), g1 = l.index(bags, BagSize, b + 1, 0);
             for (int g = g0; g < g1 && g < genCount; ++g) {
                 QByteArray gen(l.rec(gens, GenSize, g), GenSize);
                 if (u16(gen.constData()) == indexGen) {
@@ -357,7 +367,7 @@ QString Sf2File::subset(const std::set<Preset>& wanted, bool lazySamples) {
                 }
                 outGens += gen;
             }
-            const int m0 = bagOf(bags, BagSize, b, 2), m1 = bagOf(bags, BagSize, b + 1, 2);
+            const int m0 = l.index(bags, BagSize, b, 2), m1 = l.index(bags, BagSize, b + 1, 2);
             for (int m = m0; m < m1 && m < modCount; ++m) outMods += QByteArray(l.rec(mods, ModSize, m), ModSize);
         }
     };
@@ -368,8 +378,8 @@ QString Sf2File::subset(const std::set<Preset>& wanted, bool lazySamples) {
         QByteArray rec(r, PhdrSize);
         put16(rec, 24, quint16(pbag.size() / BagSize));
         phdr += rec;
-        copyZones(l.pbag, l.pgen, l.pmod, pbags, pgens, pmods, bagOf(l.phdr, PhdrSize, p, 24),
-                  bagOf(l.phdr, PhdrSize, p + 1, 24), pbag, pgen, pmod, GenInstrument, [&](int i) {
+        copyZones(l.pbag, l.pgen, l.pmod, pbags, pgens, pmods, l.index(l.phdr, PhdrSize, p, 24),
+                  l.index(l.phdr, PhdrSize, p + 1, 24), pbag, pgen, pmod, GenInstrument, [&](int i) {
                       if (i < 0 || i >= insts) return -1;
                       if (!instIndex.count(i)) {
                           instIndex[i] = int(instOrder.size());
@@ -382,8 +392,8 @@ QString Sf2File::subset(const std::set<Preset>& wanted, bool lazySamples) {
         QByteArray rec(l.rec(l.inst, InstSize, i), InstSize);
         put16(rec, 20, quint16(ibag.size() / BagSize));
         inst += rec;
-        copyZones(l.ibag, l.igen, l.imod, ibags, igens, imods, bagOf(l.inst, InstSize, i, 20),
-                  bagOf(l.inst, InstSize, i + 1, 20), ibag, igen, imod, GenSampleId, [&](int s) {
+        copyZones(l.ibag, l.igen, l.imod, ibags, igens, imods, l.index(l.inst, InstSize, i, 20),
+                  l.index(l.inst, InstSize, i + 1, 20), ibag, igen, imod, GenSampleId, [&](int s) {
                       if (s < 0 || s >= samples) return -1;
                       useSample(s);
                       return sampleIndex[s];
@@ -406,26 +416,20 @@ QString Sf2File::subset(const std::set<Preset>& wanted, bool lazySamples) {
     QByteArray eop = terminal(PhdrSize, "EOP");
     put16(eop, 24, quint16(pbag.size() / BagSize));
     phdr += eop;
-    QByteArray pend(BagSize, '\0');
-    put16(pend, 0, quint16(pgen.size() / GenSize));
-    put16(pend, 2, quint16(pmod.size() / ModSize));
-    pbag += pend;
+    pbag += bagRecord(pgen, pmod);
     pmod += terminal(ModSize, nullptr);
     pgen += terminal(GenSize, nullptr);
     QByteArray eoi = terminal(InstSize, "EOI");
     put16(eoi, 20, quint16(ibag.size() / BagSize));
     inst += eoi;
-    QByteArray iend(BagSize, '\0');
-    put16(iend, 0, quint16(igen.size() / GenSize));
-    put16(iend, 2, quint16(imod.size() / ModSize));
-    ibag += iend;
+    ibag += bagRecord(igen, imod);
     imod += terminal(ModSize, nullptr);
     igen += terminal(GenSize, nullptr);
     shdr += terminal(ShdrSize, "EOS");
 
     auto s = std::make_shared<Subset>();
     if (lazySamples && l.lazyable) {
-        for (int i : sampleOrder) s->samples.insert(l.smplOffset + 2 * qint64(u32(l.rec(l.shdr, ShdrSize, i) + 20)));
+        for (int i : sampleOrder) s->samples.insert(l.sampleDataAt(i));
         s->lazy = true;
     }
     s->original = path_;
@@ -477,7 +481,6 @@ void Sf2File::loadSamples(const QString& name, const std::vector<Note>& notes) c
     const int insts = l.count(l.inst, InstSize) - 1;
     const int ibags = l.count(l.ibag, BagSize), igens = l.count(l.igen, GenSize);
     const int samples = l.count(l.shdr, ShdrSize) - 1;
-    auto bagOf = [&](const QByteArray& c, int size, int i, int offset) { return int(u16(l.rec(c, size, i) + offset)); };
     struct Zone {
         int index = -1;  // the instrument or sample it plays; -1 for a global zone
         bool inside = true;
@@ -497,10 +500,8 @@ void Sf2File::loadSamples(const QString& name, const std::vector<Note>& notes) c
     };
     std::set<qint64> wanted;  // the data's offsets in the file
     auto addSample = [&](int s) {
-        while (s >= 0 && s < samples && wanted.insert(l.smplOffset + 2 * qint64(u32(l.rec(l.shdr, ShdrSize, s) + 20))).second) {
-            const char* rec = l.rec(l.shdr, ShdrSize, s);
-            s = (u16(rec + 44) & 0x0E) ? int(u16(rec + 42)) : -1;  // the other half of a pair
-        }
+        // A stereo pair's other half sounds with it.
+        while (s >= 0 && s < samples && wanted.insert(l.sampleDataAt(s)).second) s = l.linkedSample(s);
     };
     for (const Note& n : notes) {
         // The preset FluidSynth falls back to when the one asked for is missing.
@@ -509,13 +510,13 @@ void Sf2File::loadSamples(const QString& name, const std::vector<Note>& notes) c
         if (found == l.presetIndex.end() && !n.drum) found = l.presetIndex.find({0, 0});
         if (found == l.presetIndex.end()) continue;
         const int p = found->second;
-        for (int b = bagOf(l.phdr, PhdrSize, p, 24); b < bagOf(l.phdr, PhdrSize, p + 1, 24) && b + 1 < pbags; ++b) {
-            const Zone pz = zone(l.pgen, pgens, bagOf(l.pbag, BagSize, b, 0), bagOf(l.pbag, BagSize, b + 1, 0),
+        for (int b = l.index(l.phdr, PhdrSize, p, 24); b < l.index(l.phdr, PhdrSize, p + 1, 24) && b + 1 < pbags; ++b) {
+            const Zone pz = zone(l.pgen, pgens, l.index(l.pbag, BagSize, b, 0), l.index(l.pbag, BagSize, b + 1, 0),
                                  GenInstrument, n.key, n.velocity);
             if (!pz.inside || pz.index < 0 || pz.index >= insts) continue;
-            for (int ib = bagOf(l.inst, InstSize, pz.index, 20);
-                 ib < bagOf(l.inst, InstSize, pz.index + 1, 20) && ib + 1 < ibags; ++ib) {
-                const Zone iz = zone(l.igen, igens, bagOf(l.ibag, BagSize, ib, 0), bagOf(l.ibag, BagSize, ib + 1, 0),
+            for (int ib = l.index(l.inst, InstSize, pz.index, 20);
+                 ib < l.index(l.inst, InstSize, pz.index + 1, 20) && ib + 1 < ibags; ++ib) {
+                const Zone iz = zone(l.igen, igens, l.index(l.ibag, BagSize, ib, 0), l.index(l.ibag, BagSize, ib + 1, 0),
                                      GenSampleId, n.key, n.velocity);
                 if (iz.inside) addSample(iz.index);
             }
