@@ -227,7 +227,10 @@ private:
         const bool cadenceCheck = i == n_ && isCadenceSet(cadenceSet_);
         bool acceptable = false;
         if (x == prev_) {
-            // A repeat ends a melody only as an allowed cadence (sol-sol, do-do).
+            // A repeat ends a melody only as an allowed cadence (sol-sol, do-do). Refusing it
+            // there too leaves a second-last sol without an ending under V-I alone (sol-mi is
+            // no V-I): the melody lesson's upper levels would give up on about one melody in
+            // four, the cadence and time-signature lessons' first levels on one in a hundred.
             acceptable = cadenceCheck &&
                          findRow(cadenceSet_, spec_.cadenceOptions, degreeOf(prev_), degreeOf(x), nullptr);
         } else {
