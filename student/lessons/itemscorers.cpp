@@ -1,10 +1,13 @@
 #include "itemscorers.h"
 
+#include "intervalnaming.h"
+
 #include "common/basic.h"
 #include "music/framework/dispatch.h"
 #include "student/shell/profile/playersession.h"
 
 #include <QPalette>
+#include <array>
 
 namespace lessons {
 namespace {
@@ -93,20 +96,32 @@ void ScoreIntervals(LessonContext& ctx) {
 }
 
 void ScoreChords(LessonContext& ctx) {
-    static const QStringList kAnswers[9] = {
-        {},
-        {"maj", "M", "+"},
-        {"min", "m", "-"},
-        {"dim", "d", "\u00B0"},
-        {"aug", "A", "x"},
-        {"dom7"},
-        {"dim 7", "d", "\u00B0"},
-        {"maj 7", "M", "+"},
-        {"min 7", "m", "-"},
-    };
+    static const std::array<QStringList, 9> kAnswers = [] {
+        std::array<QStringList, 9> a = {{
+            {},
+            {"maj", "M", "+"},
+            {"min", "m", "-"},
+            {"dim", "d", "\u00B0"},
+            {"aug", "A", "x"},
+            {"dom7"},
+            {"dim 7", "d", "\u00B0"},
+            {"maj 7", "M", "+"},
+            {"min 7", "m", "-"},
+        }};
+        // A seventh also as the interval palette writes it, "7th" with its quality, in every
+        // naming style ("d7", "\u00B07"; "M7", "+7"; "m7", "-7"), as the triads' short forms are
+        // taken whatever the style.
+        const struct { int kind, quality; } sevenths[] = {{6, 3}, {7, 1}, {8, 2}};
+        for (const auto& s : sevenths)
+            for (int style = 1; style <= 3; ++style) {
+                const QString written = ModifyInterval(style, s.quality, intervalSizeText(7));
+                if (!a[size_t(s.kind)].contains(written)) a[size_t(s.kind)] << written;
+            }
+        return a;
+    }();
     forEachAnswer(ctx, [&](int i, const QString& caption) {
         const int kind = ctx.state.items.ItemChordKind[size_t(i)];
-        const bool right = kind >= 1 && kind <= 8 && kAnswers[kind].contains(caption.trimmed());
+        const bool right = kind >= 1 && kind <= 8 && kAnswers[size_t(kind)].contains(caption.trimmed());
         mark(ctx, i, right);
     });
 }

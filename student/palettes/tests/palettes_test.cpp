@@ -2,6 +2,7 @@
 // interval palette with its labels.
 #include "lessontestsupport.h"
 
+#include "student/lessons/itemscorers.h"
 #include "student/palettes/intervallabels.h"
 #include "student/palettes/paletteregistry.h"
 #include "student/palettes/palettespecs.h"
@@ -112,6 +113,47 @@ TEST_F(PaletteTest, ChordLabelsKeepTheirPartsPerItem) {
     f.session.IntervalStyle = 1;
     click({"Dim"});
     EXPECT_EQ(caption(2), "\u00B03");
+}
+
+// Whatever the naming style, the answer the palette builds for each chord quality is marked
+// right, the sevenths ("M7", "-7", "dim 7" ...) as well as the triads.
+TEST_F(PaletteTest, ChordAnswersBuiltOnThePaletteAreMarkedRight) {
+    lessonWithLines(3);
+    const struct { int kind; std::vector<const char*> keys; const char* captions[4]; } answers[] = {
+        {1, {"Plus"}, {"", "+ ", "M ", "maj  "}},
+        {2, {"Minus"}, {"", "- ", "m ", "min  "}},
+        {3, {"Dim"}, {"", "\u00B0 ", "d ", "dim  "}},
+        {5, {"dom7"}, {"", "dom7", "dom7", "dom7"}},
+        {6, {"7th", "Dim"}, {"", "\u00B07", "d7", "dim 7"}},
+        {7, {"7th", "Plus"}, {"", "+7", "M7", "maj 7"}},
+        {8, {"7th", "Minus"}, {"", "-7", "m7", "min 7"}},
+        {7, {"Plus", "7th"}, {"", "+7", "M7", "maj 7"}},
+    };
+    for (int style = 1; style <= 3; ++style) {
+        SCOPED_TRACE(style);
+        f.arrays->lblLetter.clear();
+        f.flags.clear();
+        f.state.IntervalLabelParts = {};
+        f.session.IntervalStyle = style;
+        for (int i = 1; i <= 8; ++i) {
+            const auto& a = answers[i - 1];
+            f.state.CurrentItem = qint16(i);
+            f.state.items.ItemChordKind[size_t(i)] = qint16(a.kind);
+            for (const char* k : a.keys) click({k});
+            EXPECT_EQ(caption(i), QString::fromUtf8(a.captions[style])) << i;
+        }
+        f.state.ExerciseScore = 0;
+        lessons::ScoreChords(*f.ctx);
+        EXPECT_EQ(f.state.ExerciseScore, 100);
+        for (int i = 1; i <= 8; ++i)
+            EXPECT_EQ(lessons::labelBackColor(f.arrays->lblLetter[i]), lessons::kRightLabel) << i;
+        // A seventh's answer names neither its triad nor another seventh.
+        for (const auto& [item, kind] : {std::pair{5, 3}, {6, 1}, {7, 7}, {8, 8}})
+            f.state.items.ItemChordKind[size_t(item)] = qint16(kind);
+        f.state.ExerciseScore = 0;
+        lessons::ScoreChords(*f.ctx);
+        EXPECT_EQ(f.state.ExerciseScore, 4 * 12.5);
+    }
 }
 
 TEST_F(PaletteTest, LabelsStopAtTheirCapacityAndWithoutLines) {
