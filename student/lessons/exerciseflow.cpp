@@ -89,8 +89,9 @@ void cmdGo_Click(LessonContext& ctx) {
                                                 ctx.window.owner());
         if (answer == platform::AnsYes) {
             if (s.RestartLesson) s.CurrentLevel = 2;
-        } else {
+        } else if (!s.RestartLesson) {
             // The scorer has raised the level already: No takes the set again at its level.
+            // At the lesson's end the scorer has put it back itself, so it stays.
             s.CurrentLevel = qint16(s.CurrentLevel - 1);
         }
     }

@@ -257,6 +257,34 @@ TEST_F(FlowTest, ScoringMovesTheLevelByTheBounds) {
     }
 }
 
+// Practice mode, a set scored, then Go: Yes goes on (from the first level once the lesson's
+// end was reached), No takes the set just scored again at its own level.
+TEST_F(FlowTest, PracticeGoAfterAScoredSet) {
+    const struct { const char* what; int level; int answer; int built; bool restart; } cases[] = {
+        {"climbing, yes", 3, platform::AnsYes, 4, false},
+        {"climbing, no", 3, platform::AnsNo, 3, false},
+        {"end level, yes", 5, platform::AnsYes, 2, true},
+        {"end level, no", 5, platform::AnsNo, 5, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        f.window.practice = true;
+        f.state.CurrentLesson = 6;
+        f.state.CurrentLevel = qint16(c.level);
+        f.state.ExerciseRunning = true;
+        int built = 0;
+        f.table.setRow(6, {[&](LessonContext& ctx) { built = ctx.state.CurrentLevel; }, {}, {}});
+        DoScore(*f.ctx);
+        EXPECT_EQ(f.state.RestartLesson, c.restart);
+        dialogs.answers = {c.answer};
+        dialogs.shown.clear();
+        cmdGo_Click(*f.ctx);
+        EXPECT_EQ(shown(), "Question: Skip to next exercise?");
+        EXPECT_EQ(built, c.built);
+        EXPECT_EQ(f.state.CurrentLevel, c.built);
+    }
+}
+
 TEST(ValidatePlayedInterval, EachStyle) {
     const struct { int style, semitones; const char* text; bool right; } cases[] = {
         {2, 4, "M3 above", true},     {2, 4, "m3 above", false},   {2, 4, "M3", true},
