@@ -9,6 +9,7 @@
 #include "platform/dialogs.h"
 
 #include <QCheckBox>
+#include <algorithm>
 
 namespace palettes {
 
@@ -68,8 +69,9 @@ bool Beaming::makeBeam(ElementArray& beams, ElementArray& notes, const std::vect
 
     QObject* topNote = notes[top];
     const int topStem = getInt(topNote, "StemDirection");
+    // Every stem of the group turns to the highest note's side, the first one's included, so
+    // the stems are drawn to the beam on that side.
     const bool stemUp = topStem == -1;
-    const bool firstUp = getInt(notes[run.front()], "StemDirection") == -1;
     std::vector<BeamNote> values;
     for (int s : run) values.push_back({getInt(notes[s], "Note"), ticks(notes[s])});
     const auto lines = beamLines(values);
@@ -92,7 +94,7 @@ bool Beaming::makeBeam(ElementArray& beams, ElementArray& notes, const std::vect
         }
         put(note, "StemLength", -10);
         put(topNote, "StemLength", -10);
-        put(note, "StemLength", beamedStemLength(notes.Top(s), notes.Top(top), firstUp));
+        put(note, "StemLength", beamedStemLength(notes.Top(s), notes.Top(top), stemUp));
     }
     if (setWidth) beams.setWidth(e, width + 30);
     beams.setVisible(e, true);
@@ -150,13 +152,29 @@ void Beaming::UnBeamIt(ElementArray& staves, ElementArray& beams, ElementArray& 
         }
         return false;
     };
-    int found = 0;
-    for (int b = 1; b <= beams.ubound(); ++b)
-        if (ctx_.LoadedFlags.get(column, b) && beams.exists(b) && beams.Tag(b) == notes.Tag(s) && holds(b, pos, dir))
-            found = b;
+    auto beamOf = [&](int note, int p, int d) {
+        int found = 0;
+        for (int b = 1; b <= beams.ubound(); ++b)
+            if (ctx_.LoadedFlags.get(column, b) && beams.exists(b) && beams.Tag(b) == notes.Tag(note) &&
+                holds(b, p, d))
+                found = b;
+        return found;
+    };
+    const int found = beamOf(s, pos, dir);
+    if (!found) {
+        // No beam to take away: the selection goes, and a note that no beam holds draws its
+        // flags and its own stem again; notes of other beams stay under them.
+        for (int i = 1; i <= notes.ubound(); ++i) {
+            if (!ctx_.LoadedFlags.get(kColNotes, i) || !notes.exists(i) || !selected(notes[i])) continue;
+            put(notes[i], "ForeColor", 0);
+            if (beamOf(i, stemPosition(notes[i]), getInt(notes[i], "StemDirection"))) continue;
+            put(notes[i], "HideFlags", 0);
+            put(notes[i], "StemLength", -10);
+        }
+        return;
+    }
     // The notes and the label of the beam that goes are restored, and nothing else: other
     // beams stay whole, their notes flagless and selected as they were.
-    if (!found) return;
     dropLabelOver(beams, found, labels);
     for (int i = 1; i <= notes.ubound(); ++i) {
         if (!ctx_.LoadedFlags.get(kColNotes, i) || !notes.exists(i)) continue;
@@ -185,8 +203,8 @@ bool Beaming::tickedNotes(lessons::CheckBoxArray& boxes, ElementArray& notes, st
             inRun = true;
             for (int i = 1; i <= notes.ubound(); ++i) {
                 if (!ctx_.LoadedFlags.get(kColNotes, i) || !notes.exists(i)) continue;
-                if (notes.Left(i) == boxes.Left(k) &&
-                    (notes.Top(i) + 2800 == boxes.Top(k) || notes.Top(i) + 2800 > 3500)) {
+                // A box stands below its note at the note's Left, wherever the staff lies.
+                if (notes.Left(i) == boxes.Left(k)) {
                     chosen.push_back(i);
                     break;
                 }
@@ -212,7 +230,8 @@ void Beaming::BeamAdd(ElementArray& staves, lessons::CheckBoxArray& boxes, Eleme
     int top = chosen.front();
     for (int i : chosen)
         if (notes.Top(i) < notes.Top(top)) top = i;
-    makeBeam(beams, notes, chosen, top, column, false, false);
+    // The beam spans every chosen stem, as the beam command's does.
+    makeBeam(beams, notes, chosen, top, column, false, true);
     ctx_.staff->AddCheckBoxesToNotes(notes, 0);
 }
 
@@ -234,20 +253,25 @@ void Beaming::BeamRemove(ElementArray& staves, lessons::CheckBoxArray& boxes, El
             if (!holds) continue;
 
             beams.setVisible(b, false);
+            // Every note of the beam gets its flags and stem back, whatever its height. They
+            // are gathered first: fitting one back onto its staff may turn its stem.
+            std::vector<int> held;
             for (int j = 1; j <= count; ++j) {
                 const int itemPos = getInt(beamItem(beams[b], j), "StemPosition");
                 for (int i = 1; i <= notes.ubound(); ++i) {
                     if (!ctx_.LoadedFlags.get(kColNotes, i) || !notes.exists(i)) continue;
                     const int notePos = stemPosition(notes[i]);
                     if (basic::Int(notePos / 45.0) != basic::Int(itemPos / 45.0)) continue;
-                    if (!(top == notes.Top(i) + 450 || notes.Top(i) + 2800 > 3500)) continue;
-                    put(notes[i], "HideFlags", 0);
-                    put(notes[i], "StemLength", -10);
-                    ctx_.state.MouseDownFlag = true;
-                    int staff = 0;
-                    ctx_.staff->NoteMouseMove(i, 0, 0, notes, staff);
-                    ctx_.state.MouseDownFlag = false;
+                    if (std::find(held.begin(), held.end(), i) == held.end()) held.push_back(i);
                 }
+            }
+            for (int i : held) {
+                put(notes[i], "HideFlags", 0);
+                put(notes[i], "StemLength", -10);
+                ctx_.state.MouseDownFlag = true;
+                int staff = 0;
+                ctx_.staff->NoteMouseMove(i, 0, 0, notes, staff);
+                ctx_.state.MouseDownFlag = false;
             }
             dropLabelOver(beams, b, labels);
             beams.unload(b);

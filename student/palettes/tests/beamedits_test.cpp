@@ -5,6 +5,7 @@
 
 #include "common/testing/testoutput.h"
 #include "student/palettes/beamedits.h"
+#include "student/palettes/beaming.h"
 #include "student/staff/notationcalls.h"
 
 using namespace editortest;
@@ -70,9 +71,9 @@ protected:
         for (int n : ns) out.push_back(getInt(a().NoteSymbol[n], "Note"));
         return out;
     }
-    void render(const char* name) {
+    void render(const char* name, int height = 160) {
         QApplication::processEvents();
-        const QImage image = frm->fraLesson0->grab(QRect(0, 0, 520, 160)).toImage();
+        const QImage image = frm->fraLesson0->grab(QRect(0, 0, 520, height)).toImage();
         QSet<QRgb> colours;
         for (int y = 0; y < image.height(); y += 3)
             for (int x = 0; x < image.width(); x += 3) colours.insert(image.pixel(x, y));
@@ -232,6 +233,117 @@ TEST_F(BeamEditsTest, TupletNumbersOverBeamsAndTheBeamDissolved) {
     edits().AddTuplet(a().StaffLines, a().chkGroup, a().BeamFlag, a().NoteSymbol, a().lblAs);
     EXPECT_FALSE(a().lblAs.exists(1));
     EXPECT_TRUE(a().chkGroup[1]->isChecked());
+}
+
+// The beam-group boxes as the editor places them, ticked with the mouse: a beam over the
+// chosen notes, and taken away again with every note of it drawn as before.
+TEST_F(BeamEditsTest, BoxChosenNotesBeamedAndEveryNoteRestored) {
+    // A bar of six eighths, A B C D C B, beamed whole: longer than the beam template is
+    // wide, and the high D turns the low A's stem down to the beam with the others.
+    tool("frmFloatingNotes", 6);
+    for (int k : {0, 1, 2, 3, 4, 5}) clickStaff(2, 700 + 490 * k, kBottomLine - 75 * (3 + std::min(k, 6 - k)));
+    tools().releaseAll("frmFloatingNotes");
+    const auto ns = notes();
+    ASSERT_EQ(ns.size(), 6u);
+    for (int n : ns) ASSERT_EQ(a().NoteSymbol.Tag(n), "2");
+    ASSERT_EQ(getInt(a().NoteSymbol[ns[0]], "StemDirection"), -1);
+    ASSERT_EQ(getInt(a().NoteSymbol[ns[3]], "StemDirection"), 0);
+    std::vector<double> tops;
+    for (int n : ns) tops.push_back(a().NoteSymbol.Top(n));
+    auto tick = [&](std::vector<int> which) {
+        for (int k : which) {
+            QCheckBox* box = a().chkGroup.at(k);
+            ASSERT_TRUE(box && box->isVisible()) << k;
+            QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, box->height() / 2));
+            ASSERT_TRUE(box->isChecked()) << k;
+        }
+    };
+    palettes::Beaming beaming(ctx());
+
+    editor().AddCheckBoxesToNotes(a().NoteSymbol, 0);
+    ASSERT_EQ(a().chkGroup.ubound(), 6);
+    tick({1, 2, 3, 4, 5, 6});
+    const int beamsBefore = a().BeamFlag.ubound();
+    beaming.BeamAdd(a().StaffLines, a().chkGroup, a().BeamFlag, a().NoteSymbol);
+    EXPECT_TRUE(shown().isEmpty()) << shown().join(", ").toStdString();
+    const int b = a().BeamFlag.ubound();
+    ASSERT_GT(b, beamsBefore);
+    ASSERT_TRUE(ctx().LoadedFlags.get(6, b));
+    EXPECT_EQ(lines(a().BeamFlag[b]), "0/1 1/1 1/1 1/1 1/1 1/0");
+    int top = ns[0];
+    for (int n : ns)
+        if (a().NoteSymbol.Top(n) < a().NoteSymbol.Top(top)) top = n;
+    const int x1 = staffedit::stemPositionOf(a().NoteSymbol[ns.front()]);
+    const int x6 = staffedit::stemPositionOf(a().NoteSymbol[ns.back()]);
+    EXPECT_EQ(a().BeamFlag.Left(b), x1);
+    EXPECT_EQ(a().BeamFlag.Width(b), x6 - x1 + 30);
+    EXPECT_EQ(a().BeamFlag.Top(b), a().NoteSymbol.Top(top) + 1250);
+    for (int n : ns) {
+        SCOPED_TRACE(n);
+        QObject* note = a().NoteSymbol[n];
+        EXPECT_NE(getInt(note, "HideFlags"), 0);
+        EXPECT_EQ(getInt(note, "StemDirection"), 0);
+        // Shorter down to the beam laid below the highest note.
+        EXPECT_EQ(getInt(note, "StemLength"), -10 - int(a().NoteSymbol.Top(n) - a().NoteSymbol.Top(top)) / 15);
+    }
+    // The beam is drawn out to the last stem.
+    QApplication::processEvents();
+    QWidget* beamWidget = a().BeamFlag.at(b);
+    ASSERT_TRUE(beamWidget->isVisible());
+    const QImage frame = frm->fraLesson0->grab().toImage();
+    bool reached = false;
+    for (int y = 0; y < beamWidget->height() && !reached; ++y)
+        reached = qGray(frame.pixel(beamWidget->mapTo(frm->fraLesson0, QPoint((x6 - x1) / 15 - 1, y)))) < 100;
+    EXPECT_TRUE(reached);
+    // The boxes stand anew: a beamed group keeps one, over its first note.
+    ASSERT_EQ(a().chkGroup.ubound(), 1);
+    EXPECT_EQ(a().chkGroup.Left(1), a().NoteSymbol.Left(ns.front()));
+    EXPECT_FALSE(a().chkGroup[1]->isChecked());
+    render("boxbeam", 230);
+
+    tick({1});
+    beaming.BeamRemove(a().StaffLines, a().chkGroup, a().BeamFlag, a().NoteSymbol, a().lblAs);
+    EXPECT_TRUE(shown().isEmpty()) << shown().join(", ").toStdString();
+    EXPECT_FALSE(a().BeamFlag.exists(b));
+    EXPECT_FALSE(ctx().LoadedFlags.get(6, b));
+    // Every note of the beam, the highest and the others, draws its flag and its own stem on
+    // its own line again.
+    for (size_t k = 0; k < ns.size(); ++k) {
+        SCOPED_TRACE(k);
+        QObject* note = a().NoteSymbol[ns[k]];
+        EXPECT_EQ(getInt(note, "HideFlags"), 0);
+        EXPECT_EQ(getInt(note, "StemLength"), -10);
+        EXPECT_EQ(a().NoteSymbol.Top(ns[k]), tops[k]);
+    }
+    EXPECT_EQ(a().chkGroup.ubound(), 6);
+    render("boxunbeam", 230);
+}
+
+// "Flag" when no beam holds the first selected note: nothing to take away, and the selection
+// goes; that note draws its flag and its own stem again, the beamed notes stay beamed.
+TEST_F(BeamEditsTest, FlagWithoutABeamClearsTheSelection) {
+    const auto ns = write(6, 3);
+    ASSERT_EQ(ns.size(), 3u);
+    const int b = beam({ns[1], ns[2]});
+    ASSERT_GT(b, 0);
+    tool("frmFloatingMisc", 14);
+    click(a().NoteSymbol[ns[2]], 300, 900);   // selects its whole beam group
+    click(a().NoteSymbol[ns[0]], 300, 900);   // and the note before it
+    // The unbeamed note left flagless with a long stem, as a lost beam would leave it.
+    put(a().NoteSymbol[ns[0]], "HideFlags", -1);
+    put(a().NoteSymbol[ns[0]], "StemLength", 5);
+    for (int n : ns) ASSERT_EQ(quint32(getInt(a().NoteSymbol[n], "ForeColor")), staffedit::kSelected) << n;
+    const int stemLength = getInt(a().NoteSymbol[ns[1]], "StemLength");
+
+    tool("frmFloatingMisc", 10);
+    for (int n : ns) EXPECT_EQ(getInt(a().NoteSymbol[n], "ForeColor"), 0) << n;
+    EXPECT_EQ(getInt(a().NoteSymbol[ns[0]], "HideFlags"), 0);
+    EXPECT_EQ(getInt(a().NoteSymbol[ns[0]], "StemLength"), -10);
+    EXPECT_TRUE(a().BeamFlag.exists(b));
+    EXPECT_TRUE(ctx().LoadedFlags.get(6, b));
+    for (int n : {ns[1], ns[2]}) EXPECT_NE(getInt(a().NoteSymbol[n], "HideFlags"), 0) << n;
+    EXPECT_EQ(getInt(a().NoteSymbol[ns[1]], "StemLength"), stemLength);
+    EXPECT_TRUE(tools().pressed("frmFloatingMisc", 14));
 }
 
 TEST_F(BeamEditsTest, ToneLabelsBesideTheFirstUnlabelledLine) {
