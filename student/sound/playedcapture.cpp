@@ -334,7 +334,6 @@ void PlayedCapture::commitPendingTap(DrumLogic& drum, qint64 now) {
         } else if (writes(4)) {
             const auto m = barArithmetic();
             if (m && m->hasRoom(ctx_.arrays.StaffLines.ubound())) writeLastTap(drum, end, *m);
-            setTemplateDots(0);
         }
     }
     // Taken or not, the tap is gone: no later commit finds it.
