@@ -9,14 +9,17 @@ namespace lessons {
 class PlayedInput {
 public:
     virtual ~PlayedInput() = default;
-    // frmKeyboard.ZeroFirstTick: the next press starts a new capture.
-    virtual void PianoZeroFirstTick() {}
-    // The piano's held key is let go (a capture in progress ends with its key up).
+    // A new exercise set: the next press of either window starts a new phrase, the beats are
+    // measured again, and a release still waiting for its timed commit is dropped, so nothing
+    // played for an earlier set is written on or counted for this one.
+    virtual void RestartCapture() {}
+    // The piano's note waiting for its timed commit is not written (the melody scorer's
+    // StopMouseDown).
     virtual void PianoStopMouseDown() {}
-    // frmDrum.ZeroFirstTick.
-    virtual void DrumZeroFirstTick() {}
-    // Writes the tap still held or waiting for its end into the tap table now, so the
-    // played-rhythm scorer reads every tap without waiting on the drum window.
+    // The pad's tap still held or waiting for its timed commit is taken now, with the time it
+    // has been held: into the tap table (lesson 7) or onto the staff (lesson 4). A scorer
+    // calls it before it marks, so it reads every tap without waiting on the drum window and
+    // no commit changes the set once it is marked.
     virtual void CommitPendingTap() {}
 
     // The tap lengths in ticks: taps 1..TapCount (element 0 unused).

@@ -64,6 +64,9 @@ void PlayedCapture::setTemplateAccidental(int accidental) {
 
 void PlayedCapture::pressButton(const NoteChoice& choice) {
     ctx_.state.tools.setValue(kNotes, choice.button, 1);
+    // The template carries the value as well: with the note palette closed the editor gives a
+    // new note the template's value, and what was played must be written either way.
+    lessons::put(ctx_.arrays.NoteSymbol.at(0), "Note", choice.button - 3);
     if (choice.dots) setTemplateDots(choice.dots);
 }
 
@@ -189,7 +192,7 @@ void PlayedCapture::pianoPress(KeyboardLogic& piano, int index, qint64 now) {
     const auto m = barArithmetic();
     // Only the melody lesson writes; a staff that is full, or a time signature whose bars
     // cannot be counted, writes nothing and leaves the waiting note as it is.
-    if (lesson(2) && m && m->hasRoom(ctx_.arrays.StaffLines.ubound())) {
+    if (writes(2) && m && m->hasRoom(ctx_.arrays.StaffLines.ubound())) {
         placeTemplate(*m);
         if (!piano.HeldKey || piano.NoteStartTime == 0) {
             piano.NoteStartTime = now;
@@ -218,7 +221,7 @@ void PlayedCapture::pianoRelease(KeyboardLogic& piano) {
 
 void PlayedCapture::pianoTick(KeyboardLogic& piano, qint64 now) {
     // Only the melody lesson's notes are committed by the metronome.
-    if (!lesson(2) || piano.ReleaseTime == 0 || now - piano.ReleaseTime <= kCommitDelayMs) return;
+    if (!writes(2) || piano.ReleaseTime == 0 || now - piano.ReleaseTime <= kCommitDelayMs) return;
     const auto m = barArithmetic();
     if (!m) {
         setTemplateDots(0);
@@ -259,7 +262,7 @@ void PlayedCapture::drumPress(DrumLogic& drum, qint64 now) {
             drum.NoteStartTime = drum.LatestPressTime;
             storeTap(classifyLength(length, drum.beat.SliderValue, drum.beat.BeatPeriod, *beat).ticks);
         }
-    } else if (lesson(4)) {
+    } else if (writes(4)) {
         const auto m = barArithmetic();
         if (m && m->hasRoom(ctx_.arrays.StaffLines.ubound())) {
             placeTemplate(*m);
@@ -291,7 +294,7 @@ void PlayedCapture::drumTick(DrumLogic& drum, qint64 now) {
     if (drum.ReleaseTime == 0 || now - drum.ReleaseTime <= kCommitDelayMs) return;
     if (lesson(7)) {
         commitPendingTap(drum, now);
-    } else if (lesson(4)) {
+    } else if (writes(4)) {
         const auto m = barArithmetic();
         if (!m) {
             setTemplateDots(0);
@@ -302,30 +305,38 @@ void PlayedCapture::drumTick(DrumLogic& drum, qint64 now) {
             drum.ReleaseTime = 0;   // no phrase is open: nothing to commit
             return;
         }
-        ResetFloatingNotes();
-        const qint64 length = drum.ReleaseTime - drum.NoteStartTime;
-        placeTemplate(*m);
-        const Written w = writeNote(kDrumKey, 0, length, *m, drum.beat);
-        selectionTail(*m, w, TailForm::Timer);
-        drum.ReleaseTime = 0;
-        drum.NoteStartTime = 0;
-        setTemplateDots(0);
+        writeLastTap(drum, drum.ReleaseTime, *m);
     }
 }
 
-void PlayedCapture::commitPendingTap(DrumLogic& drum, qint64 now) {
-    if (!lesson(7)) return;
-    if (drum.NoteStartTime == 0) {
-        drum.ReleaseTime = 0;   // no phrase is open: nothing to record
-        return;
-    }
-    // The tap waiting for its release is as long as it has been held.
-    if (drum.ReleaseTime == 0 && !drum.padDown) return;
-    const auto beat = basic::toInt16(beatTicks());
-    if (!beat || *beat <= 0) return;
+void PlayedCapture::writeLastTap(DrumLogic& drum, qint64 end, const BarMath& m) {
     ResetFloatingNotes();
-    const qint64 length = (drum.ReleaseTime != 0 ? drum.ReleaseTime : now) - drum.NoteStartTime;
-    storeTap(classifyLength(length, drum.beat.SliderValue, drum.beat.BeatPeriod, *beat).ticks);
+    placeTemplate(m);
+    const Written w = writeNote(kDrumKey, 0, end - drum.NoteStartTime, m, drum.beat);
+    selectionTail(m, w, TailForm::Timer);
+    drum.ReleaseTime = 0;
+    drum.NoteStartTime = 0;
+    setTemplateDots(0);
+}
+
+void PlayedCapture::commitPendingTap(DrumLogic& drum, qint64 now) {
+    if (!lesson(7) && !lesson(4)) return;
+    // The tap waiting for its release is as long as it has been held.
+    if (drum.NoteStartTime != 0 && (drum.ReleaseTime != 0 || drum.padDown)) {
+        const qint64 end = drum.ReleaseTime != 0 ? drum.ReleaseTime : now;
+        if (lesson(7)) {
+            const auto beat = basic::toInt16(beatTicks());
+            if (beat && *beat > 0) {
+                ResetFloatingNotes();
+                storeTap(classifyLength(end - drum.NoteStartTime, drum.beat.SliderValue, drum.beat.BeatPeriod, *beat)
+                             .ticks);
+            }
+        } else if (writes(4)) {
+            const auto m = barArithmetic();
+            if (m && m->hasRoom(ctx_.arrays.StaffLines.ubound())) writeLastTap(drum, end, *m);
+        }
+    }
+    // Taken or not, the tap is gone: no later commit finds it.
     drum.ReleaseTime = 0;
     drum.NoteStartTime = 0;
 }

@@ -48,8 +48,9 @@ public:
     void drumPress(DrumLogic& drum, qint64 now);
     void drumRelease(DrumLogic& drum);
     void drumTick(DrumLogic& drum, qint64 now);
-    // Lesson 7: the tap held or waiting for its timed commit is recorded now, with the length
-    // the commit would give it (up to now while the pad is still down).
+    // The tap held or waiting for its timed commit is taken now, with the length the commit
+    // would give it (up to now while the pad is still down): recorded in lesson 7, written in
+    // lesson 4. The phrase is closed whether or not it could be taken.
     void commitPendingTap(DrumLogic& drum, qint64 now);
 
     // ---- What the capture reads of the staff ----
@@ -70,6 +71,9 @@ private:
     };
     Written writeNote(int key, qint32 spelling, qint64 lengthMs, const BarMath& m, const BeatState& beat);
     void selectionTail(const BarMath& m, const Written& w, TailForm form);
+    // Lesson 4: the phrase's last tap, released at `end`, written with the time it was held;
+    // the phrase is closed.
+    void writeLastTap(DrumLogic& drum, qint64 end, const BarMath& m);
     int addNote(int staff, int key, qint32 spelling);
     void placeTemplate(const BarMath& m);
     void pressButton(const NoteChoice& choice);
@@ -80,6 +84,9 @@ private:
     qint32 spelling() const;
     int noteValue(int index) const;
     bool lesson(int n) const { return ctx_.state.CurrentLesson == n; }
+    // Lesson n writes what is played on its staff: only while its set runs, so a set that is
+    // marked never changes.
+    bool writes(int n) const { return lesson(n) && ctx_.state.ExerciseRunning; }
 
     lessons::LessonContext& ctx_;
 };

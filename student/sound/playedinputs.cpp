@@ -8,6 +8,13 @@ namespace sound {
 PlayedInputs::PlayedInputs(lessons::LessonContext& ctx, std::function<QPixmap(int)> lampPictures)
     : capture(ctx), piano(ctx, capture), drum(ctx, capture), ctx_(ctx), lampPictures_(std::move(lampPictures)) {}
 
+void PlayedInputs::RestartCapture() {
+    piano.ZeroFirstTick();
+    piano.StopMouseDown();
+    drum.ZeroFirstTick();
+    drum.ReleaseTime = 0;
+}
+
 void PlayedInputs::CommitPendingTap() { drum.CommitPendingTap(platform::Clock::instance().nowMs()); }
 
 void PlayedInputs::registerWindows(palettes::PaletteRegistry& registry) {

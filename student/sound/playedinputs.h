@@ -24,9 +24,8 @@ public:
     // frmKeyboard and frmDrum as tool windows of the palette framework.
     void registerWindows(palettes::PaletteRegistry& registry);
 
-    void PianoZeroFirstTick() override { piano.ZeroFirstTick(); }
+    void RestartCapture() override;
     void PianoStopMouseDown() override { piano.StopMouseDown(); }
-    void DrumZeroFirstTick() override { drum.ZeroFirstTick(); }
     void CommitPendingTap() override;
 
     // The windows when they are loaded.

@@ -83,8 +83,7 @@ public:
         // clocks restarted, the test announced, the score reset.
         deselectAll();
         ctx_.playedInput->clearTaps();
-        ctx_.playedInput->PianoZeroFirstTick();
-        ctx_.playedInput->DrumZeroFirstTick();
+        ctx_.playedInput->RestartCapture();
         if (!ctx_.window.practiceMode()) announceTestSet(ctx_, s_.CurrentLesson == 7);
         s_.ExerciseScore = 0;
         if (ctx_.frame.lblScore) ctx_.frame.lblScore->setText(QStringLiteral("0%"));

@@ -80,7 +80,7 @@ void loadMetre(LessonContext& ctx, const WrittenMetre& metre, double leftOffset)
 // frame for a new set and the menus.
 void finishSet(LessonContext& ctx, int lesson) {
     ExerciseState& s = ctx.state;
-    ctx.playedInput->PianoZeroFirstTick();
+    ctx.playedInput->RestartCapture();
     if (!ctx.window.practiceMode()) announceTestSet(ctx, s.CurrentLesson == lesson);
     s.ExerciseScore = 0;
     if (ctx.frame.lblScore) ctx.frame.lblScore->setText(QStringLiteral("%1%").arg(s.ExerciseScore));

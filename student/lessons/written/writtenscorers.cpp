@@ -104,10 +104,12 @@ double finalScore(double score) {
     return s < 0 ? 0 : s;
 }
 
-// Both scorers start alike: a phrase still being played is written first, the marks of an
-// earlier Stop are cleared, and the bars are checked. Returns the written notes and rests.
+// Both scorers start alike: the pad's last tap is written and the piano's waiting note
+// dropped, so nothing played lands on the set once it is marked; the marks of an earlier Stop
+// are cleared, and the bars are checked. Returns the written notes and rests.
 std::vector<int> beginMarking(LessonContext& ctx, Metre& m) {
     ctx.playedInput->PianoStopMouseDown();
+    ctx.playedInput->CommitPendingTap();
     m = exerciseMetre(ctx.arrays);
     const std::vector<int> written = loadedNotes(ctx.arrays, ctx.LoadedFlags);
     for (int i : written) clearMark(ctx.arrays.NoteSymbol.at(i));

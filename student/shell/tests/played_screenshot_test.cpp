@@ -1,6 +1,6 @@
 // Pictures on a real X display (Xvfb): the piano beside a melody lesson written by playing it,
-// and the drum pad beside a lesson 7 rhythm tapped and marked, in test-output/piano_lesson2.png
-// and drum_lesson7.png.
+// and the drum pad beside a lesson 7 rhythm tapped and marked and beside a lesson 4 rhythm
+// tapped and marked, in test-output/piano_lesson2.png, drum_lesson7.png and drum_lesson4.png.
 #include "playedlessonsfixture.h"
 
 #include "common/testing/screenshots.h"
@@ -77,6 +77,34 @@ TEST_F(PlayedScreenshot, DrumPadBesideAMarkedRhythm) {
     frm->cmdStop->click();
     EXPECT_NE(frm->lblScore->text(), "0%");
     shoot(&pad, "drum_lesson7.png");
+}
+
+TEST_F(PlayedScreenshot, DrumPadBesideATappedAndMarkedRhythm) {
+    if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "needs a real X display (run under xvfb-run)";
+    // Level 7, three-four: a quarter is one measured beat of 1000 ms.
+    startLesson(4, 7, {0.0, 0.0, 0.0, 0.0});
+    ASSERT_EQ(lessons::getInt(a().tmMeter[1], "Pulses"), 2);
+    sound::FrmDrum& pad = drum();
+    measureBeat(pad.metronome(), pad.logic().beat);
+    std::vector<qint64> lengths;
+    for (const auto& n : frm->state.items.NoteTable) lengths.push_back(n.ms);
+    ASSERT_GT(lengths.size(), 3u);
+    // The heard rhythm tapped with its second and third notes the other way round where they
+    // differ; the last tap held for its length and Stop pressed 0.1 s after its release.
+    std::swap(lengths[1], lengths[2]);
+    const qint64 t0 = clock.nowMs();
+    qint64 at = 0;
+    for (size_t k = 0; k < lengths.size(); ++k) {
+        tapAt(pad, t0 + at, k + 1 < lengths.size() ? 100 : lengths[k]);
+        at += lengths[k];
+    }
+    ticks.advance(100);
+    frm->cmdStop->click();
+    ASSERT_EQ(written().size(), lengths.size());
+    // Long after the release the marks stand.
+    ticks.advance(3500);
+    EXPECT_EQ(written().size(), lengths.size());
+    shoot(&pad, "drum_lesson4.png");
 }
 
 } // namespace

@@ -4,6 +4,8 @@
 // tapped and marked.
 #include "playedlessonsfixture.h"
 
+#include <functional>
+
 namespace shell {
 namespace {
 
@@ -118,6 +120,93 @@ TEST_F(PlayedLessons, RhythmTappedOnThePadIsWrittenWithTieAndBeams) {
     EXPECT_EQ(a().NoteSymbol.Tag(ns[size_t(bpb) + 1]).toInt(), 3);
     // Every tap is written on one line.
     for (int n : ns) EXPECT_EQ(a().NoteSymbol.Top(n), a().NoteSymbol.Top(ns[0]));
+}
+
+TEST_F(PlayedLessons, ATapWaitingWhenTheSetEndsIsWrittenBeforeTheMarksOrNowhere) {
+    // What the staff shows: every written note with its value, colour and tip.
+    const auto staffShows = [this] {
+        std::vector<std::string> out;
+        for (int n : written())
+            out.push_back(QString("%1 %2 %3 %4")
+                              .arg(n)
+                              .arg(lessons::getInt(a().NoteSymbol[n], "Note"))
+                              .arg(quint32(lessons::getInt(a().NoteSymbol[n], "ForeColor")), 0, 16)
+                              .arg(a().NoteSymbol[n]->toolTip())
+                              .toStdString());
+        return out;
+    };
+    enum class End { Stop, TapsAfterStop, StopThenGo, Lesson4Chosen };
+    const struct { const char* name; int lesson; End end; int notes; } cases[] = {
+        {"Stop marks the last tap with the others", 4, End::Stop, 4},
+        {"taps after Stop", 4, End::TapsAfterStop, 4},
+        {"Go after Stop", 4, End::StopThenGo, 0},
+        {"lesson 4 chosen again", 4, End::Lesson4Chosen, 0},
+        {"lesson 4 chosen after a tap in lesson 7", 7, End::Lesson4Chosen, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.lesson == 4) startLesson(4, 7, {0.0, 0.0, 0.0, 0.0});
+        else startLesson(7, 3, {});
+        sound::FrmDrum& pad = drum();
+        measureBeat(pad.metronome(), pad.logic().beat);
+        // Four taps a second apart; the set ends 0.1 s after the last release.
+        const qint64 t0 = clock.nowMs();
+        for (int k = 0; k < 4; ++k) tapAt(pad, t0 + 1000 * k, 200);
+        ticks.advance(100);
+        switch (c.end) {
+        case End::Stop: frm->cmdStop->click(); break;
+        case End::TapsAfterStop:
+            frm->cmdStop->click();
+            tapAt(pad, clock.nowMs() + 400, 200);
+            tapAt(pad, clock.nowMs() + 800, 200);
+            break;
+        case End::StopThenGo:
+            frm->cmdStop->click();
+            ticks.advance(400);
+            dialogs_.answers = {platform::AnsYes};
+            frm->cmdGo->click();
+            break;
+        case End::Lesson4Chosen: startLesson(4, 7, {0.0, 0.0, 0.0, 0.0}); break;
+        }
+        drum();   // the pad's metronome ticks on
+        const auto ended = staffShows();
+        EXPECT_EQ(ended.size(), size_t(c.notes));
+        // Long after the last release the staff is as the end of the set left it.
+        ticks.advance(3500);
+        EXPECT_EQ(staffShows(), ended);
+    }
+}
+
+TEST_F(PlayedLessons, PlayedNotesKeepTheirValueWithTheNotePaletteClosed) {
+    for (int lesson : {2, 4}) {
+        SCOPED_TRACE(lesson);
+        if (lesson == 2) startLesson(2, 7, {0.0, 0.7});
+        else startLesson(4, 7, {0.0, 0.0, 0.0, 0.0});
+        frm->paletteWindows().toggle("mnuViewNoteSymbols");
+        ASSERT_FALSE(frm->paletteWindows().isVisible("frmFloatingNotes"));
+        // Four quarters a second apart, the last one by timer.
+        std::function<void(qint64)> play;
+        if (lesson == 2) {
+            sound::FrmKeyboard& kb = piano();
+            measureBeat(kb.metronome(), kb.logic().beat);
+            play = [this, &kb](qint64 at) {
+                ticks.advance(at - clock.nowMs());
+                kb.key_MouseDown(19);
+                ticks.advance(900);
+                kb.key_MouseUp(19);
+            };
+        } else {
+            sound::FrmDrum& pad = drum();
+            measureBeat(pad.metronome(), pad.logic().beat);
+            play = [this, &pad](qint64 at) { tapAt(pad, at, 900); };
+        }
+        const qint64 t0 = clock.nowMs();
+        for (int k = 0; k < 4; ++k) play(t0 + 1000 * k);
+        ticks.advance(3000);
+        std::vector<int> values;
+        for (int n : written()) values.push_back(lessons::getInt(a().NoteSymbol[n], "Note"));
+        EXPECT_EQ(values, (std::vector<int>{2, 2, 2, 2}));
+    }
 }
 
 TEST_F(PlayedLessons, Lesson7WritesTheRhythmOnAPercussionStaffAtEachLevel) {

@@ -232,7 +232,7 @@ TEST_F(PlayedTest, Lesson7KeepsTwentyTapsAndCommitsAtOnceWhenAsked) {
 
     // The scorer asks for the pending tap at once: a released tap with its held length...
     inputs->clearTaps();
-    inputs->DrumZeroFirstTick();
+    inputs->RestartCapture();
     d.logic().beat.BeatPeriod = 1000;
     tap(d, 20000);
     tap(d, 21000, 1000);
@@ -266,10 +266,10 @@ TEST_F(PlayedTest, AResetWithinTwoAndAHalfSecondsOfAReleaseLeavesNoPhantomTap) {
     tap(d, 11000);
     tap(d, 12000);
     ASSERT_EQ(inputs->TapCount, 1);
-    // A new set starts 1 s after the release: the phrase is gone, the release still stamped.
+    // A new set starts 1 s after the release: the phrase and its release are gone.
     ticks.advance(1000);
     inputs->clearTaps();
-    inputs->DrumZeroFirstTick();
+    inputs->RestartCapture();
     ticks.advance(3000);
     EXPECT_EQ(inputs->TapCount, 0);
     EXPECT_EQ(d.logic().GetMouseUpValue(), 0);
