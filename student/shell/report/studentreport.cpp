@@ -87,8 +87,8 @@ int ReportData::totalAttempts() const {
 std::optional<double> ReportData::totalCompleted() const {
     if (rows.isEmpty()) return std::nullopt;
     double sum = 0;
-    for (const ReportRow& r : rows) sum += r.completed;
-    return sum / rows.size();
+    for (const ReportRow& r : rows) sum += r.completedShare;
+    return sum / rows.size() * 100.0;
 }
 
 // ---- student.mdb ------------------------------------------------------------------------------
@@ -127,10 +127,9 @@ QString uniqueConnectionName() {
     return QStringLiteral("studentreport-%1").arg(++counter);
 }
 
-// Completed as the lesson list shows it: whole percent of the lesson's exercises.
-int completedPercent(qint64 highest, qint64 exercises) {
-    if (exercises <= 0) return 0;
-    return int(std::floor(double(highest) / double(exercises) * 100.0));
+// The part of a lesson's exercises completed.
+double completedShare(qint64 highest, qint64 exercises) {
+    return exercises > 0 ? double(highest) / double(exercises) : 0.0;
 }
 
 } // namespace
@@ -278,7 +277,9 @@ std::optional<ReportData> StudentDatabase::read(const ReportOptions& options, QS
         r.difficulty = q.value(2).toString();
         r.average = q.value(3).toInt();
         r.attempts = q.value(4).toInt();
-        r.completed = completedPercent(q.value(5).toLongLong(), q.value(6).toLongLong());
+        r.completedShare = completedShare(q.value(5).toLongLong(), q.value(6).toLongLong());
+        // The line shows it as the lesson list does: whole percent, rounded down.
+        r.completed = int(std::floor(r.completedShare * 100.0));
         data.rows.push_back(r);
     }
     return data;
