@@ -5,6 +5,7 @@
 #include "platform/dialogs.h"
 #include "platform/paths.h"
 #include "student/lessons/lessoncatalogue.h"
+#include "student/lessons/lessonlist.h"
 #include "student/shell/profile/profilestore.h"
 
 #include <QApplication>
@@ -46,26 +47,9 @@ common::LessonProgressTable readPlayerProgress(const QString& playerName) {
         t.LessonProgress[3][i] = QStringLiteral("0%");
         t.LessonProgress[4][i] = QStringLiteral("0");
     }
-    qint32 start = 0, length = 0;
-    const QString block = common::ExtractBlock(start, length, profile.text, "name=" + playerName);
-    QStringList lines;
-    common::SplitToArray(block, lines, common::CRLF);
-    bool applying = false;
-    for (int i = 1; i < lines.size(); ++i) {
-        QString key, value;
-        common::SplitKeyValue(lines[i], key, value);
-        if (key == "begin") {
-            applying = false;
-        } else if (key == "name") {
-            applying = value == playerName;
-        } else if (applying && key.size() == 7 && key.startsWith("lesson") && key[6] >= '1' && key[6] <= '7') {
-            const int lesson = key[6].digitValue();
-            const lessons::LessonInfo& info = lessons::lessonInfo(lesson);
-            qint16 level = 2;
-            common::ParseScoreRecord(t, qint16(lesson), qint16(info.exercises), value, level);
-            if (level < 2 || level > info.endLevel) t.LessonProgress[1][lesson] = QStringLiteral("1");
-        }
-    }
+    qint16 level = 2;
+    for (const common::KeyValueLine& line : common::playerBlockLines(profile.text, playerName))
+        lessons::readLessonRecord(t, line.key, line.value, level);
     return t;
 }
 

@@ -220,6 +220,12 @@ TEST_F(ReportTest, ProgressOfAPlayerWithoutBlockOrProfile) {
     // A block is found by its exact name only.
     EXPECT_EQ(readPlayerProgress("ann").LessonProgress[4][1], "0");
     EXPECT_EQ(readPlayerProgress("Ann").LessonProgress[4][1], "6");
+    // The block read as the lesson list reads it: keys in any letter case, a later name line
+    // naming no one.
+    ASSERT_TRUE(common::SaveStoredText(tonvale::ProfileStore::profilePath(),
+                                       lines({"begin", "Name=Cy", "name=Ann", "LESSON2=L3S64M2Q4", "end"}) + profile()));
+    EXPECT_EQ(readPlayerProgress("Cy").LessonProgress[4][2], "4");
+    EXPECT_EQ(readPlayerProgress("Ann").LessonProgress[4][1], "6");
     // No profile at all: every field "0".
     QFile::remove(tonvale::ProfileStore::profilePath());
     t = readPlayerProgress("Ann");
