@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QStringView>
 
 #include <map>
@@ -313,6 +314,7 @@ int ProfileStore::removeStaleTemporaries() { return common::removeStaleTemporari
 
 QVector<PlayerEntry> ProfileStore::scanPlayers(const QString& text) {
     QVector<PlayerEntry> players;
+    QHash<QString, qsizetype> listed;  // name -> index in players
     qsizetype blockStart = -1;
     PlayerEntry current;
     bool named = false;
@@ -326,7 +328,12 @@ QVector<PlayerEntry> ProfileStore::scanPlayers(const QString& text) {
         } else if (common::isEndLine(line)) {
             if (blockStart >= 0 && named) {
                 current.block = text.mid(blockStart, lineEnd + 2 - blockStart);
-                players.append(current);
+                if (const auto it = listed.constFind(current.name); it != listed.cend()) {
+                    players[*it].laterBlocks += current.block;
+                } else {
+                    listed.insert(current.name, players.size());
+                    players.append(current);
+                }
             }
             blockStart = -1;
         } else if (blockStart >= 0 && line.contains(QLatin1Char('='))) {
@@ -357,7 +364,7 @@ QString ProfileStore::newBlock(const QString& name, bool hasPassword, const QStr
 QString ProfileStore::buildProfiles(const QVector<PlayerEntry>& players) {
     QString out;
     for (const PlayerEntry& p : players)
-        out += p.block.isEmpty() ? newBlock(p.name, p.hasPassword, p.password) : p.block;
+        out += (p.block.isEmpty() ? newBlock(p.name, p.hasPassword, p.password) : p.block) + p.laterBlocks;
     return out;
 }
 

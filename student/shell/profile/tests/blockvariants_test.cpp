@@ -1,5 +1,5 @@
 // Player blocks as files made elsewhere spell them (keys in other letter case, a second name
-// line, lines before the name), taken the same way by the player list, the
+// line, a player twice, lines before the name), taken the same way by the player list, the
 // password, import, the lesson list and the save.
 #include "testsupport.h"
 
@@ -40,6 +40,7 @@ TEST_F(ProfileTest, EveryReaderAndTheSaveTakeABlockAlike) {
     const QString annSaved =
         lines({"password=new", "upper=85", "lesson1=L4S75M3Q6", kLesson3, "lower=80", "practice=false", "interval=3", "end"});
     const QString secondName = lines({"begin", "name=Ann", "password=pw", "name=Bob", "upper=85", "lesson1=L4S75M3Q6", "end"});
+    const QString annAgain = lines({"begin", "name=Ann", "password=two", "upper=20", "lesson1=L2S10M0Q1", "end"});
     const Case cases[] = {
         {"name=", "begin\r\nname=Ann\r\n" + annKeys + "end\r\n" + kBob, "", {"Ann", "Bob"}, "Ann", "pw", kAnnsLesson1, 85,
          "begin\r\nname=Ann\r\n" + annSaved + kBob},
@@ -63,6 +64,9 @@ TEST_F(ProfileTest, EveryReaderAndTheSaveTakeABlockAlike) {
         {"a second name line, the player it names", secondName + kBob, "", {"Ann", "Bob"}, "Bob", "b", kBobsLesson1, 90,
          secondName + lines({"begin", "name=Bob", "password=new", "lesson1=L2S50M1Q2", kLesson3, "upper=90", "lower=80",
                              "practice=false", "interval=3", "end"})},
+        // The first block of a name is the player's; a later one goes along with it.
+        {"a player twice", "begin\r\nname=Ann\r\n" + annKeys + "end\r\n" + kBob + annAgain, "", {"Ann", "Bob"}, "Ann", "pw",
+         kAnnsLesson1, 85, "begin\r\nname=Ann\r\n" + annSaved + annAgain + kBob},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -111,4 +115,19 @@ TEST_F(ProfileTest, EveryReaderAndTheSaveTakeABlockAlike) {
         EXPECT_EQ(row(3), kSavedLesson3);
         EXPECT_EQ(row(1), c.lesson1);
     }
+}
+
+// A player listed once is deleted whole, with every block of the name.
+TEST_F(ProfileTest, DeletingAPlayerListedOnceRemovesEachOfItsBlocks) {
+    const QString ann = lines({"begin", "name=Ann", "password=pw", "end"});
+    const QString again = lines({"begin", "name=Ann", "password=two", "end"});
+    writeProfile(ann + kBob + again);
+    PlayerForm form;
+    form.load();
+    ASSERT_EQ(form.names(), (QStringList{"Ann", "Bob"}));
+    form.clickList(0);
+    answerPasswords({QString("pw")});
+    form.clickDelete();
+    EXPECT_EQ(form.names(), QStringList{"Bob"});
+    EXPECT_EQ(profileText(), kBob);
 }

@@ -170,8 +170,8 @@ TEST_F(ProfileTest, SaveProfilesRebuildsTheFileFromTheList) {
     ASSERT_EQ(read.status, ProfileRead::Ok);
     QVector<PlayerEntry> players = ProfileStore::scanPlayers(read.text);
     players.removeAt(1);  // Anna deleted
-    players.append(PlayerEntry{"Dora", true, "pw", QString()});
-    players.append(PlayerEntry{"Eve", false, QString(), QString()});
+    players.append(PlayerEntry{"Dora", true, "pw", QString(), QString()});
+    players.append(PlayerEntry{"Eve", false, QString(), QString(), QString()});
     ASSERT_TRUE(ProfileStore::SaveProfiles(read, players));
     EXPECT_EQ(profileText(), kAnn + kBob +
                                  lines({"begin", "name=Dora", "password=pw", "upper=89", "lower=79", "end"}) +
