@@ -243,6 +243,16 @@ bool WriteTextFile(const QString& path, const QString& text) {
 
 // ---- Plain-text grammar ------------------------------------------------------------------
 
+bool isKey(QStringView key, const char* name) { return key.compare(QLatin1String(name), Qt::CaseInsensitive) == 0; }
+bool isKey(QStringView key, QStringView name) { return key.compare(name, Qt::CaseInsensitive) == 0; }
+
+int lessonOfKey(QStringView key) {
+    static const QLatin1String prefix("lesson");
+    if (key.size() != prefix.size() + 1 || !key.startsWith(prefix, Qt::CaseInsensitive)) return 0;
+    const QChar digit = key.back();
+    return digit >= QLatin1Char('1') && digit <= QLatin1Char('7') ? digit.digitValue() : 0;
+}
+
 QString ExtractBlockFrom(qint32 from, qint32& start, qint32& length, const QString& text,
                          const QString& search) {
     start = -1;
@@ -250,11 +260,18 @@ QString ExtractBlockFrom(qint32 from, qint32& start, qint32& length, const QStri
     const qsizetype eq = search.indexOf(QLatin1Char('='));
     const QStringView searchKey = eq >= 0 ? QStringView(search).left(eq) : QStringView(search);
     const QStringView searchValue = eq >= 0 ? QStringView(search).mid(eq + 1) : QStringView();
-    auto matches = [&](QStringView line) {
-        if (eq < 0) return line.compare(searchKey, Qt::CaseInsensitive) == 0;
+    // Whether the line decides the block (the block's first line of the search's key), and
+    // whether it then names the one searched for.
+    bool keySeen = false;
+    auto decide = [&](QStringView line, bool& found) {
+        if (eq < 0) {
+            found = line.compare(searchKey, Qt::CaseInsensitive) == 0;
+            return found;
+        }
         QStringView key, value;
-        return classify(line, &key, &value) == LineKind::KeyValue &&
-               key.compare(searchKey, Qt::CaseInsensitive) == 0 && value == searchValue;
+        if (classify(line, &key, &value) != LineKind::KeyValue || !isKey(key, searchKey)) return false;
+        found = value == searchValue;
+        return true;
     };
 
     const QStringView all(text);
@@ -268,7 +285,7 @@ QString ExtractBlockFrom(qint32 from, qint32& start, qint32& length, const QStri
         switch (classify(line)) {
         case LineKind::Begin:
             blockStart = lineStart >= firstAllowed ? lineStart : -1;
-            found = false;
+            found = keySeen = false;
             break;
         case LineKind::End:
             if (blockStart >= 0 && found) {
@@ -277,10 +294,10 @@ QString ExtractBlockFrom(qint32 from, qint32& start, qint32& length, const QStri
                 return text.mid(blockStart, length);
             }
             blockStart = -1;
-            found = false;
+            found = keySeen = false;
             break;
         default:
-            if (blockStart >= 0 && !found && matches(line)) found = true;
+            if (blockStart >= 0 && !keySeen) keySeen = decide(line, found);
             break;
         }
     }
@@ -304,6 +321,18 @@ void SplitKeyValue(const QString& line, QString& key, QString& value) {
     case LineKind::End: key = QStringLiteral("end"); break;
     case LineKind::Other: break;
     }
+}
+
+QVector<KeyValueLine> playerBlockLines(const QString& text, const QString& player) {
+    qint32 start = 0, length = 0;
+    QStringList lines;
+    SplitToArray(ExtractBlock(start, length, text, QStringLiteral("name=") + player), lines, CRLF);
+    QVector<KeyValueLine> out;
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        QStringView key, value;
+        if (classify(lines[i], &key, &value) == LineKind::KeyValue) out.push_back({key.toString(), value.toString()});
+    }
+    return out;
 }
 
 void SplitToArray(const QString& text, QStringList& items, const QString& delimiter) {

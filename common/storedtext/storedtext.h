@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <QVector>
 
 #include <array>
 
@@ -61,9 +62,20 @@ bool WriteTextFile(const QString& path, const QString& text);
 
 // ---- Plain-text grammar ------------------------------------------------------------------
 
+// Keys of profile lines compare without regard to letter case, in every reader and in the
+// save alike: "Name=Ann" and "NAME=Ann" are name lines as "name=Ann" is, "UPPER=85" is the
+// upper bound. The program writes its keys in lower case. Values compare exactly.
+bool isKey(QStringView key, const char* name);
+bool isKey(QStringView key, QStringView name);
+// The lesson 1..7 of a key "lesson1".."lesson7" (in any letter case); 0 for any other key.
+int lessonOfKey(QStringView key);
+
 // Cuts the "begin".."end" block that holds the line `search` ("name=" & a player name).
 // The line must be a whole line of the block: its key matches ignoring letter case, its
-// value matches exactly, so "name=Ann" never finds "name=Anna" or "name=ann".
+// value matches exactly, so "name=Ann" never finds "name=Anna" or "name=ann". A block is
+// named by its first line of that key: a later name line in it names no one, so "name=Bob"
+// never finds Ann's block, whatever lines it holds. Of two blocks of one name the first is
+// found.
 // start is the 1-based position of the block's "begin" line and length runs through the
 // "end" line and its CR LF; when no such block exists the result is empty, start is -1 and
 // length 0.
@@ -79,6 +91,16 @@ bool isEndLine(QStringView line);
 // key := before the first "=", value := after it; without "=": "begin" for a line holding
 // "begin", "end" for a 3-character line holding "end" (letter case ignored), else empty.
 void SplitKeyValue(const QString& line, QString& key, QString& value);
+
+// One key=value line of a block.
+struct KeyValueLine {
+    QString key;
+    QString value;
+};
+// The key=value lines of the player's own block in a profile text (the block ExtractBlock
+// finds with "name=" & player), in their order, every one of them the player's wherever it
+// stands; lines without "=" are left out. Empty when the player has no block.
+QVector<KeyValueLine> playerBlockLines(const QString& text, const QString& player);
 
 // items := "" at index 0, then each line of text that is not blank, as it stands, to the
 // end of the text. An empty text leaves items as they were.

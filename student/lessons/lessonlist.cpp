@@ -7,7 +7,6 @@
 #include "student/shell/profile/playersession.h"
 #include "student/shell/profile/profilestore.h"
 
-#include <QStringList>
 
 namespace lessons {
 namespace {
@@ -22,6 +21,19 @@ std::optional<int> profileNumber(const QString& value) {
 
 } // namespace
 
+bool readLessonRecord(common::LessonProgressTable& table, const QString& key, const QString& value, qint16& level) {
+    const int lesson = common::lessonOfKey(key);
+    if (lesson == 0) return false;
+    const LessonInfo& info = lessonInfo(lesson);
+    level = 2;
+    common::ParseScoreRecord(table, qint16(lesson), qint16(info.exercises), value, level);
+    if (level < 2 || level > info.endLevel) {
+        level = 2;
+        table.LessonProgress[1][lesson] = "1";
+    }
+    return true;
+}
+
 void LessonList::setup(tonvale::PlayerSession& s, const QString& profilePath, qint16& currentLevel) {
     currentLevel = 2;
 
@@ -29,9 +41,6 @@ void LessonList::setup(tonvale::PlayerSession& s, const QString& profilePath, qi
     profileRead_ = common::LoadStoredText(profilePath, text);
     // Results that could not be written yet are the player's all the same.
     if (profileRead_) text = tonvale::ProfileStore::withKept(text, profilePath);
-    qint32 start = 0, length = 0;
-    const QString block = profileRead_ ? common::ExtractBlock(start, length, text, "name=" + s.PlayerName)
-                                       : QString();
 
     if (!loadedOnce_ || lastPlayer_ != s.PlayerName) s.PracticeMode = false;
     loadedOnce_ = true;
@@ -51,35 +60,19 @@ void LessonList::setup(tonvale::PlayerSession& s, const QString& profilePath, qi
     s.IntervalStyle = 3;
 
     if (profileRead_) {
-        QStringList lines;
-        common::SplitToArray(block, lines, common::CRLF);
-        bool applying = false;
-        for (int i = 1; i < lines.size(); ++i) {
-            QString key, value;
-            common::SplitKeyValue(lines[i], key, value);
-            if (key == "begin") {
-                applying = false;
-            } else if (key == "name") {
-                applying = value == s.PlayerName;
-            } else if (!applying) {
-                continue;
-            } else if (key == "upper") {
+        // Every line of the player's own block is the player's, its key in any letter case.
+        for (const common::KeyValueLine& line : common::playerBlockLines(text, s.PlayerName)) {
+            const QString& value = line.value;
+            qint16 level = 2;
+            if (common::isKey(line.key, "upper")) {
                 if (auto n = profileNumber(value)) s.UpperBound = *n;
-            } else if (key == "lower") {
+            } else if (common::isKey(line.key, "lower")) {
                 if (auto n = profileNumber(value)) s.LowerBound = *n;
-            } else if (key == "interval") {
+            } else if (common::isKey(line.key, "interval")) {
                 if (auto n = profileNumber(value); n && *n >= 1 && *n <= 3) s.IntervalStyle = *n;
-            } else if (key == "practice") {
+            } else if (common::isKey(line.key, "practice")) {
                 s.PracticeMode = value == "true";
-            } else if (key.size() == 7 && key.startsWith("lesson") && key[6] >= '1' && key[6] <= '7') {
-                const int lesson = key[6].digitValue();
-                const LessonInfo& info = lessonInfo(lesson);
-                qint16 level = 2;
-                common::ParseScoreRecord(s, qint16(lesson), qint16(info.exercises), value, level);
-                if (level < 2 || level > info.endLevel) {
-                    level = 2;
-                    s.LessonProgress[1][lesson] = "1";
-                }
+            } else if (readLessonRecord(s, line.key, value, level)) {
                 currentLevel = level;
             }
         }

@@ -5,9 +5,16 @@
 #include <QString>
 #include <array>
 
+namespace common { struct LessonProgressTable; }
 namespace tonvale { class PlayerSession; }
 
 namespace lessons {
+
+// A lesson record line of a player's block ("lesson1".."lesson7", the key in any letter case)
+// read into the table as the lesson list shows it; level takes the stored level, and a level
+// outside the lesson's levels shows as level 1 and gives 2. False, and nothing read, for any
+// other key.
+bool readLessonRecord(common::LessonProgressTable& table, const QString& key, const QString& value, qint16& level);
 
 struct LessonRow {
     QString title;

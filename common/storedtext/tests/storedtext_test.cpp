@@ -256,6 +256,11 @@ TEST(ExtractBlock, FindsTheWholeNameLineInsideABlock) {
         {lines({"begin", "password=Bob", "name=Bob", "end"}), "name=Bob",
          lines({"begin", "password=Bob", "name=Bob", "end"}), 1},
         {"", "name=Bob", "", -1},
+        // A block is its first name line's: a later name line names no one.
+        {lines({"begin", "name=Ann", "name=Bob", "end"}) + bob, "name=Bob", bob,
+         qint32(lines({"begin", "name=Ann", "name=Bob", "end"}).size() + 1)},
+        {lines({"begin", "name=Ann", "name=Bob", "end"}), "name=Bob", "", -1},
+        {lines({"begin", "name=Ann", "Name=Bob", "end"}), "name=Ann", lines({"begin", "name=Ann", "Name=Bob", "end"}), 1},
     };
     for (const Case& c : cases) {
         qint32 start = 99, length = 99;

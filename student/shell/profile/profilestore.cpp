@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QStringView>
 
 #include <map>
@@ -34,7 +35,7 @@ QString keyOf(QStringView line, QStringView* value = nullptr) {
     return key;
 }
 
-bool isKey(const QString& key, const char* name) { return key.compare(QLatin1String(name), Qt::CaseInsensitive) == 0; }
+using common::isKey;
 
 // What SaveProfile writes into the player's block.
 struct SaveValues {
@@ -73,12 +74,26 @@ QString lessonLineOf(const SaveValues& v) {
     return QStringLiteral("lesson%1=L%2S%3M%4Q%5").arg(v.lesson).arg(v.level).arg(v.average).arg(v.completed).arg(v.attempts);
 }
 
-QString rebuild(const QString& block, const SaveValues& v) {
+// The block is the player's when its first name line names the player (as ExtractBlock finds
+// blocks); every line in it is then the player's, wherever it stands.
+bool ownedBy(const QStringList& lines, const QString& player) {
+    for (int i = 1; i < lines.size(); ++i) {
+        QString key, value;
+        common::SplitKeyValue(lines[i], key, value);
+        if (isKey(key, "name")) return value == player;
+    }
+    return false;
+}
+
+// *owned (when given): whether the block was the player's, so that the values went into it.
+QString rebuild(const QString& block, const SaveValues& v, bool* owned = nullptr) {
     QStringList lines;
     common::SplitToArray(block, lines, CRLF);
     const QString lessonKey = QStringLiteral("lesson%1").arg(v.lesson);
     const QString practice = v.practice ? QStringLiteral("practice=true") : QStringLiteral("practice=false");
-    bool found = false, upper = false, lower = false, practiceDone = false, interval = false, lesson = false;
+    const bool found = ownedBy(lines, v.name);
+    if (owned) *owned = found;
+    bool upper = false, lower = false, practiceDone = false, interval = false, lesson = false;
     QString out;
     auto add = [&out](const QString& line) { out += line + CRLF; };
     for (int i = 1; i < lines.size(); ++i) {
@@ -86,27 +101,25 @@ QString rebuild(const QString& block, const SaveValues& v) {
         QString key, value;
         common::SplitKeyValue(line, key, value);
         if (common::isBeginLine(line)) {
-            found = false;
             lesson = false;
             add(line);
-        } else if (key == QLatin1String("name")) {
-            found = value == v.name;
+        } else if (isKey(key, "name")) {
             add(line);
-        } else if (key == QLatin1String("password")) {
+        } else if (isKey(key, "password")) {
             add(found ? QStringLiteral("password=") + v.password : line);
-        } else if (key == QLatin1String("upper")) {
+        } else if (isKey(key, "upper")) {
             add(found ? QStringLiteral("upper=%1").arg(v.upper) : line);
             upper = true;
-        } else if (key == QLatin1String("lower")) {
+        } else if (isKey(key, "lower")) {
             add(found ? QStringLiteral("lower=%1").arg(v.lower) : line);
             lower = true;
-        } else if (key == QLatin1String("interval")) {
+        } else if (isKey(key, "interval")) {
             add(found ? QStringLiteral("interval=%1").arg(v.interval) : line);
             interval = true;
-        } else if (key == QLatin1String("practice")) {
+        } else if (isKey(key, "practice")) {
             add(found ? practice : line);
             practiceDone = true;
-        } else if (key == lessonKey) {
+        } else if (isKey(key, lessonKey)) {
             add(found ? lessonLineOf(v) : line);
             lesson = true;
         } else if (common::isEndLine(line)) {
@@ -276,15 +289,17 @@ ProfileStore::SaveResult ProfileStore::SaveProfile(const PlayerSession& s, qint1
     if (!profile.usable()) return failed(SaveResult::NotRead, profile.why);
     qint32 start = 0, length = 0;
     const QString block = blockOf(profile.text, s.PlayerName, start, length);
+    bool owned = false;
+    const QString rebuilt = start > 0 ? rebuild(block, values, &owned) : QString();
     // A player without a block of their own (removed, or the file replaced meanwhile) writes
     // nothing rather than guess where the values belong.
-    if (start <= 0) {
+    if (!owned) {
         return failed(SaveResult::NoBlock,
                       profile.status == ProfileRead::Missing
                           ? QStringLiteral("Could not find %1.").arg(profilePath())
                           : QStringLiteral("%1 holds no player named \"%2\".").arg(profilePath(), s.PlayerName));
     }
-    const QString text = profile.text.left(start - 1) + rebuild(block, values) + profile.text.mid(start - 1 + length);
+    const QString text = profile.text.left(start - 1) + rebuilt + profile.text.mid(start - 1 + length);
     QString error;
     if (!common::SaveStoredText(profilePath(), text, &error))
         return failed(SaveResult::WriteFailed, couldNotWrite(profilePath(), error));
@@ -299,6 +314,7 @@ int ProfileStore::removeStaleTemporaries() { return common::removeStaleTemporari
 
 QVector<PlayerEntry> ProfileStore::scanPlayers(const QString& text) {
     QVector<PlayerEntry> players;
+    QHash<QString, qsizetype> listed;  // name -> index in players
     qsizetype blockStart = -1;
     PlayerEntry current;
     bool named = false;
@@ -312,7 +328,12 @@ QVector<PlayerEntry> ProfileStore::scanPlayers(const QString& text) {
         } else if (common::isEndLine(line)) {
             if (blockStart >= 0 && named) {
                 current.block = text.mid(blockStart, lineEnd + 2 - blockStart);
-                players.append(current);
+                if (const auto it = listed.constFind(current.name); it != listed.cend()) {
+                    players[*it].laterBlocks += current.block;
+                } else {
+                    listed.insert(current.name, players.size());
+                    players.append(current);
+                }
             }
             blockStart = -1;
         } else if (blockStart >= 0 && line.contains(QLatin1Char('='))) {
@@ -343,7 +364,7 @@ QString ProfileStore::newBlock(const QString& name, bool hasPassword, const QStr
 QString ProfileStore::buildProfiles(const QVector<PlayerEntry>& players) {
     QString out;
     for (const PlayerEntry& p : players)
-        out += p.block.isEmpty() ? newBlock(p.name, p.hasPassword, p.password) : p.block;
+        out += (p.block.isEmpty() ? newBlock(p.name, p.hasPassword, p.password) : p.block) + p.laterBlocks;
     return out;
 }
 

@@ -31,12 +31,15 @@ struct ProfileText {
 
 // One player as the player dialog lists it: the name, the password of the player's own block
 // (or the one given when the player was added), and the block as it stands in the file
-// (empty for a player added since the file was read).
+// (empty for a player added since the file was read). A name is one player: when a file
+// holds it twice, the first block is the player's own (the one every reader opens) and the
+// later ones are kept with it, written after it, and deleted with the player.
 struct PlayerEntry {
     QString name;
     bool hasPassword = false;
     QString password;
     QString block;
+    QString laterBlocks;
 };
 
 class ProfileStore {
@@ -79,7 +82,7 @@ public:
     static QString lessonLine(const PlayerSession& session, qint16 lesson, qint16 level);
 
     // ---- The player dialog's list ----
-    // Every block's player in file order, each with its own block's password.
+    // Every player in file order, each once, with the password of the player's own block.
     static QVector<PlayerEntry> scanPlayers(const QString& text);
     // A new player's block: begin, name, password (when known), upper=89, lower=79, end.
     static QString newBlock(const QString& name, bool hasPassword, const QString& password);

@@ -5,6 +5,7 @@
 #include "platform/dialogs.h"
 #include "platform/paths.h"
 #include "student/lessons/lessoncatalogue.h"
+#include "student/lessons/lessonlist.h"
 #include "student/shell/profile/profilestore.h"
 
 #include <QApplication>
@@ -46,26 +47,9 @@ common::LessonProgressTable readPlayerProgress(const QString& playerName) {
         t.LessonProgress[3][i] = QStringLiteral("0%");
         t.LessonProgress[4][i] = QStringLiteral("0");
     }
-    qint32 start = 0, length = 0;
-    const QString block = common::ExtractBlock(start, length, profile.text, "name=" + playerName);
-    QStringList lines;
-    common::SplitToArray(block, lines, common::CRLF);
-    bool applying = false;
-    for (int i = 1; i < lines.size(); ++i) {
-        QString key, value;
-        common::SplitKeyValue(lines[i], key, value);
-        if (key == "begin") {
-            applying = false;
-        } else if (key == "name") {
-            applying = value == playerName;
-        } else if (applying && key.size() == 7 && key.startsWith("lesson") && key[6] >= '1' && key[6] <= '7') {
-            const int lesson = key[6].digitValue();
-            const lessons::LessonInfo& info = lessons::lessonInfo(lesson);
-            qint16 level = 2;
-            common::ParseScoreRecord(t, qint16(lesson), qint16(info.exercises), value, level);
-            if (level < 2 || level > info.endLevel) t.LessonProgress[1][lesson] = QStringLiteral("1");
-        }
-    }
+    qint16 level = 2;
+    for (const common::KeyValueLine& line : common::playerBlockLines(profile.text, playerName))
+        lessons::readLessonRecord(t, line.key, line.value, level);
     return t;
 }
 
@@ -87,8 +71,8 @@ int ReportData::totalAttempts() const {
 std::optional<double> ReportData::totalCompleted() const {
     if (rows.isEmpty()) return std::nullopt;
     double sum = 0;
-    for (const ReportRow& r : rows) sum += r.completed;
-    return sum / rows.size();
+    for (const ReportRow& r : rows) sum += r.completedShare;
+    return sum / rows.size() * 100.0;
 }
 
 // ---- student.mdb ------------------------------------------------------------------------------
@@ -127,10 +111,9 @@ QString uniqueConnectionName() {
     return QStringLiteral("studentreport-%1").arg(++counter);
 }
 
-// Completed as the lesson list shows it: whole percent of the lesson's exercises.
-int completedPercent(qint64 highest, qint64 exercises) {
-    if (exercises <= 0) return 0;
-    return int(std::floor(double(highest) / double(exercises) * 100.0));
+// The part of a lesson's exercises completed.
+double completedShare(qint64 highest, qint64 exercises) {
+    return exercises > 0 ? double(highest) / double(exercises) : 0.0;
 }
 
 } // namespace
@@ -278,7 +261,9 @@ std::optional<ReportData> StudentDatabase::read(const ReportOptions& options, QS
         r.difficulty = q.value(2).toString();
         r.average = q.value(3).toInt();
         r.attempts = q.value(4).toInt();
-        r.completed = completedPercent(q.value(5).toLongLong(), q.value(6).toLongLong());
+        r.completedShare = completedShare(q.value(5).toLongLong(), q.value(6).toLongLong());
+        // The line shows it as the lesson list does: whole percent, rounded down.
+        r.completed = int(std::floor(r.completedShare * 100.0));
         data.rows.push_back(r);
     }
     return data;

@@ -32,12 +32,14 @@ struct ReportRow {
     int average = 0;      // percent
     int attempts = 0;
     int completed = 0;    // whole percent of the lesson's exercises, as the lesson list shows it
+    double completedShare = 0;  // HighestLevel / TotExercises, unrounded (0 without exercises)
 };
 
 struct ReportData {
     QString studentName;
     QVector<ReportRow> rows;   // lesson order
-    // The footer; the averages are nothing when no lesson is reported.
+    // The footer; the averages are nothing when no lesson is reported. Total Completed is the
+    // average of the lessons' completed shares in percent, not of the rounded line figures.
     std::optional<double> totalAverage() const;
     int totalAttempts() const;
     std::optional<double> totalCompleted() const;

@@ -63,7 +63,7 @@ int saveAll() {
     for (;;) {
         ++visit;
         QVector<PlayerEntry> list = players;
-        list.append(PlayerEntry{QStringLiteral("Visitor"), true, QStringLiteral("v%1").arg(visit), QString()});
+        list.append(PlayerEntry{QStringLiteral("Visitor"), true, QStringLiteral("v%1").arg(visit), QString(), QString()});
         if (!ProfileStore::SaveProfiles(profile, list)) return 4;
         said("s");
     }

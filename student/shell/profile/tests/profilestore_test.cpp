@@ -99,12 +99,17 @@ TEST_F(SaveProfileTest, NothingIsWrittenWithoutAReadableProfileAndABlock) {
     EXPECT_EQ(save(), ProfileStore::SaveResult::NoBlock);
     EXPECT_FALSE(QFileInfo::exists(ProfileStore::profilePath()));
 
-    // A player who has no block of their own.
+    // A player who has no block of their own is told so, and the result is kept.
     writeProfile(kAnna + kBob);
+    dialogs_.shown.clear();
     const QByteArray before = fileBytes(ProfileStore::profilePath());
     EXPECT_EQ(save(), ProfileStore::SaveResult::NoBlock);
     EXPECT_EQ(fileBytes(ProfileStore::profilePath()), before);
     EXPECT_FALSE(QFileInfo::exists(ProfileStore::backupPath()));
+    EXPECT_EQ(messages(), QStringList{"Profile Error: Your result in lesson 1 could not be saved.\r\n" +
+                                      ProfileStore::profilePath() + " holds no player named \"Ann\".\r\n" +
+                                      "It is kept while Tonvale runs, and written with the next save that succeeds."});
+    EXPECT_EQ(ProfileStore::keptLessons("Ann"), QVector<int>{1});
 
     // A file that does not decode is left exactly as it is.
     const QByteArray broken = before.left(before.size() / 2);
@@ -165,8 +170,8 @@ TEST_F(ProfileTest, SaveProfilesRebuildsTheFileFromTheList) {
     ASSERT_EQ(read.status, ProfileRead::Ok);
     QVector<PlayerEntry> players = ProfileStore::scanPlayers(read.text);
     players.removeAt(1);  // Anna deleted
-    players.append(PlayerEntry{"Dora", true, "pw", QString()});
-    players.append(PlayerEntry{"Eve", false, QString(), QString()});
+    players.append(PlayerEntry{"Dora", true, "pw", QString(), QString()});
+    players.append(PlayerEntry{"Eve", false, QString(), QString(), QString()});
     ASSERT_TRUE(ProfileStore::SaveProfiles(read, players));
     EXPECT_EQ(profileText(), kAnn + kBob +
                                  lines({"begin", "name=Dora", "password=pw", "upper=89", "lower=79", "end"}) +
