@@ -59,19 +59,14 @@ public:
         f.setBottomMargin(below);
         write(f, columns, cells, QTextCharFormat());
     }
-    // A shaded row of one line, padded inside its shading.
+    // A shaded row of one line; shaded rows that follow each other make one shaded area.
     void band(const QVector<Column>& columns, const QVector<Cell>& cells, const QColor& shade, qreal above = 0,
               qreal points = 0) {
         QTextBlockFormat f = rowFormat(columns);
         f.setBackground(shade);
         f.setTopMargin(above);
         QTextCharFormat size;
-        QFont font = font_;
-        if (points > 0) {
-            size.setFontPointSize(points);
-            font.setPointSizeF(points);
-        }
-        f.setLineHeight(QFontMetricsF(font).lineSpacing() + 2 * kPad, QTextBlockFormat::FixedHeight);
+        if (points > 0) size.setFontPointSize(points);
         write(f, columns, cells, size);
     }
     // A heading line in bold 12 points.
@@ -328,7 +323,7 @@ std::unique_ptr<QTextDocument> classReportDocument(const ClassReport& report, co
         out.rule();
     }
     if (report.found) {
-        out.band({{0, 1}}, {{"Class Average", reportPercent(report.classAverage)}}, band, 0, 12);
+        out.band({{0, 1}}, {{"Class Average", reportPercent(report.classAverage)}}, band, 8, 12);
         out.band(heading, {{"Class Name:"}, {report.className}, {"Grade:"}, {report.grade}}, band);
         out.band(heading, {{"ClassID:"}, {QString::number(report.classId)}, {"Educator:"}, {report.educator}},
                  band);
