@@ -86,11 +86,12 @@ QVector<int> thirtyClasses() {
     return classes;
 }
 
+// The window on a class database of its own, filled with perClass students in each class.
 struct RosterWindow {
     QTemporaryDir data;
     platform::ScriptedDialogs dialogs;
     std::unique_ptr<classserver::frmHallbrin> w;
-    RosterWindow() {
+    explicit RosterWindow(const QVector<int>& classes = thirtyClasses(), int perClass = 40) {
         platform::Dialogs::setInstance(&dialogs);
         classserver::HallbrinOptions o;
         o.dataFolder = data.path();
@@ -98,7 +99,7 @@ struct RosterWindow {
         o.address = QHostAddress::LocalHost;
         w = std::make_unique<classserver::frmHallbrin>(o);
         w->Form_Load();
-        fillClasses(w->DatabasePath, thirtyClasses());
+        fillClasses(w->DatabasePath, classes, perClass);
         w->resize(1000, 700);
         w->show();
         w->UpdateTreeView();
@@ -153,27 +154,8 @@ void BM_ClassReportToPdf(benchmark::State& state) {
 }
 
 // A class of 1,000 students in the window, its class node selected.
-struct LargeClassWindow {
-    QTemporaryDir data;
-    platform::ScriptedDialogs dialogs;
-    std::unique_ptr<classserver::frmHallbrin> w;
-    LargeClassWindow() {
-        platform::Dialogs::setInstance(&dialogs);
-        classserver::HallbrinOptions o;
-        o.dataFolder = data.path();
-        o.port = quint16(0);
-        o.address = QHostAddress::LocalHost;
-        w = std::make_unique<classserver::frmHallbrin>(o);
-        w->Form_Load();
-        fillClasses(w->DatabasePath, {14}, 1000);
-        w->show();
-        w->UpdateTreeView();
-        w->tvwLesson->setCurrentItem(w->tvwLesson->findNode("Class 14"));
-    }
-    ~LargeClassWindow() {
-        w.reset();
-        platform::Dialogs::setInstance(nullptr);
-    }
+struct LargeClassWindow : RosterWindow {
+    LargeClassWindow() : RosterWindow({14}, 1000) { w->tvwLesson->setCurrentItem(w->tvwLesson->findNode("Class 14")); }
     // View > Report, until the preview shows its pages.
     common::ReportPreview* openReport() {
         w->mnuViewReport_Click();
