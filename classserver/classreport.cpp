@@ -7,8 +7,8 @@
 #include <QSqlQuery>
 #include <QTextBlock>
 #include <QTextCursor>
-#include <QTextLayout>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <cmath>
 
 #include "classdatabase.h"
