@@ -163,17 +163,58 @@ bool sameFile(const QString& a, const QString& b) {
     return canonical(a) == canonical(b);
 }
 
-bool makeWorkingCopy(const QString& templatePath, const QString& workingPath, QString* error, QString* backupWarning) {
+bool holdsOnlyTemplateRows(const QString& path, const QString& templatePath) {
+    DbConnection c(path);
+    if (!c.isOpen()) return false;
+    QSqlQuery q(c.db());
+    QUrl original = QUrl::fromLocalFile(QFileInfo(templatePath).absoluteFilePath());
+    original.setQuery(QStringLiteral("mode=ro"));
+    if (!q.prepare(QStringLiteral("ATTACH DATABASE ? AS original"))) return false;
+    q.addBindValue(original.toString(QUrl::FullyEncoded));
+    if (!q.exec()) return false;
+    auto tables = [&q](const char* schema) {
+        QStringList names;
+        if (q.exec(QStringLiteral("SELECT name FROM %1.sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%' "
+                                  "ORDER BY name")
+                       .arg(QLatin1String(schema))))
+            while (q.next()) names << q.value(0).toString();
+        return names;
+    };
+    const QStringList names = tables("main");
+    bool same = !names.isEmpty() && names == tables("original");
+    for (const QString& name : names) {
+        if (!same) break;
+        const QString table = QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+                              QLatin1Char('"');
+        // Same count, and no row of the copy missing from the template.
+        same = q.exec(QStringLiteral("SELECT (SELECT COUNT(*) FROM main.%1) = (SELECT COUNT(*) FROM original.%1) AND "
+                                     "NOT EXISTS (SELECT * FROM main.%1 EXCEPT SELECT * FROM original.%1)")
+                          .arg(table)) &&
+               q.next() && q.value(0).toInt() == 1;
+    }
+    q.finish();
+    q.exec(QStringLiteral("DETACH DATABASE original"));
+    return same;
+}
+
+bool makeWorkingCopy(const QString& templatePath, const QString& workingPath, QString* error, QString* backupWarning,
+                     QString* keptAs) {
     if (!QFileInfo(templatePath).isFile()) {
         if (error) *error = QStringLiteral("The class database template %1 is missing.").arg(templatePath);
         return false;
     }
     QDir().mkpath(QFileInfo(workingPath).absolutePath());
-    if (QFileInfo::exists(workingPath)) {
+    // A copy nobody worked in is not worth keeping, and keeping it would throw away the backup
+    // of the last session that did work.
+    if (QFileInfo::exists(workingPath) && !holdsOnlyTemplateRows(workingPath, templatePath)) {
+        const QString backup = workingPath + QStringLiteral(".bak");
         QString why;
-        if (!copyDatabase(workingPath, workingPath + ".bak", &why) && backupWarning)
+        if (copyDatabase(workingPath, backup, &why)) {
+            if (keptAs) *keptAs = backup;
+        } else if (backupWarning) {
             *backupWarning = QStringLiteral("The previous class database %1 could not be kept as %2: %3")
-                                 .arg(workingPath, QFileInfo(workingPath).fileName() + ".bak", why);
+                                 .arg(workingPath, QFileInfo(backup).fileName(), why);
+        }
     }
     // Whatever journal the old copy left must never meet the template.
     for (const char* side : kSideFiles) {

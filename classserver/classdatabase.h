@@ -31,16 +31,22 @@ private:
     QString error_;
 };
 
-// Makes the working copy from the template. A working copy already there is first kept beside
-// it as "default.mdb.bak": it is opened through SQLite (which rolls back a transaction that a
-// crash cut short) and copied whole with VACUUM INTO, so the backup is a consistent database
-// whatever state the crash left. The old copy's -journal, -wal and -shm files are removed
-// before the template is put in place, so none is replayed into it. Every file appears whole
-// (written aside, then renamed). Returns false with a reason when the template is missing or
-// cannot be copied; the working copy then stays as it was. A working copy that cannot be read
-// leaves the previous backup untouched, and *backupWarning (when given) says why.
+// Makes the working copy from the template. A working copy already there that holds any work
+// (rows that differ from the template's) is first kept beside it as "default.mdb.bak", and
+// *keptAs (when given) names that file: it is opened through SQLite (which rolls back a
+// transaction that a crash cut short) and copied whole with VACUUM INTO, so the backup is a
+// consistent database whatever state the crash left. A working copy that holds nothing but the
+// template's rows never replaces the backup. The old copy's -journal, -wal and -shm files are
+// removed before the template is put in place, so none is replayed into it. Every file appears
+// whole (written aside, then renamed). Returns false with a reason when the template is missing
+// or cannot be copied; the working copy then stays as it was. A working copy that cannot be
+// read leaves the previous backup untouched, and *backupWarning (when given) says why.
 bool makeWorkingCopy(const QString& templatePath, const QString& workingPath, QString* error = nullptr,
-                     QString* backupWarning = nullptr);
+                     QString* backupWarning = nullptr, QString* keptAs = nullptr);
+
+// Whether a class database holds exactly the rows of the template, table by table: a working
+// copy in which nothing was done. False when either cannot be read or their tables differ.
+bool holdsOnlyTemplateRows(const QString& path, const QString& templatePath);
 
 // Copies a file so that the target is replaced whole or not at all.
 bool copyFileAtomically(const QString& from, const QString& to, QString* error = nullptr);

@@ -69,8 +69,9 @@ void ClassPoll::nextClient() {
         const bool sent = server_.request(slot_, QString::fromLatin1(kComputerName),
                                           [this, generation](Reply reply, const QString& answer) {
                                               if (generation != generation_) return;
-                                              if (reply != Reply::Answered) return skip();
-                                              computer_ = answer;
+                                              if (reply == Reply::Disconnected) return skip();
+                                              // A name that does not come in time is taken as it is.
+                                              computer_ = reply == Reply::Answered ? answer : QString::fromLatin1(kNotFound);
                                               askProduct();
                                           });
         if (!sent) {
@@ -89,8 +90,10 @@ void ClassPoll::askProduct() {
     const bool sent = server_.request(slot_, QString::fromLatin1(kProductName),
                                       [this, generation](Reply reply, const QString& answer) {
                                           if (generation != generation_) return;
-                                          if (reply != Reply::Answered) return skip();
-                                          product_ = answer;
+                                          if (reply == Reply::Disconnected) return skip();
+                                          // A student program too slow to name its product is
+                                          // taken for the first product's.
+                                          product_ = reply == Reply::Answered ? answer : QString::fromLatin1(kDefaultProduct);
                                           askData();
                                       });
     if (!sent) skip();

@@ -1,6 +1,7 @@
 #pragma once
 // View > Refresh: asks every connected student program in turn for its computer name, its
-// product and its stored profile, and imports each whole answer set into the class database.
+// product and its stored profile, and imports each profile that comes whole into the class
+// database. A computer name or product that does not come in time is not waited for again.
 // It runs from the event loop (no nested waits): each answer moves it one step on. A profile
 // is decoded and imported on a worker thread with a connection of its own, so even the largest
 // one never holds up the window.
@@ -15,11 +16,14 @@ namespace classserver {
 
 class ClassServer;
 
+// The product of a student program whose product name did not come in time.
+inline constexpr char kDefaultProduct[] = "Sopranel 2.0";
+
 struct PollReport {
     int asked = 0;      // clients that were sent a first question
-    int answered = 0;   // clients that answered all three questions
+    int answered = 0;   // clients that sent their profile
     int imported = 0;   // clients whose profile was written to the database
-    int skipped = 0;    // clients that missed an answer, sent an unreadable profile or failed to import
+    int skipped = 0;    // clients that hung up, sent no or an unreadable profile, or failed to import
     int dropped = 0;    // slots found hung up and freed
     int players = 0;    // players written
     int playersSkipped = 0;  // players past the limit of one profile, not written

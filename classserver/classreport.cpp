@@ -1,24 +1,177 @@
 #include "classreport.h"
 
+#include <QFontMetricsF>
+#include <QHash>
 #include <QLocale>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <cmath>
 
 #include "classdatabase.h"
 #include "common/basic.h"
+#include "common/report/reportpreview.h"
 #include "roster.h"
 
 namespace classserver {
 namespace {
 
-QString html(const QString& s) { return s.toHtmlEscaped(); }
-
 QString numberOrEmpty(const QVariant& v, const QString& unit = QString()) {
     if (v.isNull() || !v.isValid()) return QString();
     return basic::numText(v.toDouble()) + unit;
 }
+
+// Padding of the report's rows, in the document's pixels.
+constexpr qreal kPad = 3;
+
+// A column of a row, in fractions of the text width; figures stand on the right edge.
+struct Column {
+    qreal from = 0, to = 1;
+    bool right = false;
+};
+
+// A cell: a bold label, then a plain value; or a value alone.
+struct Cell {
+    Cell(const char* label, const QString& value = QString()) : label(label), value(value) {}
+    Cell(const QString& value) : value(value) {}
+    const char* label = nullptr;
+    QString value;
+};
+
+// Writes the report as rows of cells on tab stops: a table's look at a fraction of a table's
+// cost, which counts when a class has a thousand students. A value too wide for its column
+// wraps inside it, its further lines under its first.
+class ReportWriter {
+public:
+    explicit ReportWriter(QTextDocument& doc)
+        : cursor_(&doc), font_(doc.defaultFont()), metrics_(font_),
+          width_(doc.pageSize().width() - 2 * doc.documentMargin()) {
+        bold_.setFontWeight(QFont::Bold);
+    }
+
+    // An unshaded row, with space above (rows are that far apart) and below it.
+    void row(const QVector<Column>& columns, const QVector<Cell>& cells, qreal above, qreal below) {
+        QTextBlockFormat f = rowFormat(columns);
+        f.setTopMargin(above);
+        f.setBottomMargin(below);
+        write(f, columns, cells, QTextCharFormat());
+    }
+    // A shaded row of one line; shaded rows that follow each other make one shaded area.
+    void band(const QVector<Column>& columns, const QVector<Cell>& cells, const QColor& shade, qreal above = 0,
+              qreal points = 0) {
+        QTextBlockFormat f = rowFormat(columns);
+        f.setBackground(shade);
+        f.setTopMargin(above);
+        QTextCharFormat size;
+        if (points > 0) size.setFontPointSize(points);
+        write(f, columns, cells, size);
+    }
+    // A heading line in bold 12 points.
+    void title(const QString& text, qreal above) {
+        QTextBlockFormat f;
+        f.setTopMargin(above);
+        QTextCharFormat c = bold_;
+        c.setFontPointSize(12);
+        next(f);
+        cursor_.insertText(text.simplified(), c);
+    }
+    // A line across the page.
+    void rule() {
+        QTextBlockFormat f;
+        f.setProperty(QTextFormat::BlockTrailingHorizontalRulerWidth, QTextLength(QTextLength::PercentageLength, 100));
+        next(f);
+    }
+
+private:
+    QTextBlockFormat rowFormat(const QVector<Column>& columns) const {
+        QList<QTextOption::Tab> tabs;
+        for (const Column& c : columns)
+            tabs << (c.right ? QTextOption::Tab(c.to * width_ - kPad, QTextOption::RightTab)
+                             : QTextOption::Tab(c.from * width_ + kPad, QTextOption::LeftTab));
+        QTextBlockFormat f;
+        f.setTabPositions(tabs);
+        return f;
+    }
+
+    void next(const QTextBlockFormat& f) {
+        if (first_) cursor_.setBlockFormat(f);
+        else cursor_.insertBlock(f, QTextCharFormat());
+        first_ = false;
+    }
+
+    void write(const QTextBlockFormat& f, const QVector<Column>& columns, const QVector<Cell>& cells,
+               const QTextCharFormat& size) {
+        next(f);
+        // Every line starts with a tab, so even the first column keeps its padding.
+        QVector<QStringList> lines;
+        int height = 1;
+        for (int i = 0; i < cells.size(); ++i) {
+            const Cell& c = cells[i];
+            const QString value = c.value.simplified();
+            lines << (c.label ? QStringList{value} : wrap(value, (columns[i].to - columns[i].from) * width_ - 2 * kPad));
+            height = qMax(height, int(lines.last().size()));
+        }
+        QTextCharFormat plain = size, label = size;
+        label.merge(bold_);
+        for (int line = 0; line < height; ++line) {
+            if (line > 0) cursor_.insertText(QString(QChar::LineSeparator), plain);
+            for (int i = 0; i < cells.size(); ++i) {
+                cursor_.insertText(QStringLiteral("\t"), plain);
+                if (line == 0 && cells[i].label) {
+                    cursor_.insertText(QLatin1String(cells[i].label), label);
+                    if (!lines[i].first().isEmpty()) cursor_.insertText(QLatin1Char(' ') + lines[i].first(), plain);
+                } else if (line < lines[i].size() && !lines[i][line].isEmpty()) {
+                    cursor_.insertText(lines[i][line], plain);
+                }
+            }
+        }
+    }
+
+    // The text broken at spaces into lines that fit the width (a word longer than the width, at
+    // any letter).
+    QStringList wrap(const QString& text, qreal width) {
+        // Most values repeat (lesson names, difficulties, figures): each is measured once.
+        const auto known = wrapped_.constFind(qMakePair(text, width));
+        if (known != wrapped_.constEnd()) return *known;
+        QStringList lines = breakLines(text, width);
+        wrapped_.insert(qMakePair(text, width), lines);
+        return lines;
+    }
+
+    QStringList breakLines(const QString& text, qreal width) const {
+        if (metrics_.horizontalAdvance(text) <= width) return {text};
+        QStringList lines;
+        QString line;
+        for (const QString& word : text.split(QLatin1Char(' '))) {
+            const QString joined = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+            if (metrics_.horizontalAdvance(joined) <= width) {
+                line = joined;
+                continue;
+            }
+            if (!line.isEmpty()) lines << line;
+            line = word;
+            while (line.size() > 1 && metrics_.horizontalAdvance(line) > width) {
+                int fits = 1;
+                while (fits < line.size() && metrics_.horizontalAdvance(line.left(fits + 1)) <= width) ++fits;
+                lines << line.left(fits);
+                line = line.mid(fits);
+            }
+        }
+        if (!line.isEmpty()) lines << line;
+        return lines;
+    }
+
+    QTextCursor cursor_;
+    QFont font_;
+    QFontMetricsF metrics_;
+    qreal width_;
+    QTextCharFormat bold_;
+    bool first_ = true;
+    QHash<QPair<QString, qreal>, QStringList> wrapped_;
+};
 
 } // namespace
 
@@ -129,55 +282,56 @@ bool loadClassReport(const QString& dbPath, int classId, const ReportFilter& fil
 }
 
 std::unique_ptr<QTextDocument> classReportDocument(const ClassReport& report, const QDate& today) {
-    const QString date = QLocale().toString(today, QLocale::LongFormat);
-    QString h;
-    h += QStringLiteral("<html><body>");
-    auto label = [](const char* text) { return QStringLiteral("<b>%1</b>").arg(QLatin1String(text)); };
-    for (const ReportStudent& s : report.students) {
-        h += QStringLiteral("<table width=\"100%\" cellspacing=\"0\" cellpadding=\"2\">");
-        h += QStringLiteral("<tr><td width=\"17%\">%1</td><td width=\"38%\">%2</td><td width=\"10%\">%3</td><td>%4</td></tr>")
-                 .arg(label("Product Name:"), html(report.productName), label("Date:"), html(date));
-        h += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td>%4</td></tr>")
-                 .arg(label("Class Name:"), html(report.className), label("Grade:"), html(report.grade));
-        h += QStringLiteral("<tr><td>%1</td><td colspan=\"3\">%2</td></tr></table>")
-                 .arg(label("Educator:"), html(report.educator));
-        h += QStringLiteral("<p style=\"margin-top:8px; font-size:12pt\">%1 %2</p>").arg(label("Student Name:"), html(s.name));
-        h += QStringLiteral("<table width=\"100%\" cellspacing=\"0\" cellpadding=\"3\">"
-                            "<tr bgcolor=\"#dfe5ef\"><td width=\"48%\">%1</td><td width=\"16%\">%2</td>"
-                            "<td width=\"12%\" align=\"right\">%3</td><td width=\"12%\" align=\"right\">%4</td>"
-                            "<td width=\"12%\" align=\"right\">%5</td></tr>")
-                 .arg(label("LessonName:"), label("Difficulty:"), label("Average:"), label("Attempts:"),
-                      label("Completed:"));
-        for (const ReportLesson& l : s.lessons) {
-            h += QStringLiteral("<tr><td>%1</td><td>%2</td><td align=\"right\">%3</td><td align=\"right\">%4</td>"
-                                "<td align=\"right\">%5</td></tr>")
-                     .arg(html(l.name.trimmed()), html(l.difficulty), html(numberOrEmpty(l.average, QStringLiteral("%"))),
-                          html(numberOrEmpty(l.attempts)), QString::number(completedPercent(l.highest, l.exercises)) + "%");
-        }
-        h += QStringLiteral("</table>");
-        h += QStringLiteral("<table width=\"100%\" cellspacing=\"0\" cellpadding=\"3\" bgcolor=\"#f3f5f9\"><tr>"
-                            "<td>%1 %2</td><td>%3 %4</td><td>%5 %6</td><td>%7 %8</td></tr></table>")
-                 .arg(label("Total Average"), reportPercent(s.totalAverage), label("Total Attempts"),
-                      basic::numText(s.totalAttempts), label("Total Completed"), reportPercent(s.totalCompleted * 100),
-                      label("Number of Lessons"), QString::number(s.lessonCount));
-        h += QStringLiteral("<hr/>");
-    }
-    if (report.found) {
-        h += QStringLiteral("<table width=\"100%\" cellspacing=\"0\" cellpadding=\"3\" bgcolor=\"#dfe5ef\">"
-                            "<tr><td colspan=\"4\" style=\"font-size:12pt\">%1 %2</td></tr>"
-                            "<tr><td width=\"17%\">%3</td><td width=\"38%\">%4</td><td width=\"10%\">%5</td><td>%6</td></tr>"
-                            "<tr><td>%7</td><td>%8</td><td>%9</td><td>%10</td></tr></table>")
-                 .arg(label("Class Average"), reportPercent(report.classAverage), label("Class Name:"),
-                      html(report.className), label("Grade:"), html(report.grade), label("ClassID:"),
-                      QString::number(report.classId), label("Educator:"), html(report.educator));
-    }
-    h += QStringLiteral("</body></html>");
-
     auto doc = std::make_unique<QTextDocument>();
     QFont arial(QStringLiteral("Arial"));
     arial.setPointSizeF(10);
     doc->setDefaultFont(arial);
-    doc->setHtml(h);
+    doc->setPageSize(common::ReportPreview::documentPageSize());
+    doc->setUndoRedoEnabled(false);  // written once, never edited
+    ReportWriter out(*doc);
+    QTextCursor edit(doc.get());
+    edit.beginEditBlock();
+
+    const QString date = QLocale().toString(today, QLocale::LongFormat);
+    const QVector<Column> heading = {{0, 0.17}, {0.17, 0.55}, {0.55, 0.65}, {0.65, 1}};
+    const QVector<Column> lessonColumns = {{0, 0.48}, {0.48, 0.64}, {0.64, 0.76, true}, {0.76, 0.88, true},
+                                           {0.88, 1, true}};
+    const QVector<Column> totals = {{0, 0.21}, {0.21, 0.46}, {0.46, 0.73}, {0.73, 1}};
+    const QColor band(0xdf, 0xe5, 0xef), summary(0xf3, 0xf5, 0xf9);
+    for (const ReportStudent& s : report.students) {
+        out.row(heading, {{"Product Name:"}, {report.productName}, {"Date:"}, {date}}, 2, 2);
+        out.row(heading, {{"Class Name:"}, {report.className}, {"Grade:"}, {report.grade}}, 0, 2);
+        out.row({{0, 0.17}, {0.17, 1}}, {{"Educator:"}, {report.educator}}, 0, 2);
+        out.title(QStringLiteral("Student Name: ") + s.name, 8);
+        out.band(lessonColumns, {{"LessonName:"}, {"Difficulty:"}, {"Average:"}, {"Attempts:"}, {"Completed:"}}, band);
+        for (int i = 0; i < s.lessons.size(); ++i) {
+            const ReportLesson& l = s.lessons[i];
+            out.row(lessonColumns,
+                    {{l.name.simplified()},
+                     {l.difficulty},
+                     {numberOrEmpty(l.average, QStringLiteral("%"))},
+                     {numberOrEmpty(l.attempts)},
+                     {QString::number(completedPercent(l.highest, l.exercises)) + QLatin1Char('%')}},
+                    i == 0 ? kPad : 2 * kPad, 0);
+        }
+        out.band(totals,
+                 {{"Total Average", reportPercent(s.totalAverage)},
+                  {"Total Attempts", basic::numText(s.totalAttempts)},
+                  {"Total Completed", reportPercent(s.totalCompleted * 100)},
+                  {"Number of Lessons", QString::number(s.lessonCount)}},
+                 summary, kPad);
+        out.rule();
+    }
+    if (report.found) {
+        out.band({{0, 1}}, {{"Class Average", reportPercent(report.classAverage)}}, band, 8, 12);
+        out.band(heading, {{"Class Name:"}, {report.className}, {"Grade:"}, {report.grade}}, band);
+        out.band(heading, {{"ClassID:"}, {QString::number(report.classId)}, {"Educator:"}, {report.educator}},
+                 band);
+    }
+    edit.endEditBlock();
+    // The preview, the printer and the PDF each draw every line again: each keeps the glyphs
+    // its layout shaped instead of shaping them anew for every drawing.
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) b.layout()->setCacheEnabled(true);
     return doc;
 }
 

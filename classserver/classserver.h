@@ -37,6 +37,8 @@ inline constexpr char kProductName[] = "@@PRODUCTNAME";
 inline constexpr char kGetData[] = "@@GET_DATA";
 inline constexpr char kCloseServer[] = "@@CLOSE_SERVER";
 inline constexpr char kCloseSocket[] = "@@CLOSE_SOCKET";
+// What a request that got no answer in time stands for.
+inline constexpr char kNotFound[] = "@@NOTFOUND";
 
 enum class ListenResult { Listening, PortInUse, Failed };
 enum class Reply { Answered, TimedOut, Disconnected };

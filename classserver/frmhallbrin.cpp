@@ -255,10 +255,15 @@ void frmHallbrin::showMessage(const QString& text, const QString& title) {
 }
 
 void frmHallbrin::Form_Load() {
-    QString why, backup;
-    if (!makeWorkingCopy(shareFolder_ + "/" + kTemplateName, workingCopyPath(), &why, &backup))
+    QString why, backup, kept;
+    if (!makeWorkingCopy(shareFolder_ + "/" + kTemplateName, workingCopyPath(), &why, &backup, &kept))
         showMessage(why, QStringLiteral("Class Database"));
     if (!backup.isEmpty()) showMessage(backup, QStringLiteral("Class Database"));
+    if (!kept.isEmpty())
+        showMessage(QStringLiteral("The work of the last session was not saved. It is kept in\n%1\n"
+                                   "Open it with File > Open... and keep it with File > Save As...")
+                        .arg(kept),
+                    QStringLiteral("Class Database"));
     DatabasePath = workingCopyPath();
 
     UpdateTreeView();

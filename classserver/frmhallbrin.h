@@ -39,8 +39,8 @@ public:
     ~frmHallbrin() override;
 
     // Makes the working database, builds the roster, reads Server.cfg and starts listening;
-    // says so when the template is missing, the last working copy could not be kept, or the
-    // port cannot be listened on.
+    // says so when the template is missing, the last working copy held work that was not
+    // saved (and where it is kept) or could not be kept, or the port cannot be listened on.
     void Form_Load();
 
     ClassServer& server() { return *server_; }

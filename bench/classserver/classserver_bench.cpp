@@ -3,6 +3,9 @@
 //                           products): the tree and the list of a class of 40, rebuilt
 //   BM_RosterStudentList    the list of one student's lessons
 //   BM_ClassReportToPdf     a class of 40 students: read, laid out, written as PDF
+//   BM_LargeReportPreview   View > Report of a class of 1,000 students: from the command until
+//                           the preview window shows its pages
+//   BM_LargeReportPdf       the same report's preview writing its PDF file
 //   BM_CappedHostileImport  one Refresh of a student program whose profile is a valid 16 MiB
 //                           text of 1,000 full players and half a million more: the time, the
 //                           longest the window's event loop waited, and what was skipped
@@ -15,6 +18,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFileInfo>
+#include <QPrintPreviewWidget>
 #include <QProcess>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -41,8 +46,8 @@ constexpr int kWaitLimitMs = 120000;
 
 QString templatePath() { return platform::Paths::shareFolder() + "/" + classserver::kTemplateName; }
 
-// Students of the given classes, 40 each, with 7 lesson rows each, in one transaction.
-void fillClasses(const QString& db, const QVector<int>& classes) {
+// Students of the given classes, perClass each, with 7 lesson rows each, in one transaction.
+void fillClasses(const QString& db, const QVector<int>& classes, int perClass = 40) {
     classserver::DbConnection c(db);
     c.db().transaction();
     QSqlQuery student(c.db()), lesson(c.db());
@@ -52,7 +57,7 @@ void fillClasses(const QString& db, const QVector<int>& classes) {
     const auto& catalogue = classserver::LessonCatalogue::instance();
     int n = 0;
     for (int cls : classes) {
-        for (int s = 0; s < 40; ++s, ++n) {
+        for (int s = 0; s < perClass; ++s, ++n) {
             student.addBindValue(QString("Student %1").arg(n, 4, 10, QChar('0')));
             student.addBindValue(QString("LAB-%1").arg(n % 30, 2, 10, QChar('0')));
             student.addBindValue(cls);
@@ -81,11 +86,12 @@ QVector<int> thirtyClasses() {
     return classes;
 }
 
+// The window on a class database of its own, filled with perClass students in each class.
 struct RosterWindow {
     QTemporaryDir data;
     platform::ScriptedDialogs dialogs;
     std::unique_ptr<classserver::frmHallbrin> w;
-    RosterWindow() {
+    explicit RosterWindow(const QVector<int>& classes = thirtyClasses(), int perClass = 40) {
         platform::Dialogs::setInstance(&dialogs);
         classserver::HallbrinOptions o;
         o.dataFolder = data.path();
@@ -93,7 +99,7 @@ struct RosterWindow {
         o.address = QHostAddress::LocalHost;
         w = std::make_unique<classserver::frmHallbrin>(o);
         w->Form_Load();
-        fillClasses(w->DatabasePath, thirtyClasses());
+        fillClasses(w->DatabasePath, classes, perClass);
         w->resize(1000, 700);
         w->show();
         w->UpdateTreeView();
@@ -145,6 +151,53 @@ void BM_ClassReportToPdf(benchmark::State& state) {
     }
     state.counters["pdf_KiB"] = pdf.size() / 1024.0;
     state.counters["pages"] = pages;
+}
+
+// A class of 1,000 students in the window, its class node selected.
+struct LargeClassWindow : RosterWindow {
+    LargeClassWindow() : RosterWindow({14}, 1000) { w->tvwLesson->setCurrentItem(w->tvwLesson->findNode("Class 14")); }
+    // View > Report, until the preview shows its pages.
+    common::ReportPreview* openReport() {
+        w->mnuViewReport_Click();
+        common::ReportPreview* preview = w->rptStudentScores;
+        while (preview && !(preview->isVisible() && preview->preview->pageCount() > 0))
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        QCoreApplication::processEvents();  // and drawn
+        return preview;
+    }
+};
+
+void BM_LargeReportPreview(benchmark::State& state) {
+    LargeClassWindow room;
+    int pages = 0;
+    for (auto _ : state) {
+        common::ReportPreview* preview = room.openReport();
+        if (!preview) {
+            state.SkipWithError("no report was shown");
+            return;
+        }
+        pages = preview->preview->pageCount();
+    }
+    state.counters["pages"] = pages;
+}
+
+void BM_LargeReportPdf(benchmark::State& state) {
+    LargeClassWindow room;
+    common::ReportPreview* preview = room.openReport();
+    if (!preview) {
+        state.SkipWithError("no report was shown");
+        return;
+    }
+    const QString path = room.data.path() + "/Student Scores.pdf";
+    for (auto _ : state) {
+        QString why;
+        if (!preview->exportPdf(path, &why)) {
+            state.SkipWithError(why.toStdString().c_str());
+            return;
+        }
+    }
+    state.counters["pdf_KiB"] = QFileInfo(path).size() / 1024.0;
+    state.counters["pages"] = preview->pageCount();
 }
 
 // ---- The hostile profile -------------------------------------------------------------------
@@ -286,6 +339,8 @@ void BM_CappedHostileImport(benchmark::State& state) {
 BENCHMARK(BM_RosterRebuild)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RosterStudentList)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ClassReportToPdf)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LargeReportPreview)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_LargeReportPdf)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(BM_CappedHostileImport)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 } // namespace

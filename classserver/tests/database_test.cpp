@@ -69,14 +69,39 @@ TEST(ClassDatabase, WorkingCopyKeepsThePreviousOneAsBackup) {
         QSqlQuery q(c.db());
         ASSERT_TRUE(q.exec("INSERT INTO Student (StudentName, ComputerName, ClassID) VALUES ('Ann', 'LAB1', 11)"));
     }
-    QString warning;
-    ASSERT_TRUE(makeWorkingCopy(templatePath(), working, nullptr, &warning));
+    QString warning, kept;
+    ASSERT_TRUE(makeWorkingCopy(templatePath(), working, nullptr, &warning, &kept));
     EXPECT_TRUE(warning.isEmpty()) << warning.toStdString();
+    EXPECT_EQ(kept, working + ".bak");
     EXPECT_EQ(readAll(working), readAll(templatePath()));
     EXPECT_EQ(rows(working + ".bak", "SELECT StudentName, ComputerName, ClassID FROM Student"),
               QStringList({"Ann|LAB1|11"}));
     // Nothing is left lying about besides the two files.
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+
+    // A copy in which nothing was done, or whose change was undone, never replaces the backup.
+    const struct { const char* sql; bool untouched; } steps[] = {
+        {"", true},
+        {"UPDATE Class SET Educator = 'Ms Lind' WHERE ClassID = 14", false},
+        {"UPDATE Class SET Educator = '' WHERE ClassID = 14", true},
+    };
+    for (const auto& step : steps) {
+        if (*step.sql) {
+            ASSERT_TRUE(execSql(working, step.sql));
+        }
+        EXPECT_EQ(holdsOnlyTemplateRows(working, templatePath()), step.untouched) << step.sql;
+    }
+    kept.clear();
+    ASSERT_TRUE(makeWorkingCopy(templatePath(), working, nullptr, &warning, &kept));
+    EXPECT_TRUE(kept.isEmpty());
+    EXPECT_EQ(rows(working + ".bak", "SELECT StudentName FROM Student"), QStringList({"Ann"}));
+    // A class edited and nothing else is work too.
+    ASSERT_TRUE(execSql(working, "UPDATE Class SET ClassName = 'Strings' WHERE ClassID = 14"));
+    ASSERT_TRUE(makeWorkingCopy(templatePath(), working, nullptr, &warning, &kept));
+    EXPECT_EQ(kept, working + ".bak");
+    EXPECT_EQ(count(working + ".bak", "Student"), 0);
+    EXPECT_EQ(scalar(working + ".bak", "SELECT ClassName FROM Class WHERE ClassID = 14").toString().toStdString(), "Strings");
+    ASSERT_TRUE(execSql(working + ".bak", "INSERT INTO Student (StudentName, ComputerName, ClassID) VALUES ('Ann', 'LAB1', 11)"));
 
     // An old copy that is no database cannot be kept: the backup stays as it was, and says so.
     writeAll(working, "previous results");

@@ -1,12 +1,20 @@
 // The class score report: its rows and figures, its filters, and its pages.
+#include <QImage>
+#include <QPainter>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QSet>
+#include <QTextBlock>
 #include <QTextDocument>
+#include <QTextLayout>
 
+#include "classserver/catalogue.h"
 #include "classserver/classreport.h"
 #include "common/report/reportpreview.h"
 #include "common/storedtext/storedtext.h"
+#include "screenshots.h"
+#include "testoutput.h"
 #include "windowfixture.h"
 
 using namespace classserver;
@@ -124,6 +132,75 @@ TEST(ClassReportData, TheDocumentCarriesTheLabelsAndTheDate) {
     EXPECT_TRUE(text.contains("77.8%"));   // Ann's total completed
     EXPECT_TRUE(text.contains("76.7%"));   // the class average
     EXPECT_EQ(doc->defaultFont().family(), "Arial");
+}
+
+// A class of the first product, whose lesson titles are long: every figure still stands in its
+// column, a title too long for its column wraps inside it, and nothing runs off the page.
+TEST(ClassReportPages, ColumnsHoldWithLongTitlesAndThePageReads) {
+    ClassReport r;
+    r.found = true;
+    r.productName = "Sopranel 2.0";
+    r.className = "Tuesday choir, second year, the group that meets after lunch in room 12";
+    r.grade = "7";
+    r.educator = "Mr Abernathy-Okonkwo";
+    r.classId = 3;
+    const LessonCatalogue& catalogue = LessonCatalogue::instance();
+    for (const char* name : {"Ann Lindqvist", "Ben Osei"}) {
+        ReportStudent s;
+        s.name = name;
+        for (int k = 1; k <= 98; ++k) {
+            ReportLesson l;
+            l.name = catalogue.Lessons1Name[k];
+            l.difficulty = catalogue.Lessons1Difficulty[k];
+            l.average = 40 + k % 60;
+            l.attempts = k % 7;
+            l.exercises = catalogue.Lessons1Info[k][1];
+            l.highest = k % 9;
+            s.lessons << l;
+        }
+        s.lessonCount = int(s.lessons.size());
+        r.students << s;
+    }
+    auto doc = classReportDocument(r, QDate(2024, 3, 8));
+    ASSERT_GT(doc->pageCount(), 4);
+    const qreal right = doc->pageSize().width() - doc->documentMargin();
+    // Where the text of the first line of a row ends, up to its n-th tab.
+    auto tabX = [](const QTextBlock& b, int n) {
+        int at = -1;
+        for (int i = 0; i < n; ++i) at = b.text().indexOf('\t', at + 1);
+        return at < 0 ? -1.0 : b.layout()->lineAt(0).cursorToX(at);
+    };
+    int rows = 0, wrapped = 0;
+    QSet<int> averageEnds, nameStarts;
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        for (int i = 0; i < b.layout()->lineCount(); ++i)
+            EXPECT_LE(b.layout()->lineAt(i).naturalTextRect().right() + b.layout()->position().x(), right + 0.5)
+                << b.text().toStdString();
+        if (!b.text().contains("Beginner") && !b.text().contains("Intermediate") && !b.text().contains("Advanced"))
+            continue;
+        ++rows;
+        if (b.layout()->lineCount() > 1) ++wrapped;
+        // The average figure ends where the next tab starts: the same place on every row.
+        averageEnds.insert(qRound(tabX(b, 4)));
+        nameStarts.insert(qRound(b.layout()->lineAt(0).cursorToX(1)));
+    }
+    EXPECT_EQ(rows, 2 * 98);
+    EXPECT_GT(wrapped, 20);
+    EXPECT_EQ(averageEnds.size(), 1);
+    EXPECT_EQ(nameStarts.size(), 1);
+
+    // The first page as a teacher sees it.
+    const QSizeF page = doc->pageSize();
+    QImage image((page * 2).toSize(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.scale(2, 2);
+        doc->drawContents(&p, QRectF(QPointF(0, 0), page));
+    }
+    EXPECT_TRUE(image.save(testOutputPath("hallbrin_report_page.png")));
+    EXPECT_GT(colourVariety(image), 8);
 }
 
 TEST_F(WindowFixture, TheReportIsOfTheSelectedClassAndReplacedByTheNext) {

@@ -11,6 +11,7 @@
 #include <QTcpServer>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <functional>
 #include <memory>
 
 #include "classserver/classserver.h"
@@ -115,12 +116,13 @@ TEST_F(HallbrinWindow, LoadMakesTheWorkingCopyAndListens) {
     }
     auto w = makeWindow();
     w->Form_Load();
-    EXPECT_TRUE(dialogs.shown.isEmpty());
     EXPECT_EQ(w->DatabasePath, data.path() + "/default.mdb");
     EXPECT_EQ(count(w->DatabasePath, "Class"), 78);
     EXPECT_EQ(count(w->DatabasePath, "Student"), 0);
-    // The last session's work is kept beside it.
+    // The last session's work is kept beside it, and the teacher is told where.
     EXPECT_EQ(rows(old + ".bak", "SELECT StudentName FROM Student"), QStringList({"Ann"}));
+    ASSERT_EQ(dialogs.shown.size(), 1);
+    EXPECT_TRUE(dialogs.shown[0].text.contains(old + ".bak")) << dialogs.shown[0].text.toStdString();
     EXPECT_NE(w->listeningPort(), 0);
     // No class or student is selected yet: no report can be asked for.
     EXPECT_FALSE(w->mnuViewReport->isEnabled());
@@ -128,6 +130,56 @@ TEST_F(HallbrinWindow, LoadMakesTheWorkingCopyAndListens) {
     EXPECT_FALSE(w->mnuPopupReport->isEnabled());
     EXPECT_FALSE(w->toolbarButtons.at(4)->isEnabled());
     EXPECT_FALSE(w->mnuEditEdit->isEnabled());
+}
+
+// A session's work that was never saved outlasts the start after a crash and the start after
+// that: the untouched working copy of the second session does not replace it.
+TEST_F(HallbrinWindow, UnsavedWorkOutlastsTwoRestarts) {
+    const QString backup = data.path() + "/default.mdb.bak";
+    const struct { const char* what; std::function<void(frmHallbrin&)> work; QStringList students; const char* classId14; } cases[] = {
+        {"a poll", [this](frmHallbrin& w) {
+             auto lab = student("LAB1", block("Ann", "a", {"lesson3=L3S80M5Q2"}), w.listeningPort());
+             ASSERT_TRUE(waitUntil([&] { return w.server().clientCount() == 1; }));
+             QSignalSpy done(&w, &frmHallbrin::pollFinished);
+             w.mnuRefresh_Click();
+             ASSERT_TRUE(waitUntil([&] { return done.count() == 1; }));
+         }, {"Ann|LAB1|11"}, "Class 3"},
+        {"a class edited", [](frmHallbrin& w) {
+             ASSERT_TRUE(execSql(w.DatabasePath, "UPDATE Class SET ClassName = 'Strings' WHERE ClassID = 14"));
+         }, {}, "Strings"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(data.path() + "/default.mdb");
+        QFile::remove(backup);
+        dialogs.shown.clear();
+        {
+            // The session works, and is killed: its shut-down never runs.
+            auto w = makeWindow();
+            w->Form_Load();
+            c.work(*w);
+        }
+        {
+            // The next start keeps the work aside and says where; then File > Exit.
+            auto w = makeWindow();
+            w->Form_Load();
+            EXPECT_EQ(count(w->DatabasePath, "Student"), 0);
+            ASSERT_EQ(dialogs.shown.size(), 1);
+            EXPECT_TRUE(dialogs.shown[0].text.contains(backup)) << dialogs.shown[0].text.toStdString();
+            w->show();
+            w->mnuFileExit->trigger();
+            ASSERT_TRUE(waitUntil([&] { return !w->isVisible(); }, 5000));
+            EXPECT_EQ(dialogs.shown.size(), 1);
+        }
+        {
+            // And the start after that still has it.
+            auto w = makeWindow();
+            w->Form_Load();
+            EXPECT_EQ(dialogs.shown.size(), 1);
+        }
+        EXPECT_EQ(rows(backup, "SELECT StudentName, ComputerName, ClassID FROM Student"), c.students);
+        EXPECT_EQ(scalar(backup, "SELECT ClassName FROM Class WHERE ClassID = 14").toString().toStdString(), c.classId14);
+    }
 }
 
 TEST_F(HallbrinWindow, PortComesFromServerCfg) {

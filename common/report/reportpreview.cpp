@@ -27,10 +27,7 @@ ReportPreview::ReportPreview(std::unique_ptr<QTextDocument> document, const QStr
     printer_->setDocName(caption);
     // Laid out once for the page's printable area (at the document's 96 dpi): the preview, the
     // printer and the PDF then show the same pages.
-    if (document_->pageSize().isNull() || !document_->pageSize().isValid()) {
-        const QSizeF mm = pageLayout().paintRect(QPageLayout::Millimeter).size();
-        document_->setPageSize(QSizeF(mm.width() / 25.4 * 96, mm.height() / 25.4 * 96));
-    }
+    if (document_->pageSize().isNull() || !document_->pageSize().isValid()) document_->setPageSize(documentPageSize());
 
     preview = new QPrintPreviewWidget(printer_.get(), this);
     preview->setObjectName(QStringLiteral("preview"));
@@ -80,6 +77,11 @@ ReportPreview::~ReportPreview() = default;
 QPageLayout ReportPreview::pageLayout() {
     return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(15, 15, 15, 15),
                        QPageLayout::Millimeter);
+}
+
+QSizeF ReportPreview::documentPageSize() {
+    const QSizeF mm = pageLayout().paintRect(QPageLayout::Millimeter).size();
+    return QSizeF(mm.width() / 25.4 * 96, mm.height() / 25.4 * 96);
 }
 
 void ReportPreview::paintPages(QPrinter* printer) { document_->print(printer); }

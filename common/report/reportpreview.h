@@ -25,6 +25,9 @@ public:
     QTextDocument* document() const { return document_.get(); }
     // The page every output uses: A4 portrait with 15 mm margins.
     static QPageLayout pageLayout();
+    // The page size a document is given when it has none: the printable area, in the
+    // document's pixels (96 per inch).
+    static QSizeF documentPageSize();
 
     // Writes the report as a PDF file, whole or not at all. False with a reason on failure.
     bool exportPdf(const QString& path, QString* error = nullptr) const;
