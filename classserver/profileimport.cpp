@@ -6,6 +6,7 @@
 #include <QVariant>
 
 #include "classdatabase.h"
+#include "common/storedtext/storedtext.h"
 
 namespace classserver {
 namespace {
@@ -33,9 +34,10 @@ bool readLetter(const QString& s, int& pos, QChar letter) {
 }
 
 // "lesson" keys carry the number as the student program writes it: no sign, no leading zero.
+// The key's letters, like every profile key's, compare without regard to case.
 int lessonNumberOfKey(const QString& key) {
     static const QString prefix = QStringLiteral("lesson");
-    if (!key.startsWith(prefix)) return 0;
+    if (!key.startsWith(prefix, Qt::CaseInsensitive)) return 0;
     const QString digits = key.mid(prefix.size());
     if (digits.isEmpty() || digits.size() > 5 || digits.at(0) == QLatin1Char('0')) return 0;
     int pos = 0, n = 0;
@@ -99,7 +101,7 @@ QVector<PlayerRecord> parseProfile(const QString& text, int lessonCount, int max
         if (eq < 0) continue;
         const QStringView key = line.left(eq);
         const QStringView value = line.mid(eq + 1);
-        if (key == QLatin1String("name")) {
+        if (common::isKey(key, "name")) {
             if (!named && !value.isEmpty()) {
                 current.name = value.toString();
                 named = true;
@@ -108,7 +110,7 @@ QVector<PlayerRecord> parseProfile(const QString& text, int lessonCount, int max
         }
         // Nothing belongs to a player before its name; past the limit only the names count.
         if (!named || players.size() >= maxPlayers) continue;
-        if (key == QLatin1String("password")) {
+        if (common::isKey(key, "password")) {
             current.hasPassword = true;
             current.password = value.toString();
             continue;

@@ -159,6 +159,27 @@ TEST(ClassImport, BadInputsImportNothingWrong) {
     }
 }
 
+// The student program reads a player's keys without regard to letter case (an imported file
+// may say "Name="), so the server must read the same block the student sees.
+TEST(ClassImport, KeysInAnyLetterCaseAreThePlayersOwn) {
+    const struct {
+        const char* what;
+        QStringList block;
+    } cases[] = {
+        {"Name=", {"begin", "Name=Ann", "password=pw", "lesson3=L3S80M5Q2", "end"}},
+        {"NAME= and PASSWORD=", {"begin", "NAME=Ann", "PASSWORD=pw", "lesson3=L3S80M5Q2", "end"}},
+        {"Lesson3=", {"begin", "name=Ann", "Password=pw", "Lesson3=L3S80M5Q2", "end"}},
+    };
+    for (const auto& t : cases) {
+        ScratchDb db;
+        const ImportResult r = importProfile(db.path, lines(t.block), "PC1", kTonvale);
+        ASSERT_TRUE(r.ok) << t.what;
+        EXPECT_EQ(r.players, 1) << t.what;
+        EXPECT_EQ(students(db.path), QStringList({"Ann|PC1|11|pw"})) << t.what;
+        EXPECT_EQ(lessonRow(db.path, "Ann", 3), QStringList({"2|80|5|2"})) << t.what;
+    }
+}
+
 TEST(ClassImport, AFailingImportLeavesNothingOfThatText) {
     ScratchDb db;
     {
