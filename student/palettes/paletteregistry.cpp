@@ -139,9 +139,11 @@ void PaletteRegistry::toggle(const QString& menuItem) {
 }
 
 void PaletteRegistry::closedByUser(const QString& name) {
-    // Closing any tool window with its close box clears its View item, so the menu always
-    // says which windows are open.
-    if (const lessons::PaletteInfo* info = lessons::paletteInfo(name); info && ctx_ && *info->menuItem)
+    // Closing a palette with its close box clears its View item, so the menu says which
+    // palettes are open; but the time palette has no unload step of its own: its item stays
+    // checked, and its next click only removes the check.
+    const lessons::PaletteInfo* info = lessons::paletteInfo(name);
+    if (info && ctx_ && *info->menuItem && name != QLatin1String("frmTime"))
         ctx_->window.setMenuChecked(QString::fromLatin1(info->menuItem), false);
     unload(name);
 }
