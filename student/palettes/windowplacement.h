@@ -13,6 +13,7 @@
 #include <QRect>
 #include <QSize>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class QWidget;
@@ -76,8 +77,8 @@ private:
 QPoint placesOrigin(const QWidget* mainWindow);
 
 // The placement area of the tool windows owned by `mainWindow`: its screen's available area and
-// its frame; the rects of `keepClear` (those shown) and of every shown child of `lesson`, as far
-// as they are in sight in the main window.
+// its frame; the rects of `keepClear` (those shown) and of every shown child of `lesson` (a bar
+// line counts by the staves it joins), as far as they are in sight in the main window.
 PlacementArea placementAround(const QWidget* mainWindow, const std::vector<const QWidget*>& keepClear,
                               const QWidget* lesson);
 
