@@ -1,9 +1,14 @@
 include(GoogleTest)
 
-# tonvale_add_test(<name> SOURCES <files...> LIBS <libs...>)
+# tonvale_add_test(<name> SOURCES <files...> LIBS <libs...> [PLATFORM <platform>])
 # One GoogleTest executable per module's tests/ folder, run offscreen by the shared test main.
+# PLATFORM gives the offscreen platform's options (default "offscreen"), such as a file of
+# screens to simulate: "offscreen:configfile=<file.json>".
 function(tonvale_add_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "PLATFORM" "SOURCES;LIBS" ${ARGN})
+  if(NOT T_PLATFORM)
+    set(T_PLATFORM offscreen)
+  endif()
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE testmain ${T_LIBS} GTest::gtest GTest::gmock)
   target_compile_definitions(${name} PRIVATE
@@ -11,24 +16,37 @@ function(tonvale_add_test name)
       TEST_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}")
   gtest_discover_tests(${name}
       DISCOVERY_MODE PRE_TEST
-      PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TONVALE_TEST_OUTPUT=${TONVALE_TEST_OUTPUT}"
+      PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=${T_PLATFORM};TONVALE_TEST_OUTPUT=${TONVALE_TEST_OUTPUT}"
                  TIMEOUT 300)
 endfunction()
 
-# tonvale_add_xvfb_test(<name> SOURCES <files...> LIBS <libs...>)
+# tonvale_add_xvfb_test(<name> SOURCES <files...> LIBS <libs...> [SCREENS <WxH>=<gtest filter>...])
 # A test that takes pictures of windows on a real X server. The executable is always built, so
-# it cannot rot; the test is registered only where xvfb-run is available.
+# it cannot rot; the test is registered only where xvfb-run is available. By default it runs
+# once on a 1280x1024 screen; SCREENS runs the tests of each filter on an X server of its own
+# with the screen size given (test <name>_<WxH>).
 find_program(XVFB_RUN xvfb-run)
+function(_tonvale_xvfb_run test target size filter)
+  add_test(NAME ${test}
+           COMMAND ${XVFB_RUN} -a -s "-screen 0 ${size}x24" $<TARGET_FILE:${target}> --gtest_filter=${filter})
+  set_tests_properties(${test} PROPERTIES
+      ENVIRONMENT "QT_QPA_PLATFORM=xcb;TONVALE_TEST_OUTPUT=${TONVALE_TEST_OUTPUT}"
+      TIMEOUT 120)
+endfunction()
 function(tonvale_add_xvfb_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;SCREENS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE testmain ${T_LIBS} GTest::gtest)
   target_compile_definitions(${name} PRIVATE TEST_OUTPUT_DIR="${TONVALE_TEST_OUTPUT}")
-  if(XVFB_RUN)
-    add_test(NAME ${name}
-             COMMAND ${XVFB_RUN} -a -s "-screen 0 1280x1024x24" $<TARGET_FILE:${name}>)
-    set_tests_properties(${name} PROPERTIES
-        ENVIRONMENT "QT_QPA_PLATFORM=xcb;TONVALE_TEST_OUTPUT=${TONVALE_TEST_OUTPUT}"
-        TIMEOUT 120)
+  if(NOT XVFB_RUN)
+    return()
   endif()
+  if(NOT T_SCREENS)
+    _tonvale_xvfb_run(${name} ${name} 1280x1024 "*")
+  endif()
+  foreach(screen IN LISTS T_SCREENS)
+    string(REGEX REPLACE "=.*" "" size "${screen}")
+    string(REGEX REPLACE "^[^=]*=" "" filter "${screen}")
+    _tonvale_xvfb_run(${name}_${size} ${name} ${size} "${filter}")
+  endforeach()
 endfunction()

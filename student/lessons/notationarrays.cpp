@@ -128,11 +128,11 @@ NotationArrays::NotationArrays(QWidget* parent)
     put(KeySign[0], "KeyTop", -28);
     // The speaker buttons are placed from their template: 5000 twips left and 1000 up in the
     // item lessons (plus 3000 a column, 1000 a row), whose answer lines run from 800 to
-    // 3000 (plus the same) at 1600 (plus 1000 a row); 8100 left and 2000 up in the melody
-    // and rhythm-writing lessons. From (8100, 2100) and 495 twips square, an item's speaker
-    // stands 100 twips after the end of its own answer line (205 before the next one) with
-    // its bottom on the line, and the staff lessons' speaker at the top left corner of the
-    // lesson area, above the clef.
+    // 3000 (plus the same) at 1600 (plus 1000 a row); 2000 up in the melody and
+    // rhythm-writing lessons, at the staves' left edge. From (8100, 2100) and 495 twips
+    // square, an item's speaker stands 100 twips after the end of its own answer line (205
+    // before the next one) with its bottom on the line, and the staff lessons' speaker at the
+    // top left corner of the lesson area, above the clef.
     // Slurs and ties are placed from their template's top and width (a slur's top is the
     // template's + the note's top - 495 - 800 above the note, - 450 below it). From a top of
     // 2000 and 225 twips (15 px) tall, a slur above a note ends 165 twips above its head and

@@ -16,9 +16,6 @@ public:
     virtual void show(const QString& window) { (void)window; }
     // Destroys the window; its design state is reset.
     virtual void unload(const QString& window) { (void)window; }
-    virtual void moveBy(const QString& window, double dxTwips, double dyTwips) {
-        (void)window; (void)dxTwips; (void)dyTwips;
-    }
     // The View menu's toggle for `menuItem` (mnuViewIntervals .. mnuPiano, mnuDrum).
     virtual void toggle(const QString& menuItem) { (void)menuItem; }
     // The misc palette's BeamIt: the selected notes under a new beam marked in `column`; its

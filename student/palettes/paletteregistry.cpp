@@ -75,17 +75,78 @@ bool PaletteRegistry::isVisible(const QString& name) const {
 }
 
 void PaletteRegistry::show(const QString& name) {
+    Entry* e = find(name);
     QWidget* w = load(name);
-    if (!w) return;
-    if (ctx_ && !find(name)->make) {
-        const lessons::ToolState& t = ctx_->state.tools;
-        const double left = t.windowLeft(name).value_or(t.placedLeft(name));
-        const double top = t.windowTop(name).value_or(t.placedTop(name));
-        w->move(common::twipsToPixels(left), common::twipsToPixels(top));
-        if (auto* p = qobject_cast<PaletteWindow*>(w)) p->refresh();
-    }
+    if (!e || !w) return;
+    // The palette takes the lesson's buttons and width before its place is chosen.
+    if (auto* p = qobject_cast<PaletteWindow*>(w)) p->refresh();
+    place(*e, w);
     w->show();
     w->raise();
+}
+
+void PaletteRegistry::setPlacementArea(std::function<PlacementArea()> area) { placementArea_ = std::move(area); }
+
+WindowPlacer PaletteRegistry::placerBeside(const QWidget* w) const {
+    WindowPlacer placer(placementArea_ ? placementArea_() : placementAround(owner_, {}, nullptr));
+    for (QWidget* other : openWindows())
+        if (other != w) placer.occupy(outerRect(placer, other));
+    return placer;
+}
+
+std::vector<QWidget*> PaletteRegistry::openWindows() const {
+    std::vector<QWidget*> open;
+    for (const auto& kv : entries_)
+        if (kv.second.window && kv.second.window->isVisible()) open.push_back(kv.second.window);
+    return open;
+}
+
+QRect PaletteRegistry::outerRect(const WindowPlacer& placer, const QWidget* w) {
+    QRect outer = placer.outerRect(w->pos(), w->size());
+    return w->isVisible() ? outer.united(w->frameGeometry()) : outer;
+}
+
+void PaletteRegistry::place(const Entry& e, QWidget* w) {
+    WindowPlacer placer = placerBeside(w);
+    const QRect here = outerRect(placer, w);
+    if (w->isVisible() && placer.allows(here)) return;
+    QPoint preferred = w->pos();
+    if (!w->isVisible()) {
+        if (ctx_ && !e.make) {
+            const lessons::ToolState& t = ctx_->state.tools;
+            preferred = placesOrigin(owner_) +
+                        QPoint(common::twipsToPixels(t.windowLeft(e.spec.window).value_or(t.placedLeft(e.spec.window))),
+                               common::twipsToPixels(t.windowTop(e.spec.window).value_or(t.placedTop(e.spec.window))));
+        } else {
+            preferred = placer.underTheLesson();
+        }
+    }
+    if (const std::optional<QPoint> at = placer.freePlace(here.size(), preferred)) {
+        w->move(*at);
+        return;
+    }
+    // No room is left between the windows open: all of them are placed again together.
+    std::vector<QWidget*> windows = openWindows();
+    windows.erase(std::remove(windows.begin(), windows.end(), w), windows.end());
+    windows.push_back(w);
+    std::vector<QRect> wanted;
+    for (QWidget* open : windows) wanted.push_back(open == w ? QRect(preferred, here.size()) : outerRect(placer, open));
+    WindowPlacer fresh(placer.area());
+    const std::vector<QPoint> at = fresh.placeAll(wanted);
+    for (size_t i = 0; i < windows.size(); ++i) windows[i]->move(at[i]);
+}
+
+void PaletteRegistry::applyViewChecks() {
+    if (!ctx_) return;
+    const lessons::LessonWindow& win = ctx_->window;
+    auto checked = [&](const lessons::PaletteInfo& p) { return win.menuChecked(QString::fromLatin1(p.menuItem)); };
+    for (const lessons::PaletteInfo& p : lessons::paletteInfos())
+        if (*p.menuItem && !checked(p) && isVisible(QString::fromLatin1(p.window))) unload(QString::fromLatin1(p.window));
+    // Windows left open from the lesson before stand where that lesson left room.
+    for (auto& kv : entries_)
+        if (kv.second.window && kv.second.window->isVisible()) place(kv.second, kv.second.window);
+    for (const lessons::PaletteInfo& p : lessons::paletteInfos())
+        if (*p.menuItem && checked(p) && !isVisible(QString::fromLatin1(p.window))) show(QString::fromLatin1(p.window));
 }
 
 void PaletteRegistry::unload(const QString& name) {
@@ -113,13 +174,6 @@ void PaletteRegistry::unloadAll() {
     dying_.clear();
 }
 
-void PaletteRegistry::moveBy(const QString& name, double dxTwips, double dyTwips) {
-    if (!ctx_) return;
-    lessons::ToolState& t = ctx_->state.tools;
-    if (QWidget* w = window(name)) w->move(w->pos() + QPoint(common::twipsToPixels(dxTwips), common::twipsToPixels(dyTwips)));
-    t.setWindowPlace(name, t.placedLeft(name) + dxTwips, t.placedTop(name) + dyTwips);
-}
-
 void PaletteRegistry::toggle(const QString& menuItem) {
     const lessons::PaletteInfo* info = lessons::paletteForMenuItem(menuItem);
     if (!info || !ctx_) return;
@@ -139,9 +193,11 @@ void PaletteRegistry::toggle(const QString& menuItem) {
 }
 
 void PaletteRegistry::closedByUser(const QString& name) {
-    // Closing any tool window with its close box clears its View item, so the menu always
-    // says which windows are open.
-    if (const lessons::PaletteInfo* info = lessons::paletteInfo(name); info && ctx_ && *info->menuItem)
+    // Closing a palette with its close box clears its View item, so the menu says which
+    // palettes are open; but the time palette has no unload step of its own: its item stays
+    // checked, and its next click only removes the check.
+    const lessons::PaletteInfo* info = lessons::paletteInfo(name);
+    if (info && ctx_ && *info->menuItem && name != QLatin1String("frmTime"))
         ctx_->window.setMenuChecked(QString::fromLatin1(info->menuItem), false);
     unload(name);
 }

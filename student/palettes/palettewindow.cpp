@@ -1,6 +1,7 @@
 #include "palettewindow.h"
 
 #include "palettepictures.h"
+#include "windowplacement.h"
 
 #include <QCloseEvent>
 #include <QMoveEvent>
@@ -115,8 +116,9 @@ void PaletteWindow::closeEvent(QCloseEvent* event) {
 
 void PaletteWindow::moveEvent(QMoveEvent* event) {
     QWidget::moveEvent(event);
-    ctx_.state.tools.setWindowPlace(spec_.window, pos().x() * common::kTwipsPerPixel,
-                                    pos().y() * common::kTwipsPerPixel);
+    const QPoint place = pos() - placesOrigin(parentWidget());
+    ctx_.state.tools.setWindowPlace(spec_.window, place.x() * common::kTwipsPerPixel,
+                                    place.y() * common::kTwipsPerPixel);
 }
 
 } // namespace palettes

@@ -35,7 +35,6 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QStyle>
@@ -125,6 +124,9 @@ FrmTonvale::FrmTonvale(SoundSeam* sound, QWidget* parent)
     for (const palettes::PaletteSpec& spec : palettes::allPaletteSpecs()) palettes_->add(spec);
     played_ = std::make_unique<sound::PlayedInputs>(*ctx_, [](int i) { return connectPicture(i); });
     played_->registerWindows(*palettes_);
+    // The tool windows open clear of the menus, the toolbar, the score frame and the lesson.
+    palettes_->setPlacementArea(
+        [this] { return palettes::placementAround(this, {menuBar(), toolbar_->bar(), fraScore}, fraLesson0); });
     ctx_->playedInput = played_.get();
     toolObserver_ = state.tools.subscribe([this] { showPointers(); });
     // The staff editor answers the clicks on every staff, note, key signature, slur and time
@@ -482,13 +484,6 @@ void FrmTonvale::showStatus(bool connected, const QString& text) {
 
 // ---- Lesson switch ------------------------------------------------------------------------------
 
-namespace {
-
-// Screen size the palettes' stored positions were made for (twips).
-constexpr double kPaletteScreenWidth = 15360, kPaletteScreenHeight = 11520;
-
-} // namespace
-
 void FrmTonvale::SelectFrame(int lesson) {
     tonvale::PlayerSession& s = session();
     QAction* piano = menus_->item("mnuPiano");
@@ -558,23 +553,7 @@ void FrmTonvale::SelectFrame(int lesson) {
     lessons::SetupAnswerPalettes(*ctx_);
 
     // The window pass: checked items' windows open, unchecked ones close.
-    QScreen* screen = this->screen();
-    const QSize screenSize = screen ? screen->size() : QSize(1024, 768);
-    const double screenW = toTwips(screenSize.width()), screenH = toTwips(screenSize.height());
-    for (const lessons::PaletteInfo& p : lessons::paletteInfos()) {
-        if (!*p.menuItem) continue;
-        const QString window = QString::fromLatin1(p.window);
-        const bool checked = menus_->item(QString::fromLatin1(p.menuItem))->isChecked();
-        const bool visible = palettes_->isVisible(window);
-        if (checked && !visible) {
-            // Palettes were placed for a 1024 x 768 screen; on a smaller one they move in.
-            if (screenH < kPaletteScreenHeight) palettes_->moveBy(window, 0, -(kPaletteScreenHeight - screenH));
-            if (screenW < kPaletteScreenWidth) palettes_->moveBy(window, -(kPaletteScreenWidth - screenW), 0);
-            palettes_->show(window);
-        } else if (!checked && visible) {
-            palettes_->unload(window);
-        }
-    }
+    palettes_->applyViewChecks();
     UpdateViewMenus();
     UpdateMenu();
 }

@@ -58,11 +58,22 @@ QPixmap drawToolbar(int index) {
         p.drawRect(QRectF(15, 6, 2, 14));
         break;
     case ImgPracticeOn:
-    case ImgPracticeOff: {
-        const bool on = index == ImgPracticeOn;
+    case ImgPracticeOff:
+    case ImgPracticeLit: {
+        // A lamp: grey when off, yellow when on, white-hot with a glow at the blink's bright step.
+        const bool on = index != ImgPracticeOff, lit = index == ImgPracticeLit;
+        if (lit) {
+            QRadialGradient glow(QPointF(12, 9), 12);
+            glow.setColorAt(0, QColor(255, 240, 120, 200));
+            glow.setColorAt(1, QColor(255, 240, 120, 0));
+            p.setPen(Qt::NoPen);
+            p.setBrush(glow);
+            p.drawEllipse(QRectF(0, -3, 24, 24));
+            p.setPen(QPen(ink, 1.5));
+        }
         QRadialGradient g(QPointF(11, 9), 10);
-        g.setColorAt(0, on ? QColor(255, 255, 170) : QColor(220, 220, 220));
-        g.setColorAt(1, on ? QColor(240, 180, 0) : QColor(140, 140, 140));
+        g.setColorAt(0, lit ? QColor(255, 255, 255) : on ? QColor(255, 255, 170) : QColor(220, 220, 220));
+        g.setColorAt(1, lit ? QColor(255, 220, 40) : on ? QColor(240, 180, 0) : QColor(140, 140, 140));
         p.setBrush(g);
         p.drawEllipse(QRectF(5, 2, 14, 14));
         p.setBrush(QColor(120, 120, 120));

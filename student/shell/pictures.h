@@ -10,9 +10,10 @@ class QPainter;
 namespace shell {
 
 // Main toolbar image list (1-based): 1 player, 2 new lesson, 3 report, 4 practice on,
-// 5 practice off (test mode), 6 piano keyboard, 7 drum.
+// 5 practice off (test mode), 6 practice lit (the bright step of its blink), 7 piano keyboard,
+// 8 drum.
 enum ToolbarImage { ImgUser = 1, ImgNew = 2, ImgReport = 3, ImgPracticeOn = 4, ImgPracticeOff = 5,
-                    ImgPiano = 6, ImgDrum = 7 };
+                    ImgPracticeLit = 6, ImgPiano = 7, ImgDrum = 8 };
 QIcon toolbarImage(int index);
 
 // Lesson list row icons (1-based, 1..7): 1 rhythm, 2 melody, 3 interval, 4 chord,

@@ -60,7 +60,9 @@ void loadSpeaker(LessonContext& ctx) {
     NotationArrays& a = ctx.arrays;
     ctx.state.ItemPlayCount[1] = 0;
     a.cmdSpeaker.load(1);
-    a.cmdSpeaker.Move(1, a.cmdSpeaker.Left(0) - 8100, a.cmdSpeaker.Top(0) - 2000);
+    // At the lesson area's top left, in line with the staves' left edge: a button flush with
+    // the window's edge loses its own edge to the window's border.
+    a.cmdSpeaker.Move(1, a.StaffLines.Left(0), a.cmdSpeaker.Top(0) - 2000);
     a.cmdSpeaker.setVisible(1, true);
 }
 

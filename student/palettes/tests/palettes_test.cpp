@@ -250,5 +250,36 @@ TEST_F(PaletteTest, WindowShowsTheToolStateAndTheCloseBoxUnloadsIt) {
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
+TEST_F(PaletteTest, TheCloseBoxUnloadsAndClearsTheViewItemButTheTimePalettes) {
+    const struct { const char* window; const char* item; bool staysChecked; } cases[] = {
+        {"frmFloatingNotes", "mnuViewNoteSymbols", false}, {"frmFloatingAccidentals", "mnuViewAccidentals", false},
+        {"frmFloatingCadence", "mnuViewCadence", false},   {"frmIntervals", "mnuViewIntervals", false},
+        {"frmInversion", "mnuInversion", false},           {"frmFloatingRests", "mnuViewRests", false},
+        {"frmFloatingMisc", "mnuViewMisc", false},         {"frmTime", "mnuViewTime", true},
+    };
+    f.state.CurrentLesson = 6;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.window);
+        registry.toggle(c.item);
+        QWidget* w = registry.window(c.window);
+        ASSERT_NE(w, nullptr);
+        ASSERT_TRUE(w->isVisible());
+        QCloseEvent close;
+        QApplication::sendEvent(w, &close);
+        EXPECT_EQ(registry.window(c.window), nullptr);
+        EXPECT_EQ(f.window.checks[c.item], c.staysChecked);
+        // A checked item's next click only removes the check; the one after shows the window.
+        if (c.staysChecked) {
+            registry.toggle(c.item);
+            EXPECT_FALSE(f.window.checks[c.item]);
+            EXPECT_FALSE(registry.isVisible(c.window));
+            registry.toggle(c.item);
+            EXPECT_TRUE(registry.isVisible(c.window));
+            registry.unload(c.window);
+        }
+    }
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
 } // namespace
 } // namespace palettes

@@ -325,6 +325,30 @@ TEST_F(ShellTest, PracticeToggleAndTerminologyAreSaved) {
     EXPECT_TRUE(bobsBlock().contains("\r\ninterval=1\r\n"));
 }
 
+TEST_F(ShellTest, ThePracticeButtonBlinksWithPicturesOfItsOwn) {
+    writeProfile(testing::twoPlayerProfile());
+    auto frm = loadedWindow();
+    scriptLogin("Ann", "pw");
+    frm->runMenuCommand("mnuGamePlayer");
+    ASSERT_TRUE(frm->tmrPractice->isActive());
+    auto picture = [](const QAction* a) { return a->icon().pixmap(24, 24).toImage(); };
+    const MainToolbar* bar = frm->toolbar();
+    std::vector<QImage> others, own;
+    for (const char* key : {"User", "New", "Report", "Piano", "Drum"}) others.push_back(picture(bar->buttonByKey(key)));
+    std::vector<int> shown;
+    for (int tick = 0; tick < 8; ++tick) {
+        QMetaObject::invokeMethod(frm->tmrPractice, "timeout");
+        shown.push_back(bar->practiceImage());
+        const QImage now = picture(bar->buttonByKey("Practice"));
+        for (const QImage& other : others)
+            EXPECT_FALSE(now == other) << "tick " << tick << " shows another button's picture (image " << shown.back() << ")";
+        if (std::find(own.begin(), own.end(), now) == own.end()) own.push_back(now);
+    }
+    // Off, bright, off, on, and again: three pictures of the practice lamp.
+    EXPECT_EQ(shown, (std::vector<int>{5, 6, 5, 4, 5, 6, 5, 4}));
+    EXPECT_EQ(own.size(), 3u);
+}
+
 TEST_F(ShellTest, PianoAndDrumButtonsToggleTheirWindows) {
     auto frm = loadedWindow();
     QPointer<QWidget> keyboard;

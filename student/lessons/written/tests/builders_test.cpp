@@ -292,8 +292,8 @@ TEST(WrittenBuilders, TheNextSetLeavesNothingOfThePrevious) {
         EXPECT_EQ(a.lnLeger.ubound(), 10);
         EXPECT_EQ(f.state.ItemPlayCount[1], 0);
         expectRecorded(f.flags);
-        // The speaker stands at the top left corner, from its template.
-        EXPECT_EQ(a.cmdSpeaker.Left(1), a.cmdSpeaker.Left(0) - 8100);
+        // The speaker stands at the top left corner, in line with the staves.
+        EXPECT_EQ(a.cmdSpeaker.Left(1), a.StaffLines.Left(0));
         EXPECT_EQ(a.cmdSpeaker.Top(1), a.cmdSpeaker.Top(0) - 2000);
         EXPECT_TRUE(a.cmdSpeaker.Visible(1));
     }
