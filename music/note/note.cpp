@@ -4,6 +4,7 @@
 #include "music/framework/textmetrics.h"
 
 #include <QPainter>
+#include <QPainterPath>
 #include <cmath>
 
 namespace music {
@@ -29,6 +30,17 @@ int flagCount(int note) {
 }
 
 int truncToInt(double v) { return int(std::trunc(v)); }
+
+// The ink of a glyph text whose cell's top-left corner is at (0, 0), or of the part of it
+// between rows `from` and `to`.
+QRectF inkOf(const QFont& font, int ascent, const QString& text, double from = 0, double to = -1) {
+    QPainterPath path;
+    path.addText(0, ascent, font, text);
+    if (to < from) return path.boundingRect();
+    QPainterPath band;
+    band.addRect(QRectF(-1000, from, 2000, to - from));
+    return path.intersected(band).boundingRect();
+}
 
 } // namespace
 
@@ -113,6 +125,33 @@ int Note::StemPosition() {
     return stemPosition_;
 }
 
+int Note::dotRow(const TextMetrics& tm) const {
+    const int IL = tm.internalLeading, half = lineSpace_ / 2;
+    if (rest_) {
+        // The whole rest hangs from the fourth line, the half rest sits on the middle line and
+        // the other rests centre on it (their rules' rows): each dots the space between them.
+        if (note_ == Whole) return IL - IL / 15 + half;
+        return IL + IL / 25 - half;
+    }
+    // The head's line (where a leger line through it runs), or the middle of its space.
+    const int head = IL + IL / 35;
+    return lineNote_ ? head - half : head;
+}
+
+QPoint Note::dotsShift(const QFont& font, const TextMetrics& tm, int firstDotX, int headX) const {
+    // The dot glyph's ink sits wherever its font puts it: centre it on the row's middle.
+    const QRectF dot = inkOf(font, tm.ascent, QStringLiteral("."));
+    if (dot.isEmpty()) return {};
+    const int dy = int(std::floor(dotRow(tm) + 1.0 - dot.center().y()));
+    // Clear of what the dots follow by a quarter of a space: the whole head, or a rest where
+    // it passes the dots' rows (the short rests lean to the right as they rise).
+    const QRectF follows = rest_ ? inkOf(font, tm.ascent, headText_, dy + dot.top() - 1, dy + dot.bottom() + 1)
+                                 : inkOf(font, tm.ascent, headText_);
+    if (follows.isEmpty()) return {0, dy};
+    const int clear = int(std::ceil(headX + follows.right() + lineSpace_ / 4.0 - dot.left()));
+    return {qMax(0, clear - firstDotX), dy};
+}
+
 QVector<NoteDrawOp> Note::drawOps(const QRect& bounds) const {
     QVector<NoteDrawOp> ops;
     // Every position below follows from the font's metrics; without a Font nothing is placed.
@@ -135,21 +174,24 @@ QVector<NoteDrawOp> Note::drawOps(const QRect& bounds) const {
         text(ax, top, accidentalText_);
     }
 
+    const int headWidth = textWidth(font, headText_);
+    int hx = x0;
+    if (mirrored && stemDirection_ == Up) hx = x0 + headWidth - 1;
+    else if (mirrored && stemDirection_ == Down) hx = x0 - headWidth + 1;
+
     if (dots_ > 0) {
         const QString dot = QStringLiteral(".");
         w = textWidth(font, dot);
         double f = 1.6;
         if (mirrored && stemDirection_ == Up) f = 3.5;
         else if (mirrored && stemDirection_ == Down) f = 0.03;
+        const QPoint shift = dotsShift(font, tm, truncToInt(w * f) + truncToInt(1.6 * w), hx - x0);
         for (int i = 1; i <= dots_; ++i)
-            text(truncToInt(w * f) + truncToInt(1.6 * i * w) + dotsXOffset_ + x0,
-                 top + dotsYOffset_, dot);
+            text(truncToInt(w * f) + truncToInt(1.6 * i * w) + shift.x() + dotsXOffset_ + x0,
+                 top + dotsYOffset_ + shift.y(), dot);
     }
 
-    w = textWidth(font, headText_);
-    int hx = x0;
-    if (mirrored && stemDirection_ == Up) hx = x0 + w - 1;
-    else if (mirrored && stemDirection_ == Down) hx = x0 - w + 1;
+    w = headWidth;
     text(hx, top, headText_);
 
     if (rest_) {
@@ -195,6 +237,15 @@ QVector<NoteDrawOp> Note::drawOps(const QRect& bounds) const {
         }
     }
     return ops;
+}
+
+int Note::dotsRight() const {
+    int right = 0;
+    const QVector<NoteDrawOp> ops = drawOps(rect());
+    for (const NoteDrawOp& op : ops)
+        if (op.kind == NoteDrawOp::Text && op.text == QLatin1String("."))
+            right = qMax(right, op.x + textWidth(Font(), op.text));
+    return right;
 }
 
 void Note::onDraw(QPainter& p, const QRect& bounds) {

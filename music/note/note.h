@@ -9,6 +9,8 @@
 
 namespace music {
 
+struct TextMetrics;
+
 // One drawing step of a note, in the painter's coordinates: a glyph text with its cell's
 // top-left corner at (x, y), or a line from (x, y) to (x2, y2) whose end point is not painted.
 struct NoteDrawOp {
@@ -108,6 +110,9 @@ public:
 
     // What onDraw paints inside `bounds` with the current Font (nothing without one).
     QVector<NoteDrawOp> drawOps(const QRect& bounds) const;
+    // Pixels from the control's left edge to the end of its last augmentation dot (0 without
+    // dots): a host whose note is narrower cuts the dots off.
+    int dotsRight() const;
 
 protected:
     void onDraw(QPainter& p, const QRect& bounds) override;
@@ -115,6 +120,13 @@ protected:
 private:
     void chooseHead();
     void recomputeDuration();
+    // Row below the glyph cell's top that the dots centre on: never a line. A note in a space
+    // dots that space, a note on a line (LineNote) the space above it, a rest the third space.
+    int dotRow(const TextMetrics& tm) const;
+    // How far the dots move from where the drawing rule puts them (the first at `firstDotX`
+    // right of NoteLeft, the head at `headX`): down so that their ink centres on dotRow, and
+    // right when what they follow would stand too close.
+    QPoint dotsShift(const QFont& font, const TextMetrics& tm, int firstDotX, int headX) const;
 
     int note_ = Quarter;
     int rest_ = 0;
