@@ -138,18 +138,37 @@ int Note::dotRow(const TextMetrics& tm) const {
     return lineNote_ ? head - half : head;
 }
 
-QPoint Note::dotsShift(const QFont& font, const TextMetrics& tm, int firstDotX, int headX) const {
-    // The dot glyph's ink sits wherever its font puts it: centre it on the row's middle.
-    const QRectF dot = inkOf(font, tm.ascent, QStringLiteral("."));
-    if (dot.isEmpty()) return {};
-    const int dy = int(std::floor(dotRow(tm) + 1.0 - dot.center().y()));
-    // Clear of what the dots follow by a quarter of a space: the whole head, or a rest where
-    // it passes the dots' rows (the short rests lean to the right as they rise).
-    const QRectF follows = rest_ ? inkOf(font, tm.ascent, headText_, dy + dot.top() - 1, dy + dot.bottom() + 1)
-                                 : inkOf(font, tm.ascent, headText_);
-    if (follows.isEmpty()) return {0, dy};
-    const int clear = int(std::ceil(headX + follows.right() + lineSpace_ / 4.0 - dot.left()));
-    return {qMax(0, clear - firstDotX), dy};
+void Note::placeDots(QVector<NoteDrawOp>& ops, int at, const QFont& font, const TextMetrics& tm, int x0,
+                     int top) const {
+    const QString dot = QStringLiteral(".");
+    const int w = textWidth(font, dot);
+    const bool mirrored = mirrored_ != 0;
+    double f = 1.6;
+    if (mirrored && stemDirection_ == Up) f = 3.5;
+    else if (mirrored && stemDirection_ == Down) f = 0.03;
+    int x = truncToInt(w * f) + truncToInt(1.6 * w) + x0;   // the first dot's cell, by the rule
+    int y = top + dotsYOffset_;
+    // The dot glyph's ink sits wherever its font puts it: centre it on the row's middle, and
+    // keep it a quarter of a space clear of what it follows in its rows (a head, a flag that
+    // hangs down to them, a rest leaning to the right as it rises).
+    const QRectF ink = inkOf(font, tm.ascent, dot);
+    if (!ink.isEmpty()) {
+        y += int(std::floor(dotRow(tm) + 1.0 - ink.center().y()));
+        const double from = y + ink.top() - 1, to = y + ink.bottom() + 1;
+        double right = -1e9;
+        for (int i = at; i < ops.size(); ++i) {
+            const NoteDrawOp& op = ops[i];
+            if (op.kind != NoteDrawOp::Text) continue;
+            const QRectF part = inkOf(font, tm.ascent, op.text, from - op.y, to - op.y);
+            if (!part.isEmpty()) right = qMax(right, op.x + part.right());
+        }
+        x = qMax(x, int(std::ceil(right + lineSpace_ / 4.0 - ink.left())));
+    }
+    QVector<NoteDrawOp> dots;
+    for (int i = 1; i <= dots_; ++i)
+        dots.push_back({NoteDrawOp::Text, x + truncToInt(1.6 * i * w) - truncToInt(1.6 * w) + dotsXOffset_, y, 0, 0, dot});
+    ops.insert(at, dots.size(), NoteDrawOp());
+    std::copy(dots.begin(), dots.end(), ops.begin() + at);
 }
 
 QVector<NoteDrawOp> Note::drawOps(const QRect& bounds) const {
@@ -174,24 +193,17 @@ QVector<NoteDrawOp> Note::drawOps(const QRect& bounds) const {
         text(ax, top, accidentalText_);
     }
 
-    const int headWidth = textWidth(font, headText_);
+    // The dots come next, drawn before the head; they are placed once what they follow is.
+    const int dotsAt = ops.size();
+    auto withDots = [&]() -> QVector<NoteDrawOp> {
+        if (dots_ > 0) placeDots(ops, dotsAt, font, tm, x0, top);
+        return ops;
+    };
+
+    w = textWidth(font, headText_);
     int hx = x0;
-    if (mirrored && stemDirection_ == Up) hx = x0 + headWidth - 1;
-    else if (mirrored && stemDirection_ == Down) hx = x0 - headWidth + 1;
-
-    if (dots_ > 0) {
-        const QString dot = QStringLiteral(".");
-        w = textWidth(font, dot);
-        double f = 1.6;
-        if (mirrored && stemDirection_ == Up) f = 3.5;
-        else if (mirrored && stemDirection_ == Down) f = 0.03;
-        const QPoint shift = dotsShift(font, tm, truncToInt(w * f) + truncToInt(1.6 * w), hx - x0);
-        for (int i = 1; i <= dots_; ++i)
-            text(truncToInt(w * f) + truncToInt(1.6 * i * w) + shift.x() + dotsXOffset_ + x0,
-                 top + dotsYOffset_ + shift.y(), dot);
-    }
-
-    w = headWidth;
+    if (mirrored && stemDirection_ == Up) hx = x0 + w - 1;
+    else if (mirrored && stemDirection_ == Down) hx = x0 - w + 1;
     text(hx, top, headText_);
 
     if (rest_) {
@@ -200,7 +212,7 @@ QVector<NoteDrawOp> Note::drawOps(const QRect& bounds) const {
             const int yr = note_ == Half ? top + IL + IL / 25 : top + IL - IL / 15;
             line(xr - 15, yr, xr + (w / 3) * 2, yr);
         }
-        return ops;   // rests have no stem, flags or leger lines
+        return withDots();   // rests have no stem, flags or leger lines
     }
 
     const bool stemmed = note_ != Whole && note_ != DoubleWhole;
@@ -236,7 +248,7 @@ QVector<NoteDrawOp> Note::drawOps(const QRect& bounds) const {
             else line(x0 - m - 5, y, x0 - m + 5 + w, y);
         }
     }
-    return ops;
+    return withDots();
 }
 
 int Note::dotsRight() const {

@@ -123,10 +123,10 @@ private:
     // Row below the glyph cell's top that the dots centre on: never a line. A note in a space
     // dots that space, a note on a line (LineNote) the space above it, a rest the third space.
     int dotRow(const TextMetrics& tm) const;
-    // How far the dots move from where the drawing rule puts them (the first at `firstDotX`
-    // right of NoteLeft, the head at `headX`): down so that their ink centres on dotRow, and
-    // right when what they follow would stand too close.
-    QPoint dotsShift(const QFont& font, const TextMetrics& tm, int firstDotX, int headX) const;
+    // Inserts the dots into `ops` at `at`, from the drawing rule's places moved down onto
+    // dotRow and right, if need be, clear of the glyphs drawn after `at` (head, flags, rest).
+    void placeDots(QVector<NoteDrawOp>& ops, int at, const QFont& font, const TextMetrics& tm, int x0,
+                   int top) const;
 
     int note_ = Quarter;
     int rest_ = 0;

@@ -237,14 +237,21 @@ TEST(EngravingCheck, StackedFiguresNeverOverlap) {
 // each dot clear of the lines, of its head, stem and flag, and whole inside its control. The
 // dots are found as what the note adds when DotsNumberOf goes from 0 to 1 or 2.
 TEST(EngravingCheck, DotsStandInSpaces) {
-    const StaffAt notes1{120, 1065, 15000}, notes2{120, 1065 + 2550, 15000}, rests{120, 1065 + 5100, 15000};
+    const StaffAt notes1{120, 1065, 16500}, notes2{120, 1065 + 2550, 16500}, flagged{120, 1065 + 5100, 16500},
+        rests{120, 1065 + 7650, 16500};
     QWidget host;
-    host.resize(px(15300), px(1065 + 7650) - 20);
+    host.resize(px(16800), px(1065 + 10200) - 20);
     struct Dotted { Note* n; int dots; int space; };   // space: pixel row the dots centre on
     QVector<Dotted> dotted;
     QVector<QWidget*> named;
-    for (const StaffAt* s : {&notes1, &notes2, &rests}) named << addStaff(&host, *s);
-    for (const StaffAt* s : {&notes1, &notes2, &rests}) named << addClef(&host, *s, s->left + 60, Treble);
+    for (const StaffAt* s : {&notes1, &notes2, &flagged, &rests}) {
+        named << addStaff(&host, *s);
+        named << addClef(&host, *s, s->left + 60, Treble);
+    }
+    auto dotsSpace = [](const StaffAt& s, int step) {
+        const int row = s.bottomLineY() - 5 * step;
+        return step % 2 == 0 ? row - 5 : row;
+    };
 
     // Every step from the space under the first leger line below to the one over the first
     // above: stems up, then down from the middle line on; a note on a line (even step) dots
@@ -256,11 +263,19 @@ TEST(EngravingCheck, DotsStandInSpaces) {
         const StaffAt& s = dots == 1 ? notes1 : notes2;
         int x = s.left + 800, k = 0;
         for (int step = -3; step <= 11; ++step, ++k) {
-            Note* n = addLessonNote(&host, s, x, step, values[k % 5]);
-            const int row = s.bottomLineY() - 5 * step;
-            dotted << Dotted{n, dots, step % 2 == 0 ? row - 5 : row};
+            dotted << Dotted{addLessonNote(&host, s, x, step, values[k % 5]), dots, dotsSpace(s, step)};
             x += 760;
         }
+    }
+    // Every flagged value on a line and in a space, stem up and down, two dots: a flag that
+    // hangs down beside the space above the head pushes the dots to its right.
+    {
+        int x = flagged.left + 800;
+        for (int v = Eighth; v <= OneTwentyEighth; ++v)
+            for (int step : {2, 3, 6, 7}) {
+                dotted << Dotted{addLessonNote(&host, flagged, x, step, v), 2, dotsSpace(flagged, step)};
+                x += 760;
+            }
     }
     {
         int x = rests.left + 800;
@@ -286,6 +301,8 @@ TEST(EngravingCheck, DotsStandInSpaces) {
     caption(&host, "one dot: notes on lines and in spaces, from B below the staff to B above", 130,
             notes1.lineY(4) + 50);
     caption(&host, "two dots", 130, notes2.lineY(4) + 50);
+    caption(&host, "flagged values, two dots, on a line and in a space with the stem up, then down", 130,
+            flagged.lineY(4) + 50);
     caption(&host, "rests, each with one dot then two: whole, half, quarter, 8th to 128th, breve", 130,
             rests.lineY(4) + 50);
     host.show();
