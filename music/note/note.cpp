@@ -164,11 +164,9 @@ void Note::placeDots(QVector<NoteDrawOp>& ops, int at, const QFont& font, const 
         }
         x = qMax(x, int(std::ceil(right + lineSpace_ / 4.0 - ink.left())));
     }
-    QVector<NoteDrawOp> dots;
+    x += dotsXOffset_ - truncToInt(1.6 * w);
     for (int i = 1; i <= dots_; ++i)
-        dots.push_back({NoteDrawOp::Text, x + truncToInt(1.6 * i * w) - truncToInt(1.6 * w) + dotsXOffset_, y, 0, 0, dot});
-    ops.insert(at, dots.size(), NoteDrawOp());
-    std::copy(dots.begin(), dots.end(), ops.begin() + at);
+        ops.insert(at + i - 1, {NoteDrawOp::Text, x + truncToInt(1.6 * i * w), y, 0, 0, dot});
 }
 
 QVector<NoteDrawOp> Note::drawOps(const QRect& bounds) const {

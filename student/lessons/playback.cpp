@@ -269,6 +269,8 @@ bool InputHold::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::TabletRelease:
         break;
     default:
+        // ShortcutOverride included: it only asks the focus widget, and a key that makes a
+        // shortcut comes back as the Shortcut event held above.
         return false;
     }
     held_.push_back({watched, std::unique_ptr<QEvent>(event->clone())});
