@@ -4,6 +4,7 @@
 #include "music/framework/textmetrics.h"
 
 #include <QPainter>
+#include <QPainterPath>
 #include <cmath>
 
 namespace music {
@@ -29,6 +30,17 @@ int flagCount(int note) {
 }
 
 int truncToInt(double v) { return int(std::trunc(v)); }
+
+// The ink of a glyph text whose cell's top-left corner is at (0, 0), or of the part of it
+// between rows `from` and `to`.
+QRectF inkOf(const QFont& font, int ascent, const QString& text, double from = 0, double to = -1) {
+    QPainterPath path;
+    path.addText(0, ascent, font, text);
+    if (to < from) return path.boundingRect();
+    QPainterPath band;
+    band.addRect(QRectF(-1000, from, 2000, to - from));
+    return path.intersected(band).boundingRect();
+}
 
 } // namespace
 
@@ -113,6 +125,50 @@ int Note::StemPosition() {
     return stemPosition_;
 }
 
+int Note::dotRow(const TextMetrics& tm) const {
+    const int IL = tm.internalLeading, half = lineSpace_ / 2;
+    if (rest_) {
+        // The whole rest hangs from the fourth line, the half rest sits on the middle line and
+        // the other rests centre on it (their rules' rows): each dots the space between them.
+        if (note_ == Whole) return IL - IL / 15 + half;
+        return IL + IL / 25 - half;
+    }
+    // The head's line (where a leger line through it runs), or the middle of its space.
+    const int head = IL + IL / 35;
+    return lineNote_ ? head - half : head;
+}
+
+void Note::placeDots(QVector<NoteDrawOp>& ops, int at, const QFont& font, const TextMetrics& tm, int x0,
+                     int top) const {
+    const QString dot = QStringLiteral(".");
+    const int w = textWidth(font, dot);
+    const bool mirrored = mirrored_ != 0;
+    double f = 1.6;
+    if (mirrored && stemDirection_ == Up) f = 3.5;
+    else if (mirrored && stemDirection_ == Down) f = 0.03;
+    int x = truncToInt(w * f) + truncToInt(1.6 * w) + x0;   // the first dot's cell, by the rule
+    int y = top + dotsYOffset_;
+    // The dot glyph's ink sits wherever its font puts it: centre it on the row's middle, and
+    // keep it a quarter of a space clear of what it follows in its rows (a head, a flag that
+    // hangs down to them, a rest leaning to the right as it rises).
+    const QRectF ink = inkOf(font, tm.ascent, dot);
+    if (!ink.isEmpty()) {
+        y += int(std::floor(dotRow(tm) + 1.0 - ink.center().y()));
+        const double from = y + ink.top() - 1, to = y + ink.bottom() + 1;
+        double right = -1e9;
+        for (int i = at; i < ops.size(); ++i) {
+            const NoteDrawOp& op = ops[i];
+            if (op.kind != NoteDrawOp::Text) continue;
+            const QRectF part = inkOf(font, tm.ascent, op.text, from - op.y, to - op.y);
+            if (!part.isEmpty()) right = qMax(right, op.x + part.right());
+        }
+        x = qMax(x, int(std::ceil(right + lineSpace_ / 4.0 - ink.left())));
+    }
+    x += dotsXOffset_ - truncToInt(1.6 * w);
+    for (int i = 1; i <= dots_; ++i)
+        ops.insert(at + i - 1, {NoteDrawOp::Text, x + truncToInt(1.6 * i * w), y, 0, 0, dot});
+}
+
 QVector<NoteDrawOp> Note::drawOps(const QRect& bounds) const {
     QVector<NoteDrawOp> ops;
     // Every position below follows from the font's metrics; without a Font nothing is placed.
@@ -135,16 +191,12 @@ QVector<NoteDrawOp> Note::drawOps(const QRect& bounds) const {
         text(ax, top, accidentalText_);
     }
 
-    if (dots_ > 0) {
-        const QString dot = QStringLiteral(".");
-        w = textWidth(font, dot);
-        double f = 1.6;
-        if (mirrored && stemDirection_ == Up) f = 3.5;
-        else if (mirrored && stemDirection_ == Down) f = 0.03;
-        for (int i = 1; i <= dots_; ++i)
-            text(truncToInt(w * f) + truncToInt(1.6 * i * w) + dotsXOffset_ + x0,
-                 top + dotsYOffset_, dot);
-    }
+    // The dots come next, drawn before the head; they are placed once what they follow is.
+    const int dotsAt = ops.size();
+    auto withDots = [&]() -> QVector<NoteDrawOp> {
+        if (dots_ > 0) placeDots(ops, dotsAt, font, tm, x0, top);
+        return ops;
+    };
 
     w = textWidth(font, headText_);
     int hx = x0;
@@ -158,7 +210,7 @@ QVector<NoteDrawOp> Note::drawOps(const QRect& bounds) const {
             const int yr = note_ == Half ? top + IL + IL / 25 : top + IL - IL / 15;
             line(xr - 15, yr, xr + (w / 3) * 2, yr);
         }
-        return ops;   // rests have no stem, flags or leger lines
+        return withDots();   // rests have no stem, flags or leger lines
     }
 
     const bool stemmed = note_ != Whole && note_ != DoubleWhole;
@@ -194,7 +246,16 @@ QVector<NoteDrawOp> Note::drawOps(const QRect& bounds) const {
             else line(x0 - m - 5, y, x0 - m + 5 + w, y);
         }
     }
-    return ops;
+    return withDots();
+}
+
+int Note::dotsRight() const {
+    int right = 0;
+    const QVector<NoteDrawOp> ops = drawOps(rect());
+    for (const NoteDrawOp& op : ops)
+        if (op.kind == NoteDrawOp::Text && op.text == QLatin1String("."))
+            right = qMax(right, op.x + textWidth(Font(), op.text));
+    return right;
 }
 
 void Note::onDraw(QPainter& p, const QRect& bounds) {

@@ -9,6 +9,8 @@
 
 namespace music {
 
+struct TextMetrics;
+
 // One drawing step of a note, in the painter's coordinates: a glyph text with its cell's
 // top-left corner at (x, y), or a line from (x, y) to (x2, y2) whose end point is not painted.
 struct NoteDrawOp {
@@ -108,6 +110,9 @@ public:
 
     // What onDraw paints inside `bounds` with the current Font (nothing without one).
     QVector<NoteDrawOp> drawOps(const QRect& bounds) const;
+    // Pixels from the control's left edge to the end of its last augmentation dot (0 without
+    // dots): a host whose note is narrower cuts the dots off.
+    int dotsRight() const;
 
 protected:
     void onDraw(QPainter& p, const QRect& bounds) override;
@@ -115,6 +120,13 @@ protected:
 private:
     void chooseHead();
     void recomputeDuration();
+    // Row below the glyph cell's top that the dots centre on: never a line. A note in a space
+    // dots that space, a note on a line (LineNote) the space above it, a rest the third space.
+    int dotRow(const TextMetrics& tm) const;
+    // Inserts the dots into `ops` at `at`, from the drawing rule's places moved down onto
+    // dotRow and right, if need be, clear of the glyphs drawn after `at` (head, flags, rest).
+    void placeDots(QVector<NoteDrawOp>& ops, int at, const QFont& font, const TextMetrics& tm, int x0,
+                   int top) const;
 
     int note_ = Quarter;
     int rest_ = 0;

@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QMouseEvent>
 #include <algorithm>
 
 namespace lessons {
@@ -210,10 +211,10 @@ void cmdSpeaker_Click(LessonContext& ctx, int index) {
         const sound::Timeline question = port->endCapture();
         s.QuestionSounding = true;
         {
-            InputRefusal refusal;
+            InputHold hold;
             platform::Clock& clock = platform::Clock::instance();
             const qint64 end = port->playTimeline(question);
-            // The windows go on painting and the timers run; input waits.
+            // The windows go on painting and the timers run; input waits for the end.
             while (port->timelinePlaying()) {
                 const qint64 left = end - clock.nowMs();
                 clock.sleepPumping(int(std::clamp<qint64>(left, 1, 20)));
@@ -224,25 +225,32 @@ void cmdSpeaker_Click(LessonContext& ctx, int index) {
     s.ItemPlayCount[size_t(k)] = qint16(s.ItemPlayCount[size_t(k)] + 1);
 }
 
-InputRefusal::InputRefusal() {
+InputHold::InputHold() {
     qApp->installEventFilter(this);
     QApplication::setOverrideCursor(Qt::WaitCursor);
 }
 
-InputRefusal::~InputRefusal() {
+InputHold::~InputHold() {
     QApplication::restoreOverrideCursor();
     qApp->removeEventFilter(this);
+    // Posted, not sent: the handler that played the question finishes first, and input that
+    // starts another question is held again by that one, behind what is still to come.
+    for (Held& h : held_)
+        if (h.receiver) QCoreApplication::postEvent(h.receiver, h.event.release());
 }
 
-bool InputRefusal::eventFilter(QObject* watched, QEvent* event) {
+bool InputHold::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::Close:
         if (watched->isWidgetType() && static_cast<QWidget*>(watched)->isWindow()) {
             event->ignore();
-            ++refused_;
             return true;
         }
         return false;
+    case QEvent::MouseMove:
+        // Hovering goes on; a drag keeps its place between its press and its release.
+        if (static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton) return false;
+        break;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
@@ -253,18 +261,20 @@ bool InputRefusal::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
     case QEvent::Shortcut:
-    case QEvent::ShortcutOverride:
     case QEvent::ContextMenu:
     case QEvent::TouchBegin:
     case QEvent::TouchUpdate:
     case QEvent::TouchEnd:
     case QEvent::TabletPress:
     case QEvent::TabletRelease:
-        ++refused_;
-        return true;
+        break;
     default:
+        // ShortcutOverride included: it only asks the focus widget, and a key that makes a
+        // shortcut comes back as the Shortcut event held above.
         return false;
     }
+    held_.push_back({watched, std::unique_ptr<QEvent>(event->clone())});
+    return true;
 }
 
 } // namespace lessons

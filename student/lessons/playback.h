@@ -2,12 +2,16 @@
 // Question playback: the speaker buttons play an item's question (two tones, a chord, a
 // melody after its key-setting arpeggio, a rhythm after its count-in, a cadence after its
 // reference triad, a melody in its time signature). The sequence is run into the port's
-// timeline and played ahead of time; until it ends every window refuses input and closing
-// (with the wait cursor) but goes on painting, a time-out waits, and the play is counted at
-// the end. While a set runs each item may be heard a limited number of times.
+// timeline and played ahead of time; until it ends every window holds input back and refuses
+// closing (with the wait cursor) but goes on painting, a time-out waits, and the play is
+// counted at the end; then the input held is acted on in order. While a set runs each item
+// may be heard a limited number of times.
 #include "lessoncontext.h"
 
 #include <QObject>
+#include <QPointer>
+#include <memory>
+#include <vector>
 
 namespace sound { class MidiPort; }
 
@@ -29,20 +33,24 @@ qint16 accentVelocity(qint32 elapsedMs, qint32 barMs, qint16 weak);
 // Waits of at most one beat each adding up to `durationMs`.
 void waitDuration(sound::MidiPort& port, int durationMs, int beatMs);
 
-// While it lives every window refuses input (mouse, keys, wheel, shortcuts) and closing,
-// and the wait cursor shows; painting and timers go on.
-class InputRefusal : public QObject {
+// While it lives every window holds input back (mouse buttons and drags, keys, the wheel,
+// shortcuts) and refuses closing, and the wait cursor shows; painting and timers go on. When
+// it ends, the input held is posted again in the order it came, so the event loop acts on it
+// as soon as the caller returns, as if it had only just been made.
+class InputHold : public QObject {
 public:
-    InputRefusal();
-    ~InputRefusal() override;
-    // Events refused so far (for tests).
-    int refused() const { return refused_; }
+    InputHold();
+    ~InputHold() override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    int refused_ = 0;
+    struct Held {
+        QPointer<QObject> receiver;
+        std::unique_ptr<QEvent> event;
+    };
+    std::vector<Held> held_;
 };
 
 } // namespace lessons

@@ -6,6 +6,7 @@
 #include "common/basic.h"
 #include "music/framework/control.h"
 #include "music/framework/dispatch.h"
+#include "music/note/note.h"
 #include "platform/dialogs.h"
 #include "student/lessons/musicmath.h"
 
@@ -595,6 +596,10 @@ void StaffEditor::EditNoteSymbol(qint16 Index, qint32 X, qint32 Y, ElementArray&
         if (getInt(note, "DotsNumberOf") != 1 && options.dotBookkeeping)
             put(note, "RhythmicOffset", getInt(note, "RhythmicOffset") + before / 2);
         put(note, "DotsNumberOf", 1);
+        // A dot after a wide head stands further right than the note's width reaches: widen
+        // it (its place stays) rather than cut the dot off.
+        if (auto* drawn = qobject_cast<music::Note*>(note); drawn && drawn->dotsRight() > drawn->width())
+            Notes.setWidth(Index, drawn->dotsRight() * common::kTwipsPerPixel);
         shiftOffsetsAfter(staff, Notes.Left(Index), false, Index,
                           noteValueOf(note) - before);
         return;

@@ -122,6 +122,8 @@ NoteFit fitNote(const NoteFitInput& in) {
             const double high = kStep * Int((ref - phase - f.top + 15.0 * in.noteTopPx) / kStep);
             if (high < 600) {
                 f.legerLines = 0;
+                // Without leger lines the head's line or space still places its dot.
+                f.lineNote = onLine;
             } else {
                 f.stemDirection = 0;
                 int leger = int(Int(d / kLineSpace)) - 4;

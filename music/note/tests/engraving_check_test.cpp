@@ -231,6 +231,144 @@ TEST(EngravingCheck, StackedFiguresNeverOverlap) {
     }
 }
 
+// Augmentation dots as an engraver sets them: the dot of a note on a line stands in the space
+// above it, the dot of a note in a space in that space, every rest's dot in the third space
+// (beside the half rest on the middle line and under the line the whole rest hangs from);
+// each dot clear of the lines, of its head, stem and flag, and whole inside its control. The
+// dots are found as what the note adds when DotsNumberOf goes from 0 to 1 or 2.
+TEST(EngravingCheck, DotsStandInSpaces) {
+    const StaffAt notes1{120, 1065, 16500}, notes2{120, 1065 + 2550, 16500}, flagged{120, 1065 + 5100, 16500},
+        rests{120, 1065 + 7650, 16500};
+    QWidget host;
+    host.resize(px(16800), px(1065 + 10200) - 20);
+    struct Dotted { Note* n; int dots; int space; };   // space: pixel row the dots centre on
+    QVector<Dotted> dotted;
+    QVector<QWidget*> named;
+    for (const StaffAt* s : {&notes1, &notes2, &flagged, &rests}) {
+        named << addStaff(&host, *s);
+        named << addClef(&host, *s, s->left + 60, Treble);
+    }
+    auto dotsSpace = [](const StaffAt& s, int step) {
+        const int row = s.bottomLineY() - 5 * step;
+        return step % 2 == 0 ? row - 5 : row;
+    };
+
+    // Every step from the space under the first leger line below to the one over the first
+    // above: stems up, then down from the middle line on; a note on a line (even step) dots
+    // the space above it. The lessons' note is 550 twips wide, room for one dot after most
+    // heads and rests; the staff editor widens a note whose dot needs more, and so does this
+    // sheet for two dots.
+    const int values[] = {Quarter, Half, Eighth, Whole, Sixteenth};
+    for (int dots : {1, 2}) {
+        const StaffAt& s = dots == 1 ? notes1 : notes2;
+        int x = s.left + 800, k = 0;
+        for (int step = -3; step <= 11; ++step, ++k) {
+            dotted << Dotted{addLessonNote(&host, s, x, step, values[k % 5]), dots, dotsSpace(s, step)};
+            x += 760;
+        }
+    }
+    // Every flagged value on a line and in a space, stem up and down, two dots: a flag that
+    // hangs down beside the space above the head pushes the dots to its right.
+    {
+        int x = flagged.left + 800;
+        for (int v = Eighth; v <= OneTwentyEighth; ++v)
+            for (int step : {2, 3, 6, 7}) {
+                dotted << Dotted{addLessonNote(&host, flagged, x, step, v), 2, dotsSpace(flagged, step)};
+                x += 760;
+            }
+    }
+    {
+        int x = rests.left + 800;
+        for (int v : {Whole, Half, Quarter, Eighth, Sixteenth, ThirtySecondth, SixtyFourth, OneTwentyEighth,
+                      DoubleWhole})
+            for (int dots : {1, 2}) {
+                Note* r = addRest(&host, rests, x, v);
+                // The palettes end at the 64th: the 128th rest is wider than the lessons' note.
+                if (v == OneTwentyEighth) r->resize(px(700), r->height());
+                dotted << Dotted{r, dots, rests.lineY(1) + 5};
+                x += 800;
+            }
+    }
+
+    const QImage without = renderWindow(host);
+    for (const Dotted& d : dotted) {
+        d.n->setDotsNumberOf(d.dots);
+        if (d.n->dotsRight() > d.n->width()) d.n->resize(d.n->dotsRight(), d.n->height());
+    }
+    const QImage with = renderWindow(host);
+    for (const Dotted& d : dotted) named << d.n;
+
+    caption(&host, "one dot: notes on lines and in spaces, from B below the staff to B above", 130,
+            notes1.lineY(4) + 50);
+    caption(&host, "two dots", 130, notes2.lineY(4) + 50);
+    caption(&host, "flagged values, two dots, on a line and in a space with the stem up, then down", 130,
+            flagged.lineY(4) + 50);
+    caption(&host, "rests, each with one dot then two: whole, half, quarter, 8th to 128th, breve", 130,
+            rests.lineY(4) + 50);
+    host.show();
+    for (QWidget* w : named) ASSERT_TRUE(w->isVisible());
+    const QImage sheet = renderWindow(host);
+    ASSERT_TRUE(sheet.save(testOutputPath("dots_check.png")));
+    ASSERT_TRUE(sheet.scaled(sheet.size() * 3, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+                    .save(testOutputPath("dots_check_x3.png")));
+    EXPECT_NE(sheet.pixel(1, 1), sheet.pixel(px(notes1.left) + 5, notes1.lineY(0)));
+
+    for (const Dotted& d : dotted) {
+        const QRect cell = d.n->geometry();
+        const std::string what = QString("%1 at x %2 (value %3, y %4), %5 dot(s)")
+                                     .arg(d.n->Rest() ? "rest" : "note").arg(d.n->x()).arg(d.n->noteName())
+                                     .arg(d.n->y()).arg(d.dots).toStdString();
+        // The dots' ink, column group by column group, weighted by how dark it is.
+        struct Blob { QRect box; double sum = 0, ySum = 0; };
+        QVector<Blob> blobs;
+        bool inBlob = false;
+        for (int x = cell.left(); x <= cell.right(); ++x) {
+            bool any = false;
+            for (int y = cell.top(); y <= cell.bottom(); ++y) {
+                const int added = qGray(without.pixel(x, y)) - qGray(with.pixel(x, y));
+                if (added < 40) continue;
+                if (!inBlob) blobs.push_back({});
+                inBlob = any = true;
+                blobs.back().box |= QRect(x, y, 1, 1);
+                blobs.back().sum += added;
+                blobs.back().ySum += added * (y + 0.5);
+            }
+            inBlob = any;
+        }
+        ASSERT_EQ(blobs.size(), d.dots) << what;
+        const QRect head = headBox(host.size(), *d.n);
+        ASSERT_FALSE(head.isNull()) << what;
+        // The editor moves a note in a space beyond a leger line 1 px towards that line, so
+        // its head and its dot sit 1 px off the middle of the space.
+        const bool nudged = !d.n->Rest() && !d.n->LineNote() && d.n->LegerLines() > 0;
+        for (const Blob& b : blobs) {
+            const double centre = b.ySum / b.sum;
+            EXPECT_NEAR(centre, d.space + 0.5, nudged ? 1.01 : 0.5) << what << ": dot centred at " << centre;
+            // Clear of the lines that bound its space and of everything else drawn.
+            EXPECT_GT(b.box.top(), d.space - 5) << what;
+            EXPECT_LT(b.box.bottom(), d.space + 5) << what;
+            for (int y = b.box.top() - 1; y <= b.box.bottom() + 1; ++y)
+                for (int x = b.box.left() - 1; x <= b.box.right() + 1; ++x)
+                    EXPECT_FALSE(inkAt(without, x, y, 200)) << what << ": dot touches ink at " << x << ", " << y;
+            // As much ink as every other dot: none cut off by the note's edge.
+            EXPECT_NEAR(b.sum, blobs[0].sum, blobs[0].sum * 0.05) << what;
+            EXPECT_LE(b.box.right(), cell.right()) << what;
+        }
+        // A quarter of a space or more after the head, or after the rest where it passes the
+        // dot's rows; the next dot as far again.
+        const QRect& first = blobs[0].box;
+        const QRect beside = d.n->Rest() ? inkBox(without, QRect(cell.left(), first.top() - 1, first.left() - cell.left(),
+                                                                 first.height() + 2), 200)
+                                         : head;
+        EXPECT_GE(first.left() - beside.right() - 1, 2) << what << ": dot against what it follows";
+        if (d.dots == 2) {
+            EXPECT_GE(blobs[1].box.left() - first.right() - 1, 2) << what;
+        }
+    }
+
+
+}
+
 // The render to look at.
 TEST(EngravingCheck, RendersNotesRestsAccidentalsAndFigures) {
     QWidget host;

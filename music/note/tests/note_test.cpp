@@ -6,6 +6,7 @@
 
 #include <QFont>
 #include <QPainter>
+#include <QPainterPath>
 #include <gtest/gtest.h>
 
 using namespace music;
@@ -386,8 +387,40 @@ TEST_F(NoteLayoutTest, AccidentalAndDots) {
         for (int i = 1; i <= 2; ++i) {
             EXPECT_EQ(texts[i].text, ".");
             EXPECT_EQ(texts[i].x, int(wd * r.f) + int(1.6 * i * wd) + 1 + 15) << r.mirrored << r.dir;
-            EXPECT_EQ(texts[i].y, 48);
+            EXPECT_EQ(texts[i].y, texts[1].y);
         }
+    }
+}
+
+// Where the dots' ink centres, in rows below NoteTop: never on a line. The head's line (a
+// leger line through it) is at IL + IL/35; a note on it dots the space above, a note in a
+// space dots its own; rests dot the space above the middle line (the half rest's line at
+// IL + IL/25) or below the line the whole rest hangs from (IL - IL/15). The host's
+// DotsYOffset still moves them.
+TEST_F(NoteLayoutTest, DotsCentreInTheirSpace) {
+    const int IL = tm.internalLeading;
+    struct Row { int note, rest, lineNote, lineSpace, yOffset, row; } rows[] = {
+        {Quarter, 0, -1, 10, 0, IL + IL / 35 - 5},   {Quarter, 0, 0, 10, 0, IL + IL / 35},
+        {Half, 0, -1, 12, 0, IL + IL / 35 - 6},      {Whole, 0, 0, 12, 0, IL + IL / 35},
+        {Eighth, 0, -1, 10, 3, IL + IL / 35 - 5 + 3}, {Half, -1, -1, 10, 0, IL + IL / 25 - 5},
+        {Quarter, -1, 0, 10, 0, IL + IL / 25 - 5},   {Whole, -1, -1, 10, 0, IL - IL / 15 + 5},
+    };
+    QPainterPath dot;
+    dot.addText(0, tm.ascent, knownFont(), ".");
+    const double inkCentre = dot.boundingRect().center().y();
+    for (const Row& r : rows) {
+        n.setNote(r.note);
+        n.setRest(r.rest);
+        n.setLineNote(r.lineNote);
+        n.setLineSpace(r.lineSpace);
+        n.setDotsYOffset(r.yOffset);
+        n.setDotsNumberOf(1);
+        const auto texts = textsOf(n.drawOps(box));
+        ASSERT_GE(texts.size(), 2);
+        ASSERT_EQ(texts[0].text, ".");
+        // The middle of pixel row `row` below the note's top (box top 30 + NoteTop 20).
+        EXPECT_NEAR(texts[0].y + inkCentre, 50 + r.row + 0.5, 0.5)
+            << "note " << r.note << " rest " << r.rest << " line " << r.lineNote;
     }
 }
 

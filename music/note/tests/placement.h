@@ -100,6 +100,7 @@ inline music::Note* addNote(QWidget* host, const StaffAt& s, int leftTw, int ste
         const int high = 75 * floorDiv(ref - phase - top + 15 * n->NoteTop(), 75);
         if (high < 600) {
             n->setLegerLines(0);
+            n->setLineNote((ref - top + half) % 150 == 0 ? -1 : 0);
         } else {
             n->setStemDirection(music::Down);
             int leger = floorDiv(ref - top, 150) - 4;

@@ -4,6 +4,9 @@
 // tapped and marked.
 #include "playedlessonsfixture.h"
 
+#include "common/helpwindow.h"
+
+#include <QFile>
 #include <functional>
 
 namespace shell {
@@ -224,6 +227,32 @@ TEST_F(PlayedLessons, Lesson7WritesTheRhythmOnAPercussionStaffAtEachLevel) {
         checkRhythmWritten(c.bars, c.notes);
         EXPECT_EQ(frm->playedInputs().TapCount, 0);
     }
+}
+
+// The lesson's help page tells the student what the staff shows: five lines, every note in
+// the lowest space.
+TEST_F(PlayedLessons, Lesson7HelpDescribesTheStaffShown) {
+    startLesson(7, 3, {});
+    for (int s = 1; s <= a().StaffLines.ubound(); ++s) {
+        if (!a().StaffLines.exists(s)) continue;
+        EXPECT_EQ(lessons::getInt(a().StaffLines[s], "LineNumbers"), 5) << s;
+    }
+    int notes = 0;
+    for (int n : written())
+        if (!lessons::getInt(a().NoteSymbol[n], "Rest")) {
+            EXPECT_EQ(stepOf(n), 1) << n;   // the space above the bottom line
+            ++notes;
+        }
+    ASSERT_GT(notes, 0);
+
+    frm->showHelp(7);
+    ASSERT_NE(common::HelpWindow::current(), nullptr);
+    QFile page(common::HelpWindow::current()->shownFile());
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly)) << page.fileName().toStdString();
+    const QString text = QString::fromUtf8(page.readAll()).simplified();
+    EXPECT_TRUE(text.contains("staff of five lines")) << text.toStdString();
+    EXPECT_TRUE(text.contains("the lowest space of the staff")) << text.toStdString();
+    EXPECT_FALSE(text.contains("one-line", Qt::CaseInsensitive));
 }
 
 TEST_F(PlayedLessons, Lesson7RhythmThatOutrunsItsBarsStopsAtTheLastBar) {

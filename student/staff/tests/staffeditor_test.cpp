@@ -3,6 +3,7 @@
 #include "editorfixture.h"
 
 #include "common/basic.h"
+#include "music/note/note.h"
 #include "student/palettes/beaming.h"
 #include "student/staff/notationcalls.h"
 #include "student/palettes/wholenote.h"
@@ -90,6 +91,42 @@ TEST_F(StaffEditor, ClefsRestsAndATimeSignatureOfTheirOwn) {
     EXPECT_EQ(a().tmMeter.Tag(m), "3");
     EXPECT_EQ(a().tmMeter.Left(m), a().StaffLines.Left(3) + 160);
     EXPECT_EQ(a().tmMeter.Top(m), a().StaffLines.Top(3) + 350);
+}
+
+// The dot tool on what the palettes write: each dot inside its note, the lessons' 550 twips
+// kept where one fits (a quarter, the rests up to the 32nd, whose dot clears its stem) and
+// widened where it does not (a whole note's dot clears its wider head); the note stays put.
+TEST_F(StaffEditor, ADotNeverStandsOutsideItsNote) {
+    struct Case { const char* palette; int button; bool widened; };
+    const Case cases[] = {
+        {"frmFloatingNotes", 5, false}, {"frmFloatingNotes", 3, true},
+        {"frmFloatingRests", 5, false}, {"frmFloatingRests", 8, false},
+    };
+    double x = 600;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.button);
+        const bool note = QString(c.palette) == "frmFloatingNotes";
+        int n = 0;
+        if (note) {
+            n = write(2, x, 2, c.button);
+        } else {
+            tool(c.palette, c.button);
+            n = editor().AddRestToStaff(3, a().StaffLines, a().NoteSymbol, 50, -160, 0, {}, 980);
+        }
+        ASSERT_GT(n, 0);
+        x += 600;
+        const double left = a().NoteSymbol.Left(n), top = a().NoteSymbol.Top(n);
+        EXPECT_EQ(a().NoteSymbol.Width(n), 550);
+        tool(c.palette, note ? 13 : 11);
+        editor().EditNoteSymbol(qint16(n), 100, 100, a().StaffLines, a().NoteSymbol);
+        auto* control = qobject_cast<music::Note*>(a().NoteSymbol[n]);
+        ASSERT_TRUE(control);
+        ASSERT_EQ(control->DotsNumberOf(), 1);
+        EXPECT_LE(control->dotsRight(), control->width());
+        EXPECT_EQ(a().NoteSymbol.Width(n) > 550, c.widened);
+        EXPECT_EQ(a().NoteSymbol.Left(n), left);
+        EXPECT_EQ(a().NoteSymbol.Top(n), top);
+    }
 }
 
 TEST_F(StaffEditor, RomanNumeralsReadTheRomanPaletteOnlyWhileItIsOpen) {

@@ -46,12 +46,15 @@ TEST(StaffMath, FitNoteByHeight) {
         int step;
     };
     const Case cases[] = {
-        {0, {}, 0, {}, 0, 0},             // bottom line: stem kept
+        {0, {}, 0, true, 0, 0},           // bottom line: stem kept
+        {75, {}, 0, false, 0, 1},         // the spaces and lines below the middle line
+        {150, {}, 0, true, 0, 2},         //   tell the note where its dot goes
+        {225, {}, 0, false, 0, 3},
         {-75, -1, 0, false, 0, -1},       // D below the treble staff
         {-150, -1, 1, true, 0, -2},       // middle C
         {-225, -1, 1, false, -15, -3},    // B below: one line, head lifted 15
         {-300, -1, 2, true, 0, -4},
-        {300, {}, 0, {}, 0, 4},           // middle line: stem kept
+        {300, {}, 0, true, 0, 4},         // middle line: stem kept
         {375, 0, -2, false, 0, 5},        // above the middle line: stem down
         {600, 0, 0, true, 0, 8},          // top line
         {675, 0, 0, false, 0, 9},
