@@ -231,28 +231,45 @@ TEST_F(PlayedLessons, Lesson7WritesTheRhythmOnAPercussionStaffAtEachLevel) {
 
 // The lesson's help page tells the student what the staff shows: five lines, every note in
 // the lowest space.
-TEST_F(PlayedLessons, Lesson7HelpDescribesTheStaffShown) {
-    startLesson(7, 3, {});
-    for (int s = 1; s <= a().StaffLines.ubound(); ++s) {
-        if (!a().StaffLines.exists(s)) continue;
-        EXPECT_EQ(lessons::getInt(a().StaffLines[s], "LineNumbers"), 5) << s;
-    }
-    int notes = 0;
-    for (int n : written())
-        if (!lessons::getInt(a().NoteSymbol[n], "Rest")) {
-            EXPECT_EQ(stepOf(n), 1) << n;   // the space above the bottom line
-            ++notes;
+// The rhythm lessons' help pages say where the notes stand: five lines, every note in the
+// lowest space (only the lengths count).
+TEST_F(PlayedLessons, RhythmLessonsHelpDescribesTheStaffShown) {
+    for (int lesson : {4, 7}) {
+        SCOPED_TRACE(lesson);
+        if (lesson == 4) {
+            startLesson(4, 7, {0.0, 0.0, 0.0, 0.0});
+            sound::FrmDrum& pad = drum();
+            measureBeat(pad.metronome(), pad.logic().beat);
+            tapAt(pad, clock.nowMs(), 200);
+            tapAt(pad, clock.nowMs() + 1000, 200);
+            ticks.advance(2800);
+        } else {
+            startLesson(7, 3, {});
         }
-    ASSERT_GT(notes, 0);
+        for (int s = 1; s <= a().StaffLines.ubound(); ++s) {
+            if (!a().StaffLines.exists(s)) continue;
+            EXPECT_EQ(lessons::getInt(a().StaffLines[s], "LineNumbers"), 5) << s;
+        }
+        int notes = 0;
+        for (int n : written())
+            if (!lessons::getInt(a().NoteSymbol[n], "Rest")) {
+                EXPECT_EQ(stepOf(n), 1) << n;   // the space above the bottom line
+                ++notes;
+            }
+        ASSERT_GT(notes, 0);
 
-    frm->showHelp(7);
-    ASSERT_NE(common::HelpWindow::current(), nullptr);
-    QFile page(common::HelpWindow::current()->shownFile());
-    ASSERT_TRUE(page.open(QIODevice::ReadOnly)) << page.fileName().toStdString();
-    const QString text = QString::fromUtf8(page.readAll()).simplified();
-    EXPECT_TRUE(text.contains("staff of five lines")) << text.toStdString();
-    EXPECT_TRUE(text.contains("the lowest space of the staff")) << text.toStdString();
-    EXPECT_FALSE(text.contains("one-line", Qt::CaseInsensitive));
+        frm->showHelp(lesson);
+        ASSERT_NE(common::HelpWindow::current(), nullptr);
+        QFile page(common::HelpWindow::current()->shownFile());
+        ASSERT_TRUE(page.open(QIODevice::ReadOnly)) << page.fileName().toStdString();
+        const QString text = QString::fromUtf8(page.readAll()).simplified();
+        if (lesson == 7) {
+            EXPECT_TRUE(text.contains("staff of five lines")) << text.toStdString();
+        }
+        EXPECT_TRUE(text.contains("the lowest space of the staff")) << text.toStdString();
+        EXPECT_FALSE(text.contains("one-line", Qt::CaseInsensitive));
+        EXPECT_FALSE(text.contains("middle line", Qt::CaseInsensitive));
+    }
 }
 
 TEST_F(PlayedLessons, Lesson7RhythmThatOutrunsItsBarsStopsAtTheLastBar) {
