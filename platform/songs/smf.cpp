@@ -140,7 +140,7 @@ uint32_t SmfSong::tickAt(double ms) const {
     return t.tick + uint32_t((ms - t.ms) * 1000.0 * ticksPerQuarter / t.microsecondsPerQuarter);
 }
 
-bool readSmf(const std::vector<uint8_t>& b, SmfSong* song, std::string* error) {
+bool readSmf(const std::vector<uint8_t>& b, SmfSong* song, std::string* error, SmfReadCost* cost) {
     auto fail = [error](const std::string& why) {
         if (error) *error = why;
         return false;
@@ -230,15 +230,19 @@ bool readSmf(const std::vector<uint8_t>& b, SmfSong* song, std::string* error) {
         if (x.tempo != y.tempo) return x.tempo;  // a tempo change first, so its own tick's notes follow it
         return x.track < y.track;
     });
+    auto msAt = [&](uint32_t tick) {
+        if (cost) cost->tempoLookups += song->tempos.size();
+        return song->msAt(tick);
+    };
     song->tempos.push_back({0, 0.0, 500000});
     for (const Raw& r : raw) {
         if (!r.tempo) continue;
-        SmfSong::Tempo t{r.tick, song->msAt(r.tick), r.value ? r.value : 500000};
+        SmfSong::Tempo t{r.tick, msAt(r.tick), r.value ? r.value : 500000};
         if (song->tempos.back().tick == r.tick) song->tempos.back() = t;
         else song->tempos.push_back(t);
     }
     for (const Raw& r : raw)
-        if (!r.tempo) song->events.push_back({r.tick, song->msAt(r.tick), r.value});
+        if (!r.tempo) song->events.push_back({r.tick, msAt(r.tick), r.value});
     song->lengthMs = song->msAt(song->endTick);
     return true;
 }
