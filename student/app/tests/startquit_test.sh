@@ -37,15 +37,8 @@ fail() {
 }
 alive() { kill -0 "$TONVALE_PID" 2>/dev/null; }
 
-mkdir -m 700 "$WORK/pulse"
-PULSE_SOCKET=$WORK/pulse/native
-env -i PATH="$PATH" HOME="$WORK/pulse" XDG_RUNTIME_DIR="$WORK/pulse" \
-    pulseaudio -n --daemonize=no --exit-idle-time=-1 --disable-shm=yes -F /dev/null \
-    --load="module-null-sink sink_name=silent" \
-    --load="module-native-protocol-unix auth-anonymous=1 socket=$PULSE_SOCKET" >/dev/null 2>&1 &
-PULSE_PID=$!
-for _ in $(seq 200); do [ -S "$PULSE_SOCKET" ] && break; sleep 0.05; done
-[ -S "$PULSE_SOCKET" ] || { echo "the PulseAudio server did not start: skipped" >&2; exit 77; }
+. "$(dirname "$0")/../../../scripts/silent-sound.sh"
+start_silent_sound "$WORK" || { echo "the PulseAudio server did not start: skipped" >&2; exit 77; }
 
 # A fresh home: the first start, with no players yet. Nothing of the caller's environment but
 # the display, PATH and the sanitizers' options.
@@ -105,6 +98,7 @@ heard=no
 deadline=$((SECONDS + WAIT))
 while [ $SECONDS -lt $deadline ] && alive; do
   sounding && { heard=yes; break; }
+  sleep 0.1
 done
 [ $heard = yes ] || fail "the splash tune was never heard"
 
@@ -137,7 +131,7 @@ wait "$TONVALE_PID"
 status=$?
 TONVALE_PID=
 [ $status -eq 0 ] || fail "exit status $status"
-if grep -Eq 'Sanitizer|runtime error:|malloc|double free|corrupted' "$WORK/tonvale.log"; then
+if grep -Eq 'Sanitizer|runtime error:|malloc|free\(\)|double free|corrupted' "$WORK/tonvale.log"; then
   fail "a sanitizer or the allocator reported an error"
 fi
 echo "Tonvale started, played the splash tune and quit through File > Exit with exit status 0"
