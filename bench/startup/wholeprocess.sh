@@ -40,19 +40,12 @@ Xvfb ":$DISPLAY_NUMBER" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 XVFB_PID=$!
 for _ in $(seq 200); do [ -e /tmp/.X11-unix/X$DISPLAY_NUMBER ] && break; sleep 0.05; done
 
-PULSE_SOCKET=
-if command -v pulseaudio >/dev/null; then
-  mkdir -m 700 "$WORK/pulse"
-  PULSE_SOCKET=$WORK/pulse/native
-  env -i PATH="$PATH" HOME="$WORK/pulse" XDG_RUNTIME_DIR="$WORK/pulse" \
-      pulseaudio -n --daemonize=no --exit-idle-time=-1 --disable-shm=yes -F /dev/null \
-      --load="module-null-sink sink_name=silent" \
-      --load="module-native-protocol-unix auth-anonymous=1 socket=$PULSE_SOCKET" >/dev/null 2>&1 &
-  PULSE_PID=$!
-  for _ in $(seq 200); do [ -S "$PULSE_SOCKET" ] && break; sleep 0.05; done
+. "$(dirname "$0")/../../scripts/silent-sound.sh"
+if start_silent_sound "$WORK"; then
   echo "silent sound device: a PulseAudio null sink"
 else
-  echo "silent sound device: ALSA's null output (pulseaudio is not installed; it does not pace the synthesizer)"
+  PULSE_SOCKET=
+  echo "silent sound device: ALSA's null output (no PulseAudio server; it does not pace the synthesizer)"
 fi
 # One start of a program: a fresh home, nothing of the caller's environment but PATH.
 run() {  # run <hold-ms> <program>

@@ -77,15 +77,13 @@ FluidSynthEngine::~FluidSynthEngine() {
     if (settings_) delete_fluid_settings(settings_);
 }
 
-std::shared_ptr<FluidSynthEngine> FluidSynthEngine::shared() {
-    static const std::shared_ptr<FluidSynthEngine> engine = [] {
-        Options o;
-        o.background = true;
-        o.openOutput = defaultAudioDrivers();
-        return std::make_shared<FluidSynthEngine>(o);
-    }();
-    return engine;
-}
+namespace {
+FluidSynthEngine* g_shared = nullptr;  // owned by the program's sound
+} // namespace
+
+std::shared_ptr<FluidSynthEngine> FluidSynthEngine::shared() { return g_shared ? g_shared->shared_from_this() : nullptr; }
+
+void FluidSynthEngine::setShared(FluidSynthEngine* engine) { g_shared = engine; }
 
 void FluidSynthEngine::loadSynth() {
     if (!loadFluidSynth()) return;

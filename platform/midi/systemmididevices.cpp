@@ -16,10 +16,7 @@ QStringList SystemMidiDevices::outputDevices() {
 }
 
 std::unique_ptr<MidiOut> SystemMidiDevices::open(int deviceId, qint32* result) {
-    if (deviceId == Mapper) {
-        if (!engine_) engine_ = FluidSynthEngine::shared();
-        return FluidSynthMidiOut::open(engine_, audioDrivers_, result);
-    }
+    if (deviceId == Mapper) return FluidSynthMidiOut::open(engine_ ? engine_ : FluidSynthEngine::shared(), audioDrivers_, result);
     if (deviceId < 0) {
         if (result) *result = MidiBadDeviceId;
         return nullptr;

@@ -10,7 +10,8 @@ namespace platform {
 
 class SystemMidiDevices : public MidiDevices {
 public:
-    // engine: the mapper's; nullptr = the program's shared engine, taken at the mapper's first open.
+    // engine: the mapper's; nullptr = the program's shared engine, asked for at each open and
+    // never kept, so the device list (a static) holds no engine after main() returns.
     explicit SystemMidiDevices(const QStringList& audioDrivers = defaultAudioDrivers(),
                                std::shared_ptr<FluidSynthEngine> engine = nullptr);
     ~SystemMidiDevices() override;

@@ -125,22 +125,29 @@ uint32_t getBE(const std::vector<uint8_t>& b, size_t at, int bytes) {
 }
 } // namespace
 
-double SmfSong::msAt(uint32_t tick) const {
-    Tempo t;
-    for (const Tempo& x : tempos)
-        if (x.tick <= tick) t = x;
+namespace {
+// The time of `tick` under tempo `t` (the one in force there).
+double msFrom(const SmfSong::Tempo& t, uint32_t tick, int ticksPerQuarter) {
     return t.ms + double(tick - t.tick) * t.microsecondsPerQuarter / 1000.0 / ticksPerQuarter;
+}
+} // namespace
+
+// The tempo map is in time order: the tempo in force is found by halving it.
+double SmfSong::msAt(uint32_t tick) const {
+    auto after = std::upper_bound(tempos.begin(), tempos.end(), tick,
+                                  [](uint32_t t, const Tempo& x) { return t < x.tick; });
+    return msFrom(after == tempos.begin() ? Tempo() : *std::prev(after), tick, ticksPerQuarter);
 }
 
 uint32_t SmfSong::tickAt(double ms) const {
-    Tempo t;
-    for (const Tempo& x : tempos)
-        if (x.ms <= ms) t = x;
+    auto after = std::upper_bound(tempos.begin(), tempos.end(), ms,
+                                  [](double m, const Tempo& x) { return m < x.ms; });
+    const Tempo t = after == tempos.begin() ? Tempo() : *std::prev(after);
     if (ms <= t.ms) return t.tick;
     return t.tick + uint32_t((ms - t.ms) * 1000.0 * ticksPerQuarter / t.microsecondsPerQuarter);
 }
 
-bool readSmf(const std::vector<uint8_t>& b, SmfSong* song, std::string* error) {
+bool readSmf(const std::vector<uint8_t>& b, SmfSong* song, std::string* error, SmfReadCost* cost) {
     auto fail = [error](const std::string& why) {
         if (error) *error = why;
         return false;
@@ -230,15 +237,20 @@ bool readSmf(const std::vector<uint8_t>& b, SmfSong* song, std::string* error) {
         if (x.tempo != y.tempo) return x.tempo;  // a tempo change first, so its own tick's notes follow it
         return x.track < y.track;
     });
+    // One pass in time order: the tempo in force is always the last one met (at one tick the
+    // change comes first), so each event and change is timed from it.
     song->tempos.push_back({0, 0.0, 500000});
     for (const Raw& r : raw) {
-        if (!r.tempo) continue;
-        SmfSong::Tempo t{r.tick, song->msAt(r.tick), r.value ? r.value : 500000};
+        if (cost) ++cost->tempoLookups;
+        const double ms = msFrom(song->tempos.back(), r.tick, song->ticksPerQuarter);
+        if (!r.tempo) {
+            song->events.push_back({r.tick, ms, r.value});
+            continue;
+        }
+        const SmfSong::Tempo t{r.tick, ms, r.value ? r.value : 500000};
         if (song->tempos.back().tick == r.tick) song->tempos.back() = t;
         else song->tempos.push_back(t);
     }
-    for (const Raw& r : raw)
-        if (!r.tempo) song->events.push_back({r.tick, song->msAt(r.tick), r.value});
     song->lengthMs = song->msAt(song->endTick);
     return true;
 }

@@ -76,9 +76,16 @@ struct SmfSong {
     uint32_t tickAt(double ms) const;
 };
 
+// What reading a file cost: the tempo-map entries looked at to time its events and tempo
+// changes. (Tests check that it grows with the file, not with its events times its changes.)
+struct SmfReadCost {
+    uint64_t tempoLookups = 0;
+};
+
 // Reads format 0 or 1 files with a ticks-per-quarter division (system exclusive and meta
 // events other than tempo and end of track are skipped). False with a message when the
 // bytes are not such a file.
-bool readSmf(const std::vector<uint8_t>& bytes, SmfSong* song, std::string* error = nullptr);
+bool readSmf(const std::vector<uint8_t>& bytes, SmfSong* song, std::string* error = nullptr,
+             SmfReadCost* cost = nullptr);
 
 } // namespace platform

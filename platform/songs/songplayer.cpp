@@ -1,23 +1,30 @@
 #include "songplayer.h"
 
 #include "platform/songs/fluidsongplayer.h"
+#include "platform/songs/programsound.h"
 
 #include <QFileInfo>
 
 namespace platform {
 namespace {
 SongPlayer* g_player = nullptr;
+
+// Songs where neither a stand-in nor the program's sound is there: no device to play on.
+class NoSongDevice : public SongPlayer {
+public:
+    int open(const QString& path) override { return QFileInfo(path).isFile() ? SongNoDevice : SongFileError; }
+    int play() override { return SongNotOpen; }
+    int close() override { return SongNotOpen; }
+    bool isOpen() const override { return false; }
+    bool isPlaying() const override { return false; }
+};
 } // namespace
 
 SongPlayer& SongPlayer::instance() {
     if (g_player) return *g_player;
-    // Made at the first use without a stand-in, so tests with one never start a synthesizer.
-    static FluidSongPlayer real([] {
-        FluidSongPlayer::Options o;
-        o.engine = FluidSynthEngine::shared();  // the MIDI port's engine, on channels of the songs' own
-        return o;
-    }());
-    return real;
+    if (ProgramSound* program = ProgramSound::instance()) return program->songs();
+    static NoSongDevice none;
+    return none;
 }
 
 void SongPlayer::setInstance(SongPlayer* player) { g_player = player; }

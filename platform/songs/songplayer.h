@@ -29,8 +29,8 @@ public:
     // Started and not yet past its last note.
     virtual bool isPlaying() const = 0;
 
-    // The player the program uses (FluidSynth on the desktop's audio output) unless a test
-    // installed another; nothing starts before the first song is opened.
+    // The player the program uses (the program's sound: FluidSynth on the desktop's audio
+    // output) unless a test installed another; without either, one with no device.
     static SongPlayer& instance();
     static void setInstance(SongPlayer* player);  // nullptr restores the real player
 };

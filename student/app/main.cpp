@@ -1,8 +1,8 @@
 // Tonvale, the student program.
 #include "student/shell/startup.h"
 
-#include "platform/midi/fluidengine.h"
 #include "platform/paths.h"
+#include "platform/songs/programsound.h"
 
 #include <QApplication>
 #include <QMenuBar>
@@ -18,7 +18,9 @@ int main(int argc, char** argv) {
     // the application object: its platform plugin and the synthesizer's libraries would be
     // loaded one after the other (the system loads one library at a time), which held the
     // first window up by about 20 ms.
-    platform::FluidSynthEngine::shared();
+    // It ends after the main window (made below, so gone first) and before the application
+    // object, with the synthesizer's threads stopped before main() returns.
+    platform::ProgramSound sound;
     // The data folder is ~/.local/share/tonvale (or $XDG_DATA_HOME/tonvale).
     QApplication::setApplicationName("tonvale");
     platform::Paths::dataFolder();   // made on the first start

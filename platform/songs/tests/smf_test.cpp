@@ -179,6 +179,35 @@ TEST(SmfRead, TempoMapAndRunningStatus) {
     EXPECT_EQ(song.tickAt(250), 50u);
 }
 
+// A tempo change on every beat, as a recorded performance's map has: the file is read in one
+// pass, looking the tempo map up about once for each event and change (not for each event
+// times each change), and every event still lands at its time on the map.
+TEST(SmfRead, ATempoChangeOnEveryBeatIsReadInOnePass) {
+    constexpr uint32_t Beats = 2000, Beat = 480;
+    auto tempoOf = [](uint32_t beat) { return 400000u + beat % 5 * 50000u; };
+    SmfFile file(Beat);
+    file.addTrack();
+    file.addTrack();
+    for (uint32_t k = 0; k < Beats; ++k) {
+        file.tracks()[0].tempo(k * Beat, tempoOf(k));
+        file.tracks()[1].note(k * Beat, Beat / 2, 0, 60 + int(k % 12), 100);  // on the change, off halfway to the next
+    }
+    SmfSong song;
+    SmfReadCost cost;
+    std::string why;
+    ASSERT_TRUE(readSmf(file.encode(), &song, &why, &cost)) << why;
+    ASSERT_EQ(song.events.size(), 2 * Beats);
+    EXPECT_LE(cost.tempoLookups, 2 * (song.events.size() + Beats));
+    double start = 0;  // of beat k, in ms
+    for (uint32_t k = 0; k < Beats; ++k) {
+        const double beatMs = tempoOf(k) / 1000.0;
+        ASSERT_NEAR(song.events[2 * k].ms, start, 1e-6) << "note-on of beat " << k;
+        ASSERT_NEAR(song.events[2 * k + 1].ms, start + beatMs / 2, 1e-6) << "note-off of beat " << k;
+        start += beatMs;
+    }
+    EXPECT_NEAR(song.lengthMs, start - tempoOf(Beats - 1) / 1000.0 / 2, 1e-6);
+}
+
 TEST(SmfRead, RefusesWhatItCannotPlay) {
     auto header = [](uint8_t format, uint16_t division) {
         return std::vector<uint8_t>{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, format, 0, 1, uint8_t(division >> 8), uint8_t(division)};

@@ -4,7 +4,9 @@
 #include "platform/midi/tests/wavfile.h"
 #include "platform/paths.h"
 #include "platform/midi/fluidsynthmidiout.h"
+#include "platform/midi/systemmididevices.h"
 #include "platform/songs/fluidsongplayer.h"
+#include "platform/songs/programsound.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -180,4 +182,25 @@ TEST(Songs, FanfareLeavesThePortsChannelsAsTheyWere) {
     EXPECT_TRUE(snapshot() == before);
     EXPECT_GE(fluid_synth_get_active_voice_count(synth), 1) << "the port's held note was cut";
     EXPECT_EQ(port->close(), MidiOk);
+}
+
+// The program's sound is the one owner of its engine: the mapper and the songs play on it while
+// it is there, and it takes the engine with it when it ends, though a device list (in the
+// program a static) opened the mapper and a song was left open, as a level-up song is when the
+// program quits. Nothing of the synthesizer is left for the destructors that run after main().
+TEST(ProgramSound, TakesItsEngineWithItWhenItEnds) {
+    const QString song = Paths::shareFile("\\done.mid");
+    SystemMidiDevices devices(QStringList{});
+    std::weak_ptr<FluidSynthEngine> engine;
+    {
+        ProgramSound sound({"no-such-driver"});
+        engine = FluidSynthEngine::shared();
+        ASSERT_EQ(engine.lock().get(), &sound.engine());
+        EXPECT_EQ(&SongPlayer::instance(), static_cast<SongPlayer*>(&sound.songs()));
+        devices.open(MidiDevices::Mapper, nullptr);  // no output to open here: only the engine is asked for
+        EXPECT_EQ(SongPlayer::instance().open(song), SongOk);
+    }
+    EXPECT_TRUE(engine.expired());
+    EXPECT_EQ(FluidSynthEngine::shared(), nullptr);
+    EXPECT_EQ(SongPlayer::instance().open(song), SongNoDevice);
 }
