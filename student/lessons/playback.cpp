@@ -225,6 +225,55 @@ void cmdSpeaker_Click(LessonContext& ctx, int index) {
     s.ItemPlayCount[size_t(k)] = qint16(s.ItemPlayCount[size_t(k)] + 1);
 }
 
+// A mouse or wheel event shares its point with the pointing device's record of that point, which
+// every later event of the device rewrites: a copy kept while other clicks come in would be
+// handed on with the last click's place. So the values are kept, and the event is made again
+// only as it is handed on.
+namespace {
+bool isMouseEvent(QEvent::Type t) {
+    switch (t) {
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::NonClientAreaMouseButtonPress:
+    case QEvent::NonClientAreaMouseButtonRelease:
+    case QEvent::NonClientAreaMouseButtonDblClick:
+        return true;
+    default:
+        return false;
+    }
+}
+} // namespace
+
+struct InputHold::Held {
+    QPointer<QObject> receiver;
+    std::unique_ptr<QEvent> event;   // events without a point (keys, shortcuts, ...)
+    QEvent::Type type = QEvent::None;
+    QPointF position, scenePosition, globalPosition;
+    Qt::MouseButton button = Qt::NoButton;
+    Qt::MouseButtons buttons;
+    Qt::KeyboardModifiers modifiers;
+    const QPointingDevice* device = nullptr;
+    QPoint pixelDelta, angleDelta;
+    Qt::ScrollPhase phase = Qt::NoScrollPhase;
+    bool inverted = false;
+
+    void handOn() {
+        if (!receiver) return;
+        if (event) {
+            QCoreApplication::sendEvent(receiver, event.get());
+        } else if (type == QEvent::Wheel) {
+            QWheelEvent e(position, globalPosition, pixelDelta, angleDelta, buttons, modifiers, phase, inverted,
+                          Qt::MouseEventNotSynthesized, device);
+            QCoreApplication::sendEvent(receiver, &e);
+        } else {
+            QMouseEvent e(type, position, scenePosition, globalPosition, button, buttons, modifiers, device);
+            QCoreApplication::sendEvent(receiver, &e);
+        }
+    }
+};
+
 InputHold::InputHold() {
     qApp->installEventFilter(this);
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -233,10 +282,15 @@ InputHold::InputHold() {
 InputHold::~InputHold() {
     QApplication::restoreOverrideCursor();
     qApp->removeEventFilter(this);
-    // Posted, not sent: the handler that played the question finishes first, and input that
-    // starts another question is held again by that one, behind what is still to come.
-    for (Held& h : held_)
-        if (h.receiver) QCoreApplication::postEvent(h.receiver, h.event.release());
+    if (held_.empty()) return;
+    // Handed on from the event loop, not from here: the handler that played the question
+    // finishes first. Input that starts another question is held again by that one, and what
+    // comes in meanwhile waits behind what is still to be handed on here.
+    QMetaObject::invokeMethod(
+        qApp, [held = std::move(held_)] {
+            for (const auto& h : held) h->handOn();
+        },
+        Qt::QueuedConnection);
 }
 
 bool InputHold::eventFilter(QObject* watched, QEvent* event) {
@@ -273,7 +327,33 @@ bool InputHold::eventFilter(QObject* watched, QEvent* event) {
         // shortcut comes back as the Shortcut event held above.
         return false;
     }
-    held_.push_back({watched, std::unique_ptr<QEvent>(event->clone())});
+    auto h = std::make_shared<Held>();
+    h->receiver = watched;
+    h->type = event->type();
+    if (event->type() == QEvent::Wheel) {
+        const auto* w = static_cast<QWheelEvent*>(event);
+        h->position = w->position();
+        h->globalPosition = w->globalPosition();
+        h->pixelDelta = w->pixelDelta();
+        h->angleDelta = w->angleDelta();
+        h->buttons = w->buttons();
+        h->modifiers = w->modifiers();
+        h->phase = w->phase();
+        h->inverted = w->inverted();
+        h->device = w->pointingDevice();
+    } else if (isMouseEvent(event->type())) {
+        const auto* m = static_cast<QMouseEvent*>(event);
+        h->position = m->position();
+        h->scenePosition = m->scenePosition();
+        h->globalPosition = m->globalPosition();
+        h->button = m->button();
+        h->buttons = m->buttons();
+        h->modifiers = m->modifiers();
+        h->device = m->pointingDevice();
+    } else {
+        h->event.reset(event->clone());
+    }
+    held_.push_back(std::move(h));
     return true;
 }
 

@@ -35,22 +35,22 @@ void waitDuration(sound::MidiPort& port, int durationMs, int beatMs);
 
 // While it lives every window holds input back (mouse buttons and drags, keys, the wheel,
 // shortcuts) and refuses closing, and the wait cursor shows; painting and timers go on. When
-// it ends, the input held is posted again in the order it came, so the event loop acts on it
-// as soon as the caller returns, as if it had only just been made.
+// it ends, the input held is handed on in the order it came, right after the caller returns,
+// as if it had only just been made.
 class InputHold : public QObject {
 public:
     InputHold();
     ~InputHold() override;
 
+    // One input held back: the receiver and a copy of the event (for a mouse or wheel event, the
+    // values it is made of again when it is handed on).
+    struct Held;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    struct Held {
-        QPointer<QObject> receiver;
-        std::unique_ptr<QEvent> event;
-    };
-    std::vector<Held> held_;
+    std::vector<std::shared_ptr<Held>> held_;
 };
 
 } // namespace lessons
