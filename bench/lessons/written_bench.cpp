@@ -1,6 +1,6 @@
 // Marking the longest written answers on the real arrays, offscreen: lesson 2's top level
 // (eleven notes, a key signature, beams; target under 1 ms) and lesson 4's (thirteen notes).
-#include "student/lessons/written/tests/writtenfixture.h"
+#include "student/staff/tests/written/writtenfixture.h"
 
 #include "platform/paths.h"
 

@@ -26,8 +26,8 @@
 #include "platform/songs/songplayer.h"
 #include "student/palettes/paletteregistry.h"
 #include "student/shell/classlink/classlinkclient.h"
-#include "student/shell/profile/playersession.h"
-#include "student/sound/playedinputs.h"
+#include "student/profile/playersession.h"
+#include "student/played/playedinputs.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -136,13 +136,13 @@ Stats measurePresses(platform::FluidSynthEngine& engine, int presses) {
         };
         enter();
         frm->paletteWindows().toggle("mnuPiano");
-        sound::FrmKeyboard* kb = frm->playedInputs().keyboardWindow();
+        played::FrmKeyboard* kb = frm->playedInputs().keyboardWindow();
         kb->Form_Activate();
         ticks.advance(1500);   // the beat is measured
         for (int i = 0; i < presses; ++i) {
             // A staff full of quarters is cleared by a new set, so every press has a note to write.
             if (i % 8 == 7) enter();
-            sound::PianoKey* key = kb->key(12 + (i * 5) % 12);
+            played::PianoKey* key = kb->key(12 + (i * 5) % 12);
             const QPointF at(5, 40);
             QMouseEvent press(QEvent::MouseButtonPress, at, key->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
                               Qt::NoModifier);

@@ -1,6 +1,6 @@
 // Loading and saving a profile of 1,000 players (target: under 20 ms each).
-#include "student/shell/profile/playersession.h"
-#include "student/shell/profile/profilestore.h"
+#include "student/profile/playersession.h"
+#include "student/profile/profilestore.h"
 
 #include "common/storedtext/storedtext.h"
 #include "platform/paths.h"

@@ -2,7 +2,7 @@
 
 #include "intervalnaming.h"
 
-#include "student/shell/profile/playersession.h"
+#include "student/profile/playersession.h"
 
 #include <cmath>
 

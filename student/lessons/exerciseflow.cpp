@@ -7,7 +7,7 @@
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/paths.h"
-#include "student/shell/profile/profilestore.h"
+#include "student/profile/profilestore.h"
 
 #include <QLabel>
 #include <QPushButton>

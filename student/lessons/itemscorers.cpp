@@ -4,7 +4,7 @@
 
 #include "common/basic.h"
 #include "music/framework/dispatch.h"
-#include "student/shell/profile/playersession.h"
+#include "student/profile/playersession.h"
 
 #include <QPalette>
 #include <array>

@@ -4,8 +4,8 @@
 
 #include "common/basic.h"
 #include "common/storedtext/storedtext.h"
-#include "student/shell/profile/playersession.h"
-#include "student/shell/profile/profilestore.h"
+#include "student/profile/playersession.h"
+#include "student/profile/profilestore.h"
 
 
 namespace lessons {

@@ -1,16 +1,24 @@
 #pragma once
 // The floating tool windows by name ("frmIntervals", "frmKeyboard", ...) as the lesson engine
 // opens and closes them. The palette framework (student/palettes/) is the real host; without
-// it no window is ever open.
+// it no window is ever open. The played input (student/played/) hands its piano and drum
+// windows to the host through it.
 #include <QString>
 
 #include "common/controlarray.h"
+
+#include <functional>
 
 namespace lessons {
 
 class PaletteHost {
 public:
     virtual ~PaletteHost() = default;
+    // A window that is not a palette (piano, drum): `make` creates it as a child of the
+    // owner, with the Qt::Tool flag.
+    virtual void addToolWindow(const QString& window, std::function<QWidget*(QWidget* owner)> make) {
+        (void)window, (void)make;
+    }
     virtual bool isVisible(const QString& window) const { (void)window; return false; }
     // Shows the window modeless, owned by the main window (created on first use).
     virtual void show(const QString& window) { (void)window; }

@@ -2,7 +2,7 @@
 
 #include "common/basic.h"
 #include "student/lessons/intervalnaming.h"
-#include "student/shell/profile/playersession.h"
+#include "student/profile/playersession.h"
 
 #include <QFont>
 

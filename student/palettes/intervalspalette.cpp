@@ -5,7 +5,7 @@
 #include "palettepictures.h"
 #include "palettespecs.h"
 
-#include "student/shell/profile/playersession.h"
+#include "student/profile/playersession.h"
 
 namespace palettes {
 namespace {

@@ -27,15 +27,13 @@ public:
     // The context every palette's clicks run in (set once by the main window).
     void setContext(lessons::LessonContext* ctx);
     void add(const PaletteSpec& spec);
-    // A window that is not a palette (piano, drum): `make` creates it as a child of the
-    // owner, with the Qt::Tool flag.
-    void addToolWindow(const QString& name, std::function<QWidget*(QWidget* owner)> make);
     bool has(const QString& name) const;
     // What the tool windows must keep clear of, asked each time one is placed (by default the
     // owner's screen and frame only).
     void setPlacementArea(std::function<PlacementArea()> area);
 
     // ---- PaletteHost ----
+    void addToolWindow(const QString& name, std::function<QWidget*(QWidget* owner)> make) override;
     bool isVisible(const QString& name) const override;
     void show(const QString& name) override;
     void unload(const QString& name) override;

@@ -18,9 +18,9 @@
 #include "student/palettes/palettepictures.h"
 #include "student/palettes/paletteregistry.h"
 #include "student/palettes/palettespecs.h"
-#include "student/sound/playedinputs.h"
-#include "student/shell/profile/playersession.h"
-#include "student/shell/profile/profilestore.h"
+#include "student/played/playedinputs.h"
+#include "student/profile/playersession.h"
+#include "student/profile/profilestore.h"
 #include "student/shell/classlink/classlinkclient.h"
 #include "student/staff/staffeditor.h"
 #include "portsound.h"
@@ -122,7 +122,7 @@ FrmTonvale::FrmTonvale(SoundSeam* sound, QWidget* parent)
     connect(cmdPrevious, &QPushButton::clicked, this, [this] { lessons::cmdPrevious_Click(*ctx_); });
     palettes_->setContext(ctx_.get());
     for (const palettes::PaletteSpec& spec : palettes::allPaletteSpecs()) palettes_->add(spec);
-    played_ = std::make_unique<sound::PlayedInputs>(*ctx_, [](int i) { return connectPicture(i); });
+    played_ = std::make_unique<played::PlayedInputs>(*ctx_, [](int i) { return connectPicture(i); });
     played_->registerWindows(*palettes_);
     // The tool windows open clear of the menus, the toolbar, the score frame and the lesson.
     palettes_->setPlacementArea(

@@ -17,7 +17,7 @@
 #include "student/lessons/loadedflags.h"
 #include "student/lessons/musicmath.h"
 #include "student/lessons/notationarrays.h"
-#include "student/shell/profile/mainwindowseam.h"
+#include "student/profile/mainwindowseam.h"
 
 #include <QMainWindow>
 #include <memory>
@@ -34,7 +34,7 @@ class QTreeWidget;
 namespace classlink { class ClassLinkClient; }
 namespace palettes { class PaletteRegistry; }
 namespace staffedit { class StaffEditor; }
-namespace sound { class PlayedInputs; }
+namespace played { class PlayedInputs; }
 
 namespace shell {
 
@@ -131,7 +131,7 @@ public:
     void setStaffSeam(lessons::StaffSeam* seam);
     void setPlayedInput(lessons::PlayedInput* input);
     // The piano and drum windows' state and capture.
-    sound::PlayedInputs& playedInputs() { return *played_; }
+    played::PlayedInputs& playedInputs() { return *played_; }
 
     // ---- Controls ----
     MainMenus* menus() const { return menus_; }
@@ -198,7 +198,7 @@ private:
     lessons::StaffSeam ownStaff_;
     std::unique_ptr<staffedit::StaffEditor> staffEditor_;
     lessons::PlayedInput ownPlayedInput_;
-    std::unique_ptr<sound::PlayedInputs> played_;
+    std::unique_ptr<played::PlayedInputs> played_;
     std::unique_ptr<lessons::LessonContext> ctx_;
     int toolObserver_ = 0;
     int practiceBlinkStep_ = 0;

@@ -3,7 +3,7 @@
 #include "common/basic.h"
 #include "common/storedtext/storedtext.h"
 #include "platform/dialogs.h"
-#include "student/shell/profile/playersession.h"
+#include "student/profile/playersession.h"
 
 #include <QComboBox>
 #include <QGridLayout>

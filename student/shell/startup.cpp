@@ -4,8 +4,8 @@
 
 #include "platform/dialogs.h"
 #include "platform/paths.h"
-#include "student/shell/profile/playerdialog.h"
-#include "student/shell/profile/profilestore.h"
+#include "student/profile/playerdialog.h"
+#include "student/profile/profilestore.h"
 
 namespace shell {
 

@@ -5,7 +5,7 @@
 #include "student/lessons/menurules.h"
 
 #include "common/storedtext/storedtext.h"
-#include "student/shell/profile/playersession.h"
+#include "student/profile/playersession.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -7,7 +7,7 @@
 #include "student/lessons/lessontable.h"
 #include "student/lessons/musicmath.h"
 
-#include "student/shell/profile/playersession.h"
+#include "student/profile/playersession.h"
 
 #include <QFrame>
 #include <QLabel>

@@ -6,7 +6,7 @@
 #include "platform/paths.h"
 #include "student/lessons/lessoncatalogue.h"
 #include "student/lessons/lessonlist.h"
-#include "student/shell/profile/profilestore.h"
+#include "student/profile/profilestore.h"
 
 #include <QApplication>
 #include <QFile>

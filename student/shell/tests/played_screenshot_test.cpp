@@ -35,7 +35,7 @@ protected:
 TEST_F(PlayedScreenshot, PianoBesideAPlayedMelody) {
     if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "needs a real X display (run under xvfb-run)";
     startLesson(2, 7, {0.0, 0.7});
-    sound::FrmKeyboard& kb = piano();
+    played::FrmKeyboard& kb = piano();
     measureBeat(kb.metronome(), kb.logic().beat);
     const qint64 t0 = clock.nowMs();
     const struct { qint64 at; int key; qint64 held; } played[] = {
@@ -59,7 +59,7 @@ TEST_F(PlayedScreenshot, PianoBesideAPlayedMelody) {
 TEST_F(PlayedScreenshot, DrumPadBesideAMarkedRhythm) {
     if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "needs a real X display (run under xvfb-run)";
     startLesson(7, 3, {});
-    sound::FrmDrum& pad = drum();
+    played::FrmDrum& pad = drum();
     measureBeat(pad.metronome(), pad.logic().beat);
     std::vector<qint64> lengths;
     for (int n : written())
@@ -84,7 +84,7 @@ TEST_F(PlayedScreenshot, DrumPadBesideATappedAndMarkedRhythm) {
     // Level 7, three-four: a quarter is one measured beat of 1000 ms.
     startLesson(4, 7, {0.0, 0.0, 0.0, 0.0});
     ASSERT_EQ(lessons::getInt(a().tmMeter[1], "Pulses"), 2);
-    sound::FrmDrum& pad = drum();
+    played::FrmDrum& pad = drum();
     measureBeat(pad.metronome(), pad.logic().beat);
     std::vector<qint64> lengths;
     for (const auto& n : frm->state.items.NoteTable) lengths.push_back(n.ms);

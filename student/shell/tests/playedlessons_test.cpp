@@ -20,7 +20,7 @@ TEST_F(PlayedLessons, MelodyPlayedOnThePianoIsWrittenSpelledTiedAndBeamed) {
     startLesson(2, 7, {0.0, 0.7});
     ASSERT_EQ(lessons::getInt(a().ChordSymbol[1], "KeyScale"), 1);
     ASSERT_EQ(lessons::getInt(a().tmMeter[1], "Pulses"), 3);
-    sound::FrmKeyboard& kb = piano();
+    played::FrmKeyboard& kb = piano();
     measureBeat(kb.metronome(), kb.logic().beat);
 
     // G quarter, A and F sharp eighths (one beat, beamed), G quarter, C3 a half held over the
@@ -90,7 +90,7 @@ TEST_F(PlayedLessons, MelodyPlayedOnThePianoIsWrittenSpelledTiedAndBeamed) {
 TEST_F(PlayedLessons, RhythmTappedOnThePadIsWrittenWithTieAndBeams) {
     startLesson(4, 7, {0.0, 0.0, 0.0, 0.0});
     ASSERT_TRUE(frm->paletteWindows().isVisible("frmDrum"));
-    sound::FrmDrum& pad = drum();
+    played::FrmDrum& pad = drum();
     measureBeat(pad.metronome(), pad.logic().beat);
     QWidget* metre = a().tmMeter[1];
     const int bpb = lessons::GetBeatsPerBar(metre);
@@ -150,7 +150,7 @@ TEST_F(PlayedLessons, ATapWaitingWhenTheSetEndsIsWrittenBeforeTheMarksOrNowhere)
         SCOPED_TRACE(c.name);
         if (c.lesson == 4) startLesson(4, 7, {0.0, 0.0, 0.0, 0.0});
         else startLesson(7, 3, {});
-        sound::FrmDrum& pad = drum();
+        played::FrmDrum& pad = drum();
         measureBeat(pad.metronome(), pad.logic().beat);
         // Four taps a second apart; the set ends 0.1 s after the last release.
         const qint64 t0 = clock.nowMs();
@@ -190,7 +190,7 @@ TEST_F(PlayedLessons, PlayedNotesKeepTheirValueWithTheNotePaletteClosed) {
         // Four quarters a second apart, the last one by timer.
         std::function<void(qint64)> play;
         if (lesson == 2) {
-            sound::FrmKeyboard& kb = piano();
+            played::FrmKeyboard& kb = piano();
             measureBeat(kb.metronome(), kb.logic().beat);
             play = [this, &kb](qint64 at) {
                 ticks.advance(at - clock.nowMs());
@@ -199,7 +199,7 @@ TEST_F(PlayedLessons, PlayedNotesKeepTheirValueWithTheNotePaletteClosed) {
                 kb.key_MouseUp(19);
             };
         } else {
-            sound::FrmDrum& pad = drum();
+            played::FrmDrum& pad = drum();
             measureBeat(pad.metronome(), pad.logic().beat);
             play = [this, &pad](qint64 at) { tapAt(pad, at, 900); };
         }
@@ -238,7 +238,7 @@ TEST_F(PlayedLessons, RhythmLessonsHelpDescribesTheStaffShown) {
         SCOPED_TRACE(lesson);
         if (lesson == 4) {
             startLesson(4, 7, {0.0, 0.0, 0.0, 0.0});
-            sound::FrmDrum& pad = drum();
+            played::FrmDrum& pad = drum();
             measureBeat(pad.metronome(), pad.logic().beat);
             tapAt(pad, clock.nowMs(), 200);
             tapAt(pad, clock.nowMs() + 1000, 200);
@@ -298,7 +298,7 @@ TEST_F(PlayedLessons, Lesson7RhythmThatOutrunsItsBarsStopsAtTheLastBar) {
 
 TEST_F(PlayedLessons, Lesson7TapsAreMarkedOnStopWithThePadHidden) {
     startLesson(7, 3, {});
-    sound::FrmDrum& pad = drum();
+    played::FrmDrum& pad = drum();
     measureBeat(pad.metronome(), pad.logic().beat);
     const auto ns = written();
     std::vector<qint64> lengths;   // ms of each written note (a beat of 1000 ms a quarter)
@@ -324,7 +324,7 @@ TEST_F(PlayedLessons, Lesson7TapsAreMarkedOnStopWithThePadHidden) {
 
     // Go within 2.5 s of a release: the new set has no phantom tap.
     frm->paletteWindows().toggle("mnuDrum");
-    sound::FrmDrum& again = drum();
+    played::FrmDrum& again = drum();
     tapAt(again, clock.nowMs() + 10, 100);
     tapAt(again, clock.nowMs() + 1000, 100);
     ticks.advance(500);
@@ -338,7 +338,7 @@ TEST_F(PlayedLessons, Lesson7TapsAreMarkedOnStopWithThePadHidden) {
 
 TEST_F(PlayedLessons, PadAndClickCarryChannelNineThemselves) {
     startLesson(7, 2, {});
-    sound::FrmDrum& pad = drum();
+    played::FrmDrum& pad = drum();
     pad.Form_Activate();
     const size_t from = midi_.messages().size();
     pad.optDrum_MouseDown();

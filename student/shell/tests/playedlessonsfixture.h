@@ -11,7 +11,7 @@
 #include "platform/metronometimer.h"
 #include "student/lessons/musicmath.h"
 #include "student/palettes/paletteregistry.h"
-#include "student/sound/playedinputs.h"
+#include "student/played/playedinputs.h"
 #include "student/staff/notationcalls.h"
 #include "student/staff/staffmath.h"
 
@@ -63,15 +63,15 @@ protected:
 
     lessons::NotationArrays& a() { return frm->context().arrays; }
 
-    sound::FrmKeyboard& piano() {
+    played::FrmKeyboard& piano() {
         if (!frm->paletteWindows().isVisible("frmKeyboard")) frm->paletteWindows().toggle("mnuPiano");
-        sound::FrmKeyboard* kb = frm->playedInputs().keyboardWindow();
+        played::FrmKeyboard* kb = frm->playedInputs().keyboardWindow();
         kb->Form_Activate();
         return *kb;
     }
-    sound::FrmDrum& drum() {
+    played::FrmDrum& drum() {
         if (!frm->paletteWindows().isVisible("frmDrum")) frm->paletteWindows().toggle("mnuDrum");
-        sound::FrmDrum* d = frm->playedInputs().drumWindow();
+        played::FrmDrum* d = frm->playedInputs().drumWindow();
         d->Form_Activate();
         return *d;
     }
@@ -81,7 +81,7 @@ protected:
         for (int i = 0; i < 20 && beat.BeatPeriod == 0; ++i) ticks.step();
         ASSERT_EQ(beat.BeatPeriod, 1000);
     }
-    void tapAt(sound::FrmDrum& pad, qint64 at, qint64 held) {
+    void tapAt(played::FrmDrum& pad, qint64 at, qint64 held) {
         ticks.advance(at - clock.nowMs());
         pad.optDrum_MouseDown();
         ticks.advance(held);

@@ -2,7 +2,7 @@
 #include "student/shell/scorebounds.h"
 
 #include "platform/dialogs.h"
-#include "student/shell/profile/playersession.h"
+#include "student/profile/playersession.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -10,8 +10,8 @@
 #include "platform/paths.h"
 #include "platform/songs/songplayer.h"
 #include "student/shell/classlink/classlinkclient.h"
-#include "student/shell/profile/playersession.h"
-#include "student/shell/profile/profilestore.h"
+#include "student/profile/playersession.h"
+#include "student/profile/profilestore.h"
 
 #include <QApplication>
 #include <QDialog>

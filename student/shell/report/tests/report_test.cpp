@@ -6,8 +6,8 @@
 #include "common/testing/testoutput.h"
 #include "platform/dialogs.h"
 #include "platform/paths.h"
-#include "student/shell/profile/playersession.h"
-#include "student/shell/profile/profilestore.h"
+#include "student/profile/playersession.h"
+#include "student/profile/profilestore.h"
 
 #include <QDir>
 #include <QFile>

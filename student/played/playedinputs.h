@@ -12,9 +12,9 @@
 
 #include <QPointer>
 
-namespace palettes { class PaletteRegistry; }
+namespace lessons { class PaletteHost; }
 
-namespace sound {
+namespace played {
 
 class PlayedInputs : public lessons::PlayedInput {
 public:
@@ -22,7 +22,7 @@ public:
     PlayedInputs(lessons::LessonContext& ctx, std::function<QPixmap(int)> lampPictures);
 
     // frmKeyboard and frmDrum as tool windows of the palette framework.
-    void registerWindows(palettes::PaletteRegistry& registry);
+    void registerWindows(lessons::PaletteHost& registry);
 
     void RestartCapture() override;
     void PianoStopMouseDown() override { piano.StopMouseDown(); }
@@ -43,4 +43,4 @@ private:
     QPointer<FrmDrum> drumWindow_;
 };
 
-} // namespace sound
+} // namespace played

@@ -8,7 +8,7 @@
 #include "platform/metronometimer.h"
 #include "platform/midi/recordermidiout.h"
 #include "student/palettes/paletteregistry.h"
-#include "student/sound/playedinputs.h"
+#include "student/played/playedinputs.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -16,7 +16,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-namespace sound {
+namespace played {
 namespace {
 
 QPixmap lamp(int i) {
@@ -86,7 +86,7 @@ protected:
     platform::ScriptedDialogs dialogs;
     platform::DialogsOverride dialogsGuard{&dialogs};
     platform::RecorderMidiDevices devices;
-    MidiPort port{&devices};
+    sound::MidiPort port{&devices};
     lessons::testing::LessonFixture f;
     palettes::PaletteRegistry registry{&f.window.widget, {}};
     std::unique_ptr<lessons::LessonContext> ctx;
@@ -304,4 +304,4 @@ TEST_F(PlayedTest, ClosingAWindowUnchecksItsMenuItem) {
 }
 
 } // namespace
-} // namespace sound
+} // namespace played

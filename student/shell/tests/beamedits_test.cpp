@@ -1,7 +1,7 @@
 // Notes under a beam shortened and lengthened through the beam-group check boxes, tuplet
 // numbers over beams and tone-step labels, on the real main window's melody staff with notes
 // written by the editor; renders of the results in test-output/beamedits_*.png.
-#include "student/staff/tests/editorfixture.h"
+#include "editorfixture.h"
 
 #include "common/testing/testoutput.h"
 #include "student/palettes/beamedits.h"

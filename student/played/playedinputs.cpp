@@ -1,9 +1,9 @@
 #include "playedinputs.h"
 
 #include "platform/clock.h"
-#include "student/palettes/paletteregistry.h"
+#include "student/lessons/palettehost.h"
 
-namespace sound {
+namespace played {
 
 PlayedInputs::PlayedInputs(lessons::LessonContext& ctx, std::function<QPixmap(int)> lampPictures)
     : capture(ctx), piano(ctx, capture), drum(ctx, capture), ctx_(ctx), lampPictures_(std::move(lampPictures)) {}
@@ -17,7 +17,7 @@ void PlayedInputs::RestartCapture() {
 
 void PlayedInputs::CommitPendingTap() { drum.CommitPendingTap(platform::Clock::instance().nowMs()); }
 
-void PlayedInputs::registerWindows(palettes::PaletteRegistry& registry) {
+void PlayedInputs::registerWindows(lessons::PaletteHost& registry) {
     // Closing a window with its close box is its unload: the menu item loses its check mark.
     const auto unloader = [this](const char* menuItem, const char* window) {
         return [this, menuItem, window] {
@@ -35,4 +35,4 @@ void PlayedInputs::registerWindows(palettes::PaletteRegistry& registry) {
     });
 }
 
-} // namespace sound
+} // namespace played

@@ -1,6 +1,6 @@
 #include "testsupport.h"
 
-#include "student/shell/profile/playerdialog.h"
+#include "student/profile/playerdialog.h"
 
 #include <random>
 

@@ -4,7 +4,7 @@
 // window comes and goes); the window shows them. The pad sounds key 40 on channel 9, the
 // channel carried by the pad's own messages, so nothing else that sounds meanwhile changes
 // channel.
-#include "metronomepanel.h"
+#include "student/sound/metronomepanel.h"
 
 #include <QAbstractButton>
 #include <QWidget>
@@ -13,9 +13,8 @@ class QFrame;
 
 namespace lessons { struct LessonContext; }
 
-namespace sound {
+namespace played {
 
-class MidiPort;
 class PlayedCapture;
 
 inline constexpr qint16 kPadNote = -20;   // StartNote(-20): key 40
@@ -28,7 +27,7 @@ public:
     qint64 NoteStartTime = 0;     // the press of the tap that waits for its commit; 0 = none
     qint64 LatestPressTime = 0;
     qint64 ReleaseTime = 0;       // the last release; 0 while the pad is down and after a commit
-    BeatState beat;
+    sound::BeatState beat;
     bool padDown = false;
 
     // The played-rhythm scorer's wait: 0 once the last tap is committed.
@@ -42,7 +41,7 @@ public:
     void tmMetronome_Timer(const platform::MetronomeTick& tick);
     void CommitPendingTap(qint64 now);
 
-    MidiPort* port() const;
+    sound::MidiPort* port() const;
 
 private:
     lessons::LessonContext& ctx_;
@@ -75,7 +74,7 @@ public:
     ~FrmDrum() override;
 
     DrumLogic& logic() { return logic_; }
-    MetronomePanel& metronome() { return *metronome_; }
+    sound::MetronomePanel& metronome() { return *metronome_; }
     DrumPad* optDrum() const { return optDrum_; }
     QSlider* Slider1() const { return metronome_->Slider1; }
     QLabel* picTick() const { return metronome_->picTick; }
@@ -94,10 +93,10 @@ private:
     void onTick(const platform::MetronomeTick& tick);
 
     DrumLogic& logic_;
-    MetronomePanel* metronome_;
+    sound::MetronomePanel* metronome_;
     std::function<void()> onUnload_;
     QFrame* Frame1_;
     DrumPad* optDrum_;
 };
 
-} // namespace sound
+} // namespace played

@@ -12,15 +12,14 @@
 // release (its length is then the time it was held). A phrase is open while NoteStartTime is
 // set; the timed commit needs an open phrase, so a reset stamp never turns into a note as long
 // as the clock's count.
-#include "capturemath.h"
-#include "metronomepanel.h"
-
 #include "student/lessons/lessoncontext.h"
+#include "student/sound/capturemath.h"
+#include "student/sound/metronomepanel.h"
 
 #include <functional>
 #include <optional>
 
-namespace sound {
+namespace played {
 
 class KeyboardLogic;
 class DrumLogic;
@@ -58,7 +57,7 @@ public:
     qint32 writtenTicks() const;
     // The beat and bar of the exercise's time signature (a quarter beat and four beats without
     // one); nothing when its arithmetic has no answer.
-    std::optional<BarMath> barArithmetic() const;
+    std::optional<sound::BarMath> barArithmetic() const;
     double beatTicks() const;
 
 private:
@@ -69,14 +68,14 @@ private:
         int second = 0;
         bool split = false;
     };
-    Written writeNote(int key, qint32 spelling, qint64 lengthMs, const BarMath& m, const BeatState& beat);
-    void selectionTail(const BarMath& m, const Written& w, TailForm form);
+    Written writeNote(int key, qint32 spelling, qint64 lengthMs, const sound::BarMath& m, const sound::BeatState& beat);
+    void selectionTail(const sound::BarMath& m, const Written& w, sound::TailForm form);
     // Lesson 4: the phrase's last tap, released at `end`, written with the time it was held;
     // the phrase is closed.
-    void writeLastTap(DrumLogic& drum, qint64 end, const BarMath& m);
+    void writeLastTap(DrumLogic& drum, qint64 end, const sound::BarMath& m);
     int addNote(int staff, int key, qint32 spelling);
-    void placeTemplate(const BarMath& m);
-    void pressButton(const NoteChoice& choice);
+    void placeTemplate(const sound::BarMath& m);
+    void pressButton(const sound::NoteChoice& choice);
     void setTemplateDots(int dots);
     void setTemplateAccidental(int accidental);
     void deselectAll();
@@ -91,4 +90,4 @@ private:
     lessons::LessonContext& ctx_;
 };
 
-} // namespace sound
+} // namespace played

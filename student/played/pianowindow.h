@@ -6,9 +6,9 @@
 // A mouse press sounds the key first, then (in the melody lesson) the capture writes the note
 // that waited for it; keys played on the computer keyboard only sound. Every handler reads the
 // monotonic clock once; the metronome's ticks bring their own stamp.
-#include "capturemath.h"
-#include "metronomepanel.h"
-#include "midiport.h"
+#include "student/sound/capturemath.h"
+#include "student/sound/metronomepanel.h"
+#include "student/sound/midiport.h"
 
 #include <QWidget>
 #include <array>
@@ -17,7 +17,7 @@
 
 namespace lessons { struct LessonContext; }
 
-namespace sound {
+namespace played {
 
 class PlayedCapture;
 
@@ -29,7 +29,7 @@ public:
     qint64 NoteStartTime = 0;          // the press that started the waiting note; 0 = none
     qint64 ReleaseTime = 0;            // the last key release; 0 = none pending
     std::optional<qint16> HeldKey;     // the key of the note that waits (any key, C3 included)
-    BeatState beat;
+    sound::BeatState beat;
 
     // ---- Public operations ----
     // The next press starts a new phrase and the beat is measured again.
@@ -51,7 +51,7 @@ public:
     // The tick's second half, after the lamp and the beat measurement: the timed commit.
     void tmMetronome_Timer(const platform::MetronomeTick& tick);
 
-    MidiPort* port() const;
+    sound::MidiPort* port() const;
 
 private:
     lessons::LessonContext& ctx_;
@@ -80,7 +80,7 @@ private:
     bool black_;
 };
 
-class FrmKeyboard : public QWidget, public PianoKeys {
+class FrmKeyboard : public QWidget, public sound::PianoKeys {
     Q_OBJECT
 public:
     FrmKeyboard(KeyboardLogic& logic, std::function<QPixmap(int)> lampPictures,
@@ -88,8 +88,8 @@ public:
     ~FrmKeyboard() override;
 
     KeyboardLogic& logic() { return logic_; }
-    MetronomePanel& metronome() { return *metronome_; }
-    PianoKey* key(int k) const { return k >= 0 && k < kPianoKeys ? keys_[size_t(k)] : nullptr; }
+    sound::MetronomePanel& metronome() { return *metronome_; }
+    PianoKey* key(int k) const { return k >= 0 && k < sound::kPianoKeys ? keys_[size_t(k)] : nullptr; }
     QSlider* Slider1() const { return metronome_->Slider1; }
     QLabel* picTick() const { return metronome_->picTick; }
 
@@ -100,7 +100,7 @@ public:
     void key_MouseUp(int index);
 
     // ---- PianoKeys: the port's key values, shown ----
-    bool hasKey(int key) const override { return key >= 0 && key < kPianoKeys; }
+    bool hasKey(int key) const override { return key >= 0 && key < sound::kPianoKeys; }
     int value(int key) const override { return hasKey(key) ? values_[size_t(key)] : 0; }
     void setValue(int key, int value) override;
 
@@ -116,10 +116,10 @@ private:
     void onTick(const platform::MetronomeTick& tick);
 
     KeyboardLogic& logic_;
-    MetronomePanel* metronome_;
+    sound::MetronomePanel* metronome_;
     std::function<void()> onUnload_;
-    std::array<PianoKey*, kPianoKeys> keys_{};
-    std::array<int, kPianoKeys> values_{};
+    std::array<PianoKey*, sound::kPianoKeys> keys_{};
+    std::array<int, sound::kPianoKeys> values_{};
 };
 
-} // namespace sound
+} // namespace played

@@ -1,10 +1,10 @@
 // Player blocks as files made elsewhere spell them (keys in other letter case, a second name
 // line, a player twice, lines before the name), taken the same way by the player list, the
 // password, import, the lesson list and the save.
-#include "testsupport.h"
+#include "student/profile/tests/testsupport.h"
 
 #include "student/lessons/lessonlist.h"
-#include "student/shell/profile/playerdialog.h"
+#include "student/profile/playerdialog.h"
 
 using namespace tonvale;
 using namespace tonvale::testing;

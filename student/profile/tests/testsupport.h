@@ -1,9 +1,9 @@
 #pragma once
 // Shared set-up of the profile tests: a private data folder, a fresh session, scripted
 // dialogs and a stand-in main window.
-#include "student/shell/profile/mainwindowseam.h"
-#include "student/shell/profile/playersession.h"
-#include "student/shell/profile/profilestore.h"
+#include "student/profile/mainwindowseam.h"
+#include "student/profile/playersession.h"
+#include "student/profile/profilestore.h"
 
 #include "common/storedtext/storedtext.h"
 #include "platform/dialogs.h"

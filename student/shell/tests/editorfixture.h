@@ -3,7 +3,7 @@
 // three segments (the clef and time-signature head, then two bars of 3/4), a treble clef, the
 // bar lines, the time signature on staff 2 and the ten leger-line preview lines. Tests then
 // click the real widgets.
-#include "student/shell/tests/shelltestsupport.h"
+#include "shelltestsupport.h"
 
 #include "music/framework/dispatch.h"
 #include "student/lessons/lessoncontext.h"

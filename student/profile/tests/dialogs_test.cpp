@@ -1,7 +1,7 @@
 #include "testsupport.h"
 
-#include "student/shell/profile/passworddialog.h"
-#include "student/shell/profile/playerdialog.h"
+#include "student/profile/passworddialog.h"
+#include "student/profile/playerdialog.h"
 
 #include "testoutput.h"
 

@@ -1,10 +1,10 @@
 #include "drumwindow.h"
 
-#include "midiport.h"
 #include "playedcapture.h"
 
 #include "platform/clock.h"
 #include "student/lessons/lessoncontext.h"
+#include "student/sound/midiport.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -15,13 +15,13 @@
 #include <QSlider>
 #include <cmath>
 
-namespace sound {
+namespace played {
 
 // ---- DrumLogic ----------------------------------------------------------------------------
 
 DrumLogic::DrumLogic(lessons::LessonContext& ctx, PlayedCapture& capture) : ctx_(ctx), capture_(capture) {}
 
-MidiPort* DrumLogic::port() const { return ctx_.port; }
+sound::MidiPort* DrumLogic::port() const { return ctx_.port; }
 
 void DrumLogic::ZeroFirstTick() {
     NoteStartTime = 0;
@@ -37,14 +37,14 @@ void DrumLogic::Form_Load() {
 void DrumLogic::optDrum_MouseDown(qint64 now) {
     padDown = true;
     // The pad's own messages carry channel 9: the port's channel stays where it is.
-    if (MidiPort* p = port()) p->StartChannelNote(kPercussion, kPadNote);
+    if (sound::MidiPort* p = port()) p->StartChannelNote(sound::kPercussion, kPadNote);
     ReleaseTime = 0;
     capture_.drumPress(*this, now);
 }
 
 void DrumLogic::optDrum_MouseUp(qint64 now) {
     padDown = false;
-    if (MidiPort* p = port()) p->StopChannelNote(kPercussion, kPadNote);
+    if (sound::MidiPort* p = port()) p->StopChannelNote(sound::kPercussion, kPadNote);
     ReleaseTime = now;
     capture_.drumRelease(*this);
 }
@@ -153,7 +153,7 @@ FrmDrum::FrmDrum(DrumLogic& logic, std::function<QPixmap(int)> lampPictures, std
     Frame1_->setGeometry(8, 8, 164, 150);
     optDrum_ = new DrumPad(Frame1_);
     optDrum_->setGeometry(16, 9, 132, 132);
-    metronome_ = new MetronomePanel(this, logic_.beat, logic_.port(), std::move(lampPictures),
+    metronome_ = new sound::MetronomePanel(this, logic_.beat, logic_.port(), std::move(lampPictures),
                                     [this](const platform::MetronomeTick& t) { onTick(t); });
     metronome_->Slider1->setGeometry(8, 166, 130, 26);
     metronome_->picTick->setGeometry(146, 167, 24, 24);
@@ -171,7 +171,7 @@ FrmDrum::~FrmDrum() {
     // A press whose release never comes (the window went first) ends its sound.
     if (logic_.padDown) {
         logic_.padDown = false;
-        if (MidiPort* p = logic_.port()) p->StopChannelNote(kPercussion, kPadNote);
+        if (sound::MidiPort* p = logic_.port()) p->StopChannelNote(sound::kPercussion, kPadNote);
     }
 }
 
@@ -218,4 +218,4 @@ void FrmDrum::closeEvent(QCloseEvent* event) {
     if (onUnload_) onUnload_();
 }
 
-} // namespace sound
+} // namespace played

@@ -1,9 +1,9 @@
 // Saves that cannot be written: the student is told, nothing already saved is lost, no player
 // is created who was not written, and a lesson result is kept until a save succeeds.
-#include "testsupport.h"
+#include "student/profile/tests/testsupport.h"
 
 #include "student/lessons/lessonlist.h"
-#include "student/shell/profile/playerdialog.h"
+#include "student/profile/playerdialog.h"
 
 #include <QDir>
 #include <QFileInfo>

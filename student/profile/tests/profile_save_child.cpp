@@ -3,8 +3,8 @@
 //   profile_save_child <folder> player <name>  one player's progress (the profile and its backup)
 //   profile_save_child <folder> all            the whole player list (a visitor added anew each time)
 // It starts as the program does, by removing the temporaries a killed save left.
-#include "student/shell/profile/playersession.h"
-#include "student/shell/profile/profilestore.h"
+#include "student/profile/playersession.h"
+#include "student/profile/profilestore.h"
 
 #include "common/storedtext/storedtext.h"
 #include "platform/dialogs.h"

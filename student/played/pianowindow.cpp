@@ -12,7 +12,7 @@
 #include <QPainter>
 #include <QSlider>
 
-namespace sound {
+namespace played {
 
 namespace {
 // Key sizes in pixels: white keys side by side, black keys over the joins.
@@ -30,7 +30,7 @@ int whiteIndexOf(int key) {
 
 KeyboardLogic::KeyboardLogic(lessons::LessonContext& ctx, PlayedCapture& capture) : ctx_(ctx), capture_(capture) {}
 
-MidiPort* KeyboardLogic::port() const { return ctx_.port; }
+sound::MidiPort* KeyboardLogic::port() const { return ctx_.port; }
 
 void KeyboardLogic::ZeroFirstTick() {
     NoteStartTime = 0;
@@ -50,7 +50,7 @@ void KeyboardLogic::key_MouseDown(int index, qint64 now) {
     ReleaseTime = 0;
     // The key sounds before anything is written: the note that waited for this press goes on
     // the staff afterwards, and writing sends nothing.
-    if (MidiPort* p = port()) {
+    if (sound::MidiPort* p = port()) {
         p->KeyStopNote(qint16(index));
         p->KeyStartNote(qint16(index));
     }
@@ -58,29 +58,29 @@ void KeyboardLogic::key_MouseDown(int index, qint64 now) {
 }
 
 void KeyboardLogic::key_MouseUp(int index, qint64 now) {
-    if (MidiPort* p = port()) p->KeyStopNote(qint16(index));
+    if (sound::MidiPort* p = port()) p->KeyStopNote(qint16(index));
     ReleaseTime = now;
     capture_.pianoRelease(*this);
 }
 
 void KeyboardLogic::Form_KeyDown(int keyCode, bool autoRepeat) {
-    const qint16 key = KeyCodeToNote(keyCode);
-    if (autoRepeat || key == kNoKey) return;
+    const qint16 key = sound::KeyCodeToNote(keyCode);
+    if (autoRepeat || key == sound::kNoKey) return;
     heldByKeyboard_.insert(key);
-    if (MidiPort* p = port()) p->KeyStartNote(key);
+    if (sound::MidiPort* p = port()) p->KeyStartNote(key);
 }
 
 void KeyboardLogic::Form_KeyUp(int keyCode, bool autoRepeat) {
-    const qint16 key = KeyCodeToNote(keyCode);
-    if (autoRepeat || key == kNoKey) return;
+    const qint16 key = sound::KeyCodeToNote(keyCode);
+    if (autoRepeat || key == sound::kNoKey) return;
     heldByKeyboard_.erase(key);
-    if (MidiPort* p = port()) p->KeyStopNote(key);
+    if (sound::MidiPort* p = port()) p->KeyStopNote(key);
 }
 
 void KeyboardLogic::releaseHeldKeys() {
     const std::set<qint16> held = std::move(heldByKeyboard_);
     heldByKeyboard_.clear();
-    if (MidiPort* p = port())
+    if (sound::MidiPort* p = port())
         for (qint16 key : held) p->KeyStopNote(key);
 }
 
@@ -89,7 +89,7 @@ void KeyboardLogic::tmMetronome_Timer(const platform::MetronomeTick& tick) { cap
 // ---- PianoKey -----------------------------------------------------------------------------
 
 PianoKey::PianoKey(FrmKeyboard* window, int index) : QWidget(window), window_(window), index_(index) {
-    black_ = isBlackKey(index);
+    black_ = sound::isBlackKey(index);
     setObjectName(QString("key(%1)").arg(index));
     setFocusPolicy(Qt::StrongFocus);
     const int white = whiteIndexOf(index);
@@ -144,23 +144,23 @@ FrmKeyboard::FrmKeyboard(KeyboardLogic& logic, std::function<QPixmap(int)> lampP
     setObjectName("frmKeyboard");
     setWindowTitle("Piano Keyboard");
     setAttribute(Qt::WA_DeleteOnClose, false);
-    metronome_ = new MetronomePanel(this, logic_.beat, logic_.port(), std::move(lampPictures),
+    metronome_ = new sound::MetronomePanel(this, logic_.beat, logic_.port(), std::move(lampPictures),
                                     [this](const platform::MetronomeTick& t) { onTick(t); });
     const int width = kMargin * 2 + 22 * kWhiteWidth;
     metronome_->Slider1->setGeometry(kMargin, 10, 22 * kWhiteWidth - 40, 26);
     metronome_->picTick->setGeometry(width - kMargin - 24, 11, 24, 24);
     // White keys first, so the black keys lie on top.
-    for (int k = 0; k < kPianoKeys; ++k)
-        if (!isBlackKey(k)) keys_[size_t(k)] = new PianoKey(this, k);
-    for (int k = 0; k < kPianoKeys; ++k)
-        if (isBlackKey(k)) keys_[size_t(k)] = new PianoKey(this, k);
+    for (int k = 0; k < sound::kPianoKeys; ++k)
+        if (!sound::isBlackKey(k)) keys_[size_t(k)] = new PianoKey(this, k);
+    for (int k = 0; k < sound::kPianoKeys; ++k)
+        if (sound::isBlackKey(k)) keys_[size_t(k)] = new PianoKey(this, k);
     setFixedSize(width, kKeysTop + kWhiteHeight + kMargin);
 
     // Form_Load
     logic_.Form_Load();
     metronome_->showLamp(0);
-    if (MidiPort* p = logic_.port()) {
-        for (int k = 0; k < kPianoKeys; ++k) values_[size_t(k)] = p->pianoKeys().value(k);
+    if (sound::MidiPort* p = logic_.port()) {
+        for (int k = 0; k < sound::kPianoKeys; ++k) values_[size_t(k)] = p->pianoKeys().value(k);
         p->setPianoKeys(this);
     }
 }
@@ -168,10 +168,10 @@ FrmKeyboard::FrmKeyboard(KeyboardLogic& logic, std::function<QPixmap(int)> lampP
 FrmKeyboard::~FrmKeyboard() {
     delete metronome_;   // the timing thread ends before anything it reaches goes
     logic_.releaseHeldKeys();
-    if (MidiPort* p = logic_.port()) {
+    if (sound::MidiPort* p = logic_.port()) {
         // The port keeps the keys' values itself again.
         p->setPianoKeys(nullptr);
-        for (int k = 0; k < kPianoKeys; ++k) p->pianoKeys().setValue(k, values_[size_t(k)]);
+        for (int k = 0; k < sound::kPianoKeys; ++k) p->pianoKeys().setValue(k, values_[size_t(k)]);
     }
 }
 
@@ -205,8 +205,8 @@ bool FrmKeyboard::event(QEvent* event) {
 }
 
 void FrmKeyboard::keyPressEvent(QKeyEvent* event) {
-    const int code = keyCodeForQtKey(event->key());
-    if (KeyCodeToNote(code) == kNoKey) {
+    const int code = sound::keyCodeForQtKey(event->key());
+    if (sound::KeyCodeToNote(code) == sound::kNoKey) {
         QWidget::keyPressEvent(event);
         return;
     }
@@ -214,8 +214,8 @@ void FrmKeyboard::keyPressEvent(QKeyEvent* event) {
 }
 
 void FrmKeyboard::keyReleaseEvent(QKeyEvent* event) {
-    const int code = keyCodeForQtKey(event->key());
-    if (KeyCodeToNote(code) == kNoKey) {
+    const int code = sound::keyCodeForQtKey(event->key());
+    if (sound::KeyCodeToNote(code) == sound::kNoKey) {
         QWidget::keyReleaseEvent(event);
         return;
     }
@@ -240,4 +240,4 @@ void FrmKeyboard::closeEvent(QCloseEvent* event) {
     if (onUnload_) onUnload_();
 }
 
-} // namespace sound
+} // namespace played

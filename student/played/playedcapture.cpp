@@ -9,7 +9,7 @@
 
 #include <set>
 
-namespace sound {
+namespace played {
 
 namespace {
 constexpr quint32 kSelectedColour = 0xFF00FF;
@@ -39,10 +39,10 @@ double PlayedCapture::beatTicks() const {
     return lessons::GetBeatTicks(lessons::getInt(metre, "Pulses"), lessons::getInt(metre, "NoteValue"));
 }
 
-std::optional<BarMath> PlayedCapture::barArithmetic() const {
+std::optional<sound::BarMath> PlayedCapture::barArithmetic() const {
     const lessons::ElementArray& metres = ctx_.arrays.tmMeter;
     const int bpb = metres.ubound() > 0 ? lessons::GetBeatsPerBar(metres.at(1)) : 4;
-    return barMath(writtenTicks(), beatTicks(), bpb);
+    return sound::barMath(writtenTicks(), beatTicks(), bpb);
 }
 
 qint32 PlayedCapture::spelling() const { return lessons::getInt(ctx_.arrays.ChordSymbol.at(1), "KeyScale"); }
@@ -62,7 +62,7 @@ void PlayedCapture::setTemplateAccidental(int accidental) {
     lessons::put(ctx_.arrays.NoteSymbol.at(0), "AccidentalName", accidental);
 }
 
-void PlayedCapture::pressButton(const NoteChoice& choice) {
+void PlayedCapture::pressButton(const sound::NoteChoice& choice) {
     ctx_.state.tools.setValue(kNotes, choice.button, 1);
     // The template carries the value as well: with the note palette closed the editor gives a
     // new note the template's value, and what was played must be written either way.
@@ -70,9 +70,9 @@ void PlayedCapture::pressButton(const NoteChoice& choice) {
     if (choice.dots) setTemplateDots(choice.dots);
 }
 
-void PlayedCapture::placeTemplate(const BarMath& m) {
+void PlayedCapture::placeTemplate(const sound::BarMath& m) {
     lessons::ElementArray& staves = ctx_.arrays.StaffLines;
-    ctx_.arrays.NoteSymbol.setLeft(0, double(templateLeft(staves.Left(2), m, staves.Left(m.bar + 2))));
+    ctx_.arrays.NoteSymbol.setLeft(0, double(sound::templateLeft(staves.Left(2), m, staves.Left(m.bar + 2))));
 }
 
 void PlayedCapture::deselectAll() {
@@ -91,20 +91,20 @@ int PlayedCapture::addNote(int staff, int key, qint32 spell) {
     std::set<int> before;
     for (int i = 1; i <= notes.ubound(); ++i)
         if (ctx_.LoadedFlags.get(2, i) && notes.exists(i)) before.insert(i);
-    ctx_.staff->AddSymbolToStaff(qint16(staff), stepTop(NoteFromPiano(key, spell)), 50, 0, -160, 1, -495, 980, true,
+    ctx_.staff->AddSymbolToStaff(qint16(staff), sound::stepTop(sound::NoteFromPiano(key, spell)), 50, 0, -160, 1, -495, 980, true,
                                  std::nullopt, 0);
     for (int i = notes.ubound(); i >= 1; --i)
         if (ctx_.LoadedFlags.get(2, i) && notes.exists(i) && !before.count(i)) return i;
     return 0;
 }
 
-PlayedCapture::Written PlayedCapture::writeNote(int key, qint32 spell, qint64 lengthMs, const BarMath& m,
-                                                const BeatState& beat) {
+PlayedCapture::Written PlayedCapture::writeNote(int key, qint32 spell, qint64 lengthMs, const sound::BarMath& m,
+                                                const sound::BeatState& beat) {
     Written w;
-    const NoteChoice choice = classifyLength(lengthMs, beat.SliderValue, beat.BeatPeriod, m.beatTicks);
+    const sound::NoteChoice choice = sound::classifyLength(lengthMs, beat.SliderValue, beat.BeatPeriod, m.beatTicks);
     pressButton(choice);
     w.length = choice.ticks;
-    const BarSplit split = splitAtBarLine(m, w.length);
+    const sound::BarSplit split = sound::splitAtBarLine(m, w.length);
     if (!split.crosses) {
         w.first = addNote(m.bar + 2, key, spell);
         return w;
@@ -114,13 +114,13 @@ PlayedCapture::Written PlayedCapture::writeNote(int key, qint32 spell, qint64 le
     const lessons::ElementArray& staves = ctx_.arrays.StaffLines;
     setTemplateDots(0);
     ResetFloatingNotes();
-    const auto firstChoice = choiceForLength(split.first);
+    const auto firstChoice = sound::choiceForLength(split.first);
     if (firstChoice) {
         pressButton(*firstChoice);
         w.first = addNote(m.bar + 2, key, spell);
     }
     if (m.bar + 3 > staves.ubound()) return w;   // no staff for the next bar: the first part only
-    const auto restChoice = choiceForLength(split.rest);
+    const auto restChoice = sound::choiceForLength(split.rest);
     // A tie joins two notes that were both written, never an earlier note.
     if (w.first && restChoice) {
         // A tie curves away from the stem: up (-1) when the stem points down.
@@ -132,18 +132,18 @@ PlayedCapture::Written PlayedCapture::writeNote(int key, qint32 spell, qint64 le
     ResetFloatingNotes();
     if (restChoice) {
         pressButton(*restChoice);
-        ctx_.arrays.NoteSymbol.setLeft(0, double(secondPartLeft(staves.Left(2), m, split.first, staves.Left(m.bar + 3))));
+        ctx_.arrays.NoteSymbol.setLeft(0, double(sound::secondPartLeft(staves.Left(2), m, split.first, staves.Left(m.bar + 3))));
         w.second = addNote(m.bar + 3, key, spell);
     }
     return w;
 }
 
-void PlayedCapture::selectionTail(const BarMath& m, const Written& w, TailForm form) {
+void PlayedCapture::selectionTail(const sound::BarMath& m, const Written& w, sound::TailForm form) {
     lessons::ElementArray& notes = ctx_.arrays.NoteSymbol;
     const int top = notes.ubound();
     std::optional<qint32> lastValue;
     if (top >= 1) lastValue = noteValue(top);
-    const TailPlan plan = planSelectionTail(m, w.length, lastValue, form);
+    const sound::TailPlan plan = sound::planSelectionTail(m, w.length, lastValue, form);
     const auto toggle = [this](int index) {
         if (index >= 1) ctx_.staff->ToggleNoteColorEx(qint16(index));
     };
@@ -161,7 +161,7 @@ void PlayedCapture::selectionTail(const BarMath& m, const Written& w, TailForm f
             selected.push_back(i);
             tops.push_back(notes.Top(i));
         }
-        const int stem = groupStemDirection(tops);
+        const int stem = sound::groupStemDirection(tops);
         for (int i : selected) lessons::put(notes.at(i), "StemDirection", stem);
         if (selected.size() > 1) {
             lessons::NotationArrays& a = ctx_.arrays;
@@ -196,14 +196,14 @@ void PlayedCapture::pianoPress(KeyboardLogic& piano, int index, qint64 now) {
         placeTemplate(*m);
         if (!piano.HeldKey || piano.NoteStartTime == 0) {
             piano.NoteStartTime = now;
-            selectionTail(*m, Written{}, TailForm::Press);
+            selectionTail(*m, Written{}, sound::TailForm::Press);
         } else {
             const qint64 length = now - piano.NoteStartTime;
             piano.NoteStartTime = now;
             const qint32 spell = spelling();
-            setTemplateAccidental(AccidentalFromPiano(*piano.HeldKey, spell));
+            setTemplateAccidental(sound::AccidentalFromPiano(*piano.HeldKey, spell));
             const Written w = writeNote(*piano.HeldKey, spell, length, *m, piano.beat);
-            selectionTail(*m, w, TailForm::Press);
+            selectionTail(*m, w, sound::TailForm::Press);
         }
         piano.HeldKey = qint16(index);
     }
@@ -236,10 +236,10 @@ void PlayedCapture::pianoTick(KeyboardLogic& piano, qint64 now) {
     ResetFloatingNotes();
     const qint64 length = piano.ReleaseTime - piano.NoteStartTime;
     const qint32 spell = spelling();
-    setTemplateAccidental(AccidentalFromPiano(*piano.HeldKey, spell));
+    setTemplateAccidental(sound::AccidentalFromPiano(*piano.HeldKey, spell));
     placeTemplate(*m);
     const Written w = writeNote(*piano.HeldKey, spell, length, *m, piano.beat);
-    selectionTail(*m, w, TailForm::Timer);
+    selectionTail(*m, w, sound::TailForm::Timer);
     piano.ReleaseTime = 0;
     piano.NoteStartTime = 0;
     piano.HeldKey.reset();
@@ -260,7 +260,7 @@ void PlayedCapture::drumPress(DrumLogic& drum, qint64 now) {
             drum.LatestPressTime = now;
             const qint64 length = drum.LatestPressTime - drum.NoteStartTime;
             drum.NoteStartTime = drum.LatestPressTime;
-            storeTap(classifyLength(length, drum.beat.SliderValue, drum.beat.BeatPeriod, *beat).ticks);
+            storeTap(sound::classifyLength(length, drum.beat.SliderValue, drum.beat.BeatPeriod, *beat).ticks);
         }
     } else if (writes(4)) {
         const auto m = barArithmetic();
@@ -268,13 +268,13 @@ void PlayedCapture::drumPress(DrumLogic& drum, qint64 now) {
             placeTemplate(*m);
             if (drum.NoteStartTime == 0) {
                 drum.NoteStartTime = now;
-                selectionTail(*m, Written{}, TailForm::Press);
+                selectionTail(*m, Written{}, sound::TailForm::Press);
             } else {
                 drum.LatestPressTime = now;
                 const qint64 length = drum.LatestPressTime - drum.NoteStartTime;
                 drum.NoteStartTime = drum.LatestPressTime;
                 const Written w = writeNote(kDrumKey, 0, length, *m, drum.beat);
-                selectionTail(*m, w, TailForm::Press);
+                selectionTail(*m, w, sound::TailForm::Press);
             }
         }
     }
@@ -309,11 +309,11 @@ void PlayedCapture::drumTick(DrumLogic& drum, qint64 now) {
     }
 }
 
-void PlayedCapture::writeLastTap(DrumLogic& drum, qint64 end, const BarMath& m) {
+void PlayedCapture::writeLastTap(DrumLogic& drum, qint64 end, const sound::BarMath& m) {
     ResetFloatingNotes();
     placeTemplate(m);
     const Written w = writeNote(kDrumKey, 0, end - drum.NoteStartTime, m, drum.beat);
-    selectionTail(m, w, TailForm::Timer);
+    selectionTail(m, w, sound::TailForm::Timer);
     drum.ReleaseTime = 0;
     drum.NoteStartTime = 0;
     setTemplateDots(0);
@@ -328,7 +328,7 @@ void PlayedCapture::commitPendingTap(DrumLogic& drum, qint64 now) {
             const auto beat = basic::toInt16(beatTicks());
             if (beat && *beat > 0) {
                 ResetFloatingNotes();
-                storeTap(classifyLength(end - drum.NoteStartTime, drum.beat.SliderValue, drum.beat.BeatPeriod, *beat)
+                storeTap(sound::classifyLength(end - drum.NoteStartTime, drum.beat.SliderValue, drum.beat.BeatPeriod, *beat)
                              .ticks);
             }
         } else if (writes(4)) {
@@ -341,4 +341,4 @@ void PlayedCapture::commitPendingTap(DrumLogic& drum, qint64 now) {
     drum.NoteStartTime = 0;
 }
 
-} // namespace sound
+} // namespace played
