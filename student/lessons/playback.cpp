@@ -330,26 +330,23 @@ bool InputHold::eventFilter(QObject* watched, QEvent* event) {
     auto h = std::make_shared<Held>();
     h->receiver = watched;
     h->type = event->type();
-    if (event->type() == QEvent::Wheel) {
-        const auto* w = static_cast<QWheelEvent*>(event);
-        h->position = w->position();
-        h->globalPosition = w->globalPosition();
-        h->pixelDelta = w->pixelDelta();
-        h->angleDelta = w->angleDelta();
-        h->buttons = w->buttons();
-        h->modifiers = w->modifiers();
-        h->phase = w->phase();
-        h->inverted = w->inverted();
-        h->device = w->pointingDevice();
-    } else if (isMouseEvent(event->type())) {
-        const auto* m = static_cast<QMouseEvent*>(event);
-        h->position = m->position();
-        h->scenePosition = m->scenePosition();
-        h->globalPosition = m->globalPosition();
-        h->button = m->button();
-        h->buttons = m->buttons();
-        h->modifiers = m->modifiers();
-        h->device = m->pointingDevice();
+    const bool wheel = event->type() == QEvent::Wheel;
+    if (wheel || isMouseEvent(event->type())) {
+        const auto* p = static_cast<QSinglePointEvent*>(event);
+        h->position = p->position();
+        h->scenePosition = p->scenePosition();
+        h->globalPosition = p->globalPosition();
+        h->button = p->button();
+        h->buttons = p->buttons();
+        h->modifiers = p->modifiers();
+        h->device = p->pointingDevice();
+        if (wheel) {
+            const auto* w = static_cast<QWheelEvent*>(event);
+            h->pixelDelta = w->pixelDelta();
+            h->angleDelta = w->angleDelta();
+            h->phase = w->phase();
+            h->inverted = w->inverted();
+        }
     } else {
         h->event.reset(event->clone());
     }
