@@ -229,23 +229,6 @@ void cmdSpeaker_Click(LessonContext& ctx, int index) {
 // every later event of the device rewrites: a copy kept while other clicks come in would be
 // handed on with the last click's place. So the values are kept, and the event is made again
 // only as it is handed on.
-namespace {
-bool isMouseEvent(QEvent::Type t) {
-    switch (t) {
-    case QEvent::MouseMove:
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::NonClientAreaMouseButtonPress:
-    case QEvent::NonClientAreaMouseButtonRelease:
-    case QEvent::NonClientAreaMouseButtonDblClick:
-        return true;
-    default:
-        return false;
-    }
-}
-} // namespace
-
 struct InputHold::Held {
     QPointer<QObject> receiver;
     std::unique_ptr<QEvent> event;   // events without a point (keys, shortcuts, ...)
@@ -330,9 +313,10 @@ bool InputHold::eventFilter(QObject* watched, QEvent* event) {
     auto h = std::make_shared<Held>();
     h->receiver = watched;
     h->type = event->type();
-    const bool wheel = event->type() == QEvent::Wheel;
-    if (wheel || isMouseEvent(event->type())) {
-        const auto* p = static_cast<QSinglePointEvent*>(event);
+    const auto* wheel = dynamic_cast<const QWheelEvent*>(event);
+    const auto* mouse = dynamic_cast<const QMouseEvent*>(event);
+    if (wheel || mouse) {
+        const QSinglePointEvent* p = wheel ? static_cast<const QSinglePointEvent*>(wheel) : mouse;
         h->position = p->position();
         h->scenePosition = p->scenePosition();
         h->globalPosition = p->globalPosition();
@@ -341,11 +325,10 @@ bool InputHold::eventFilter(QObject* watched, QEvent* event) {
         h->modifiers = p->modifiers();
         h->device = p->pointingDevice();
         if (wheel) {
-            const auto* w = static_cast<QWheelEvent*>(event);
-            h->pixelDelta = w->pixelDelta();
-            h->angleDelta = w->angleDelta();
-            h->phase = w->phase();
-            h->inverted = w->inverted();
+            h->pixelDelta = wheel->pixelDelta();
+            h->angleDelta = wheel->angleDelta();
+            h->phase = wheel->phase();
+            h->inverted = wheel->inverted();
         }
     } else {
         h->event.reset(event->clone());
