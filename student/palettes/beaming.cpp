@@ -28,6 +28,12 @@ bool selected(QObject* note) { return music::dispGet(note, QStringLiteral("ForeC
 
 QObject* beamItem(QObject* beam, int j) { return staffedit::beamItemOf(beam, j); }
 
+// A note that leaves its beam draws its own flags and stem again.
+void unbeam(QObject* note) {
+    put(note, "HideFlags", 0);
+    put(note, "StemLength", -10);
+}
+
 void refuse(BeamRefusal r, bool silent, QWidget* owner) {
     if (silent) return;
     QString text, title;
@@ -168,8 +174,7 @@ void Beaming::UnBeamIt(ElementArray& staves, ElementArray& beams, ElementArray& 
             if (!ctx_.LoadedFlags.get(kColNotes, i) || !notes.exists(i) || !selected(notes[i])) continue;
             put(notes[i], "ForeColor", 0);
             if (beamOf(i, stemPosition(notes[i]), getInt(notes[i], "StemDirection"))) continue;
-            put(notes[i], "HideFlags", 0);
-            put(notes[i], "StemLength", -10);
+            unbeam(notes[i]);
         }
         return;
     }
@@ -182,8 +187,7 @@ void Beaming::UnBeamIt(ElementArray& staves, ElementArray& beams, ElementArray& 
             !holds(found, stemPosition(notes[i]), getInt(notes[i], "StemDirection")))
             continue;
         put(notes[i], "ForeColor", 0);
-        put(notes[i], "HideFlags", 0);
-        put(notes[i], "StemLength", -10);
+        unbeam(notes[i]);
     }
     beams.unload(found);
     ctx_.LoadedFlags.set(column, found, false);
@@ -266,8 +270,7 @@ void Beaming::BeamRemove(ElementArray& staves, lessons::CheckBoxArray& boxes, El
                 }
             }
             for (int i : held) {
-                put(notes[i], "HideFlags", 0);
-                put(notes[i], "StemLength", -10);
+                unbeam(notes[i]);
                 ctx_.state.MouseDownFlag = true;
                 int staff = 0;
                 ctx_.staff->NoteMouseMove(i, 0, 0, notes, staff);
