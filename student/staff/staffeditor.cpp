@@ -598,8 +598,10 @@ void StaffEditor::EditNoteSymbol(qint16 Index, qint32 X, qint32 Y, ElementArray&
         put(note, "DotsNumberOf", 1);
         // A dot after a wide head stands further right than the note's width reaches: widen
         // it (its place stays) rather than cut the dot off.
-        if (auto* drawn = qobject_cast<music::Note*>(note); drawn && drawn->dotsRight() > drawn->width())
-            Notes.setWidth(Index, drawn->dotsRight() * common::kTwipsPerPixel);
+        if (auto* drawn = qobject_cast<music::Note*>(note)) {
+            const int right = drawn->dotsRight();
+            if (right > drawn->width()) Notes.setWidth(Index, right * common::kTwipsPerPixel);
+        }
         shiftOffsetsAfter(staff, Notes.Left(Index), false, Index,
                           noteValueOf(note) - before);
         return;
