@@ -262,8 +262,6 @@ std::optional<ReportData> StudentDatabase::read(const ReportOptions& options, QS
         r.average = q.value(3).toInt();
         r.attempts = q.value(4).toInt();
         r.completedShare = completedShare(q.value(5).toLongLong(), q.value(6).toLongLong());
-        // The line shows it as the lesson list does: whole percent, rounded down.
-        r.completed = int(std::floor(r.completedShare * 100.0));
         data.rows.push_back(r);
     }
     return data;
@@ -306,7 +304,7 @@ std::unique_ptr<QTextDocument> buildReportDocument(const ReportData& data, const
                     "<tr><td>%1</td><td>%2</td><td align=\"right\">%3</td><td align=\"right\">%4</td>"
                     "<td align=\"right\">%5</td></tr>")
                     .arg(esc(r.name), esc(r.difficulty), percent(r.average), QString::number(r.attempts),
-                         percent(r.completed));
+                         percent(r.completed()));
     }
     html += QStringLiteral("</table>");
     // Student_Footer

@@ -11,6 +11,7 @@
 #include <QDate>
 #include <QString>
 #include <QVector>
+#include <cmath>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -31,8 +32,9 @@ struct ReportRow {
     QString difficulty;
     int average = 0;      // percent
     int attempts = 0;
-    int completed = 0;    // whole percent of the lesson's exercises, as the lesson list shows it
     double completedShare = 0;  // HighestLevel / TotExercises, unrounded (0 without exercises)
+    // Whole percent of the lesson's exercises, as the lesson list shows it (rounded down).
+    int completed() const { return int(std::floor(completedShare * 100.0)); }
 };
 
 struct ReportData {

@@ -144,9 +144,9 @@ TEST_F(ReportTest, FirstReportMakesTheOptionsAndTheDatabase) {
     EXPECT_EQ(d.rows[0].difficulty, "Incremental");
     EXPECT_EQ(d.rows[0].average, 75);
     EXPECT_EQ(d.rows[0].attempts, 6);
-    EXPECT_EQ(d.rows[0].completed, 33);
+    EXPECT_EQ(d.rows[0].completed(), 33);
     EXPECT_EQ(d.rows[1].average, 0);
-    EXPECT_EQ(d.rows[6].completed, 41);  // 5 of 12
+    EXPECT_EQ(d.rows[6].completed(), 41);  // 5 of 12
     EXPECT_DOUBLE_EQ(*d.totalAverage(), (75 + 100 + 82) / 7.0);
     EXPECT_EQ(d.totalAttempts(), 18);
     // The total is taken from HighestLevel / TotExercises, not from the rounded percents
@@ -170,7 +170,7 @@ TEST_F(ReportTest, ASecondReportOverwritesTheRows) {
     ASSERT_EQ(d.rows.size(), 7);
     EXPECT_EQ(d.rows[0].attempts, 0);   // Ann's 6 are gone
     EXPECT_EQ(d.rows[1].average, 64);
-    EXPECT_EQ(d.rows[1].completed, 15); // 2 of 13
+    EXPECT_EQ(d.rows[1].completed(), 15); // 2 of 13
 }
 
 TEST_F(ReportTest, LessonsAreWrittenUnderTheStudentsOwnKey) {
