@@ -133,16 +133,22 @@ std::vector<QPoint> WindowPlacer::placeAll(const std::vector<QRect>& windows) {
     return at;
 }
 
+namespace {
+// The screen the main window stands on (the primary one without a main window).
+const QScreen* screenOf(const QWidget* mainWindow) {
+    return mainWindow ? mainWindow->screen() : QGuiApplication::primaryScreen();
+}
+} // namespace
+
 QPoint placesOrigin(const QWidget* mainWindow) {
-    const QScreen* screen = mainWindow ? mainWindow->screen() : QGuiApplication::primaryScreen();
+    const QScreen* screen = screenOf(mainWindow);
     return screen ? screen->availableGeometry().topLeft() : QPoint();
 }
 
 PlacementArea placementAround(const QWidget* mainWindow, const std::vector<const QWidget*>& keepClear,
                               const QWidget* lesson) {
     PlacementArea area;
-    const QScreen* screen = mainWindow ? mainWindow->screen() : QGuiApplication::primaryScreen();
-    if (screen) area.available = screen->availableGeometry();
+    if (const QScreen* screen = screenOf(mainWindow)) area.available = screen->availableGeometry();
     area.decorations = kDecorations;
     if (!mainWindow) return area;
     area.mainWindow = mainWindow->frameGeometry();
