@@ -47,7 +47,7 @@ struct Cell {
 class ReportWriter {
 public:
     explicit ReportWriter(QTextDocument& doc)
-        : cursor_(&doc), font_(doc.defaultFont()), metrics_(font_),
+        : cursor_(&doc), metrics_(doc.defaultFont()),
           width_(doc.pageSize().width() - 2 * doc.documentMargin()) {
         bold_.setFontWeight(QFont::Bold);
     }
@@ -165,7 +165,6 @@ private:
     }
 
     QTextCursor cursor_;
-    QFont font_;
     QFontMetricsF metrics_;
     qreal width_;
     QTextCharFormat bold_;
