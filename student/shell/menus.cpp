@@ -2,6 +2,8 @@
 
 #include "pictures.h"
 
+#include "student/sound/devicemenu.h"
+
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
@@ -30,11 +32,11 @@ MainMenus::MainMenus(QMenuBar* bar, QObject* parent) : QObject(parent), bar_(bar
     add(file, "mnuExport", "&Export Player...");
     add(file, "mnuImport", "&Import Player...");
     separator(file, "mnuSpace2");
-    add(file, "mnuFileExit", "&Exit");
+    add(file, "mnuFileExit", "E&xit");
 
     QMenu* view = top("mnuView", "&View");
     add(view, "mnuViewAccidentals", "&Accidentals", true);
-    add(view, "mnuViewCadence", "Ca&dence", true);
+    add(view, "mnuViewCadence", "&Cadence", true);
     add(view, "mnuViewIntervals", "&Intervals", true);
     add(view, "mnuInversion", "In&versions", true);
     add(view, "mnuViewNoteSymbols", "&Note Symbols", true);
@@ -45,7 +47,7 @@ MainMenus::MainMenus(QMenuBar* bar, QObject* parent) : QObject(parent), bar_(bar
     add(view, "mnuPiano", "&Piano Keyboard", true);
     add(view, "mnuDrum", "&Drum", true);
     separator(view, "mnuSpace4");
-    add(view, "mnuViewReport", "Re&port");
+    add(view, "mnuViewReport", "R&eport");
 
     QMenu* game = top("mnuGame", "&Lesson");
     add(game, "mnuGameNewLesson", "&New Lesson");
@@ -62,7 +64,7 @@ MainMenus::MainMenus(QMenuBar* bar, QObject* parent) : QObject(parent), bar_(bar
     items_.insert("mnuTerms", terms->menuAction());
     order_ << "mnuTerms";
     terms_.resize(4);
-    const char* termCaptions[] = {"", "+, -, x, o", "M, m, A, d", "maj, min, aug, dim"};
+    const char* termCaptions[] = {"", "+, -, &x, o", "&M, m, A, d", "maj, min, &aug, dim"};
     for (int i = 1; i <= 3; ++i) {
         QAction* a = terms->addAction(QString::fromLatin1(termCaptions[i]));
         a->setObjectName("mnuIntervalTerm");
@@ -77,7 +79,7 @@ MainMenus::MainMenus(QMenuBar* bar, QObject* parent) : QObject(parent), bar_(bar
     add(configure, "mnuConfigNetwork", "&Network");
     add(configure, "mnuConfigReport", "&Customize Report");
 
-    deviceMenu_ = top("mnuMIDI", "MIDI");
+    deviceMenu_ = top("mnuMIDI", "&MIDI");
     setDevices({"MIDI Mapper"});
 
     QMenu* help = top("mnuHelp", "&Help");
@@ -125,8 +127,7 @@ void MainMenus::setDevices(const QStringList& captions) {
         a->deleteLater();
     }
     devices_.clear();
-    QStringList all = captions;
-    if (all.isEmpty()) all << "MIDI Mapper";
+    const QStringList all = sound::DeviceMenu::withAccessKeys(captions.isEmpty() ? QStringList{"MIDI Mapper"} : captions);
     for (int i = 0; i < all.size(); ++i) {
         QAction* a = deviceMenu_->addAction(all[i]);
         a->setObjectName("mnuDevice");

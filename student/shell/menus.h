@@ -29,8 +29,8 @@ public:
     int deviceCount() const { return int(devices_.size()); }
     QAction* intervalTerm(int index) const;
 
-    // Captions of the device menu: element 0 the mapper, then one per output device. The
-    // array grows with the list; nothing is ever cut off.
+    // Captions of the device menu: element 0 the mapper, then one per output device, each shown
+    // with an access key of its own. The array grows with the list; nothing is ever cut off.
     void setDevices(const QStringList& captions);
     // Exactly item `index` checked.
     void checkDevice(int index);

@@ -1,5 +1,8 @@
 #include "devicemenu.h"
 
+#include <QSet>
+#include <vector>
+
 namespace sound {
 
 const QString DeviceMenu::MapperCaption = QStringLiteral("MIDI Mapper");
@@ -22,6 +25,35 @@ bool DeviceMenu::isChecked(int index) const { return contains(index) && items_[i
 
 void DeviceMenu::setChecked(int index, bool checked) {
     if (contains(index)) items_[index].checked = checked;
+}
+
+QStringList DeviceMenu::withAccessKeys(const QStringList& captions) {
+    QSet<QChar> taken;
+    QStringList out;
+    for (const QString& caption : captions) {
+        // Word starts first, then the other letters and digits, left to right.
+        std::vector<int> candidates, others;
+        for (int i = 0; i < caption.size(); ++i) {
+            if (!caption[i].isLetterOrNumber()) continue;
+            (i == 0 || !caption[i - 1].isLetterOrNumber() ? candidates : others).push_back(i);
+        }
+        candidates.insert(candidates.end(), others.begin(), others.end());
+        int key = -1;
+        for (int i : candidates) {
+            if (taken.contains(caption[i].toLower())) continue;
+            taken.insert(caption[i].toLower());
+            key = i;
+            break;
+        }
+        QString shown;
+        for (int i = 0; i < caption.size(); ++i) {
+            if (i == key) shown += QLatin1Char('&');
+            shown += caption[i];
+            if (caption[i] == QLatin1Char('&')) shown += QLatin1Char('&');
+        }
+        out << shown;
+    }
+    return out;
 }
 
 int DeviceMenu::checkedIndex() const {

@@ -23,6 +23,11 @@ public:
     int checkedIndex() const;  // -1 while none is checked
     bool contains(int index) const { return index >= 0 && index < count(); }
 
+    // The captions as menu items show them: each with an access key of its own, a letter or
+    // digit not taken by an item before it (a word's first where it can), and an '&' of a
+    // device's name shown as itself. An item with no such character left gets no key.
+    static QStringList withAccessKeys(const QStringList& captions);
+
     // Item index <-> device number (-1 = the mapper).
     static int deviceIdOf(int index) { return index - 1; }
     static int indexOf(int deviceId) { return deviceId + 1; }

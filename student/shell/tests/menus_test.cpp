@@ -22,10 +22,10 @@ TEST(Menus, TreeAndCaptions) {
         {"mnuChangePassword", "&Change Password..."},
         {"mnuExport", "&Export Player..."},
         {"mnuImport", "&Import Player..."},
-        {"mnuFileExit", "&Exit"},
+        {"mnuFileExit", "E&xit"},
         {"mnuView", "&View"},
         {"mnuViewAccidentals", "&Accidentals"},
-        {"mnuViewCadence", "Ca&dence"},
+        {"mnuViewCadence", "&Cadence"},
         {"mnuViewIntervals", "&Intervals"},
         {"mnuInversion", "In&versions"},
         {"mnuViewNoteSymbols", "&Note Symbols"},
@@ -34,7 +34,7 @@ TEST(Menus, TreeAndCaptions) {
         {"mnuViewTime", "Time &Signature"},
         {"mnuPiano", "&Piano Keyboard"},
         {"mnuDrum", "&Drum"},
-        {"mnuViewReport", "Re&port"},
+        {"mnuViewReport", "R&eport"},
         {"mnuGame", "&Lesson"},
         {"mnuGameNewLesson", "&New Lesson"},
         {"mnuGameRestart", "&Restart Lesson"},
@@ -42,14 +42,14 @@ TEST(Menus, TreeAndCaptions) {
         {"mnuBounds", "&Score Settings..."},
         {"mnuPracticeMode", "&Practice Mode"},
         {"mnuTerms", "&Interval Terminology"},
-        {"mnuIntervalTerm(1)", "+, -, x, o"},
-        {"mnuIntervalTerm(2)", "M, m, A, d"},
-        {"mnuIntervalTerm(3)", "maj, min, aug, dim"},
+        {"mnuIntervalTerm(1)", "+, -, &x, o"},
+        {"mnuIntervalTerm(2)", "&M, m, A, d"},
+        {"mnuIntervalTerm(3)", "maj, min, &aug, dim"},
         {"mnuConfigure", "&Configure"},
         {"mnuConfigNetwork", "&Network"},
         {"mnuConfigReport", "&Customize Report"},
-        {"mnuMIDI", "MIDI"},
-        {"mnuDevice(0)", "MIDI Mapper"},
+        {"mnuMIDI", "&MIDI"},
+        {"mnuDevice(0)", "&MIDI Mapper"},
         {"mnuHelp", "&Help"},
         {"mnuHelpContent", "&Help Contents..."},
         {"mnuAbout", "&About..."},
@@ -117,10 +117,10 @@ TEST_P(DeviceMenuTest, OneItemPerOutputAfterTheMapper) {
     auto frm = loadedWindow();
     MainMenus& menus = *frm->menus();
     ASSERT_EQ(menus.deviceCount(), GetParam().devices + 1);
-    EXPECT_EQ(menus.device(0)->text(), "MIDI Mapper");
+    EXPECT_EQ(menus.device(0)->text(), "&MIDI Mapper");
     for (int i = 0; i < GetParam().devices; ++i) {
         QAction* item = menus.device(i + 1);
-        EXPECT_EQ(item->text(), outputs[i]);
+        EXPECT_EQ(item->iconText(), outputs[i]);
         EXPECT_TRUE(item->isVisible());
         EXPECT_TRUE(item->isEnabled());
         EXPECT_FALSE(item->isChecked());

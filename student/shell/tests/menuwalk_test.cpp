@@ -10,6 +10,7 @@
 
 #include <QFileInfo>
 #include <QMenu>
+#include <QKeySequence>
 #include <QMenuBar>
 #include <QRegularExpression>
 #include <QTextBrowser>
@@ -363,6 +364,34 @@ TEST_F(MenuWalk, EveryCommandInEveryStateIsGreyedOrShowsItsEffect) {
         }
     }
     EXPECT_GT(triggered, 15 * walked);
+}
+
+// Alt and a menu's key, then an item's key, reach each item: every menu of the bar, the bar
+// itself, the interval terminology and the MIDI devices (names alike at their start, and one
+// with an '&' of its own) give each of their items a key no other item of theirs has.
+TEST_F(MenuWalk, EveryMenuGivesEachItemAKeyOfItsOwn) {
+    midi_.setOutputs({"Midi Through Port-0", "FLUID Synth (1234): Synth input port", "Midi Through Port-1", "Drums & Bass"});
+    auto frm = loadedWindow();
+    ASSERT_EQ(frm->menus()->deviceCount(), 5);
+    EXPECT_EQ(frm->menus()->device(4)->iconText(), "Drums & Bass");
+    std::vector<const QWidget*> menus{frm->menuBar()};
+    int walked = 0;
+    for (size_t m = 0; m < menus.size(); ++m) {
+        std::map<QString, QString> byKey;
+        for (QAction* a : menus[m]->actions()) {
+            if (a->isSeparator()) continue;
+            if (a->menu()) menus.push_back(a->menu());
+            const QString key = QKeySequence::mnemonic(a->text()).toString();
+            EXPECT_FALSE(key.isEmpty()) << "no key: " << a->text().toStdString();
+            if (key.isEmpty()) continue;
+            const auto [other, fresh] = byKey.emplace(key, a->text());
+            EXPECT_TRUE(fresh) << key.toStdString() << " on both " << other->second.toStdString() << " and "
+                               << a->text().toStdString();
+            ++walked;
+        }
+    }
+    EXPECT_EQ(menus.size(), 9u);   // the bar, seven menus and the terminology
+    EXPECT_GE(walked, 40);
 }
 
 // The lesson list's Help opens the page of the selected lesson, or the contents without one;
