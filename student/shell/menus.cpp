@@ -6,6 +6,7 @@
 
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QToolBar>
 
 namespace shell {
@@ -189,7 +190,22 @@ QAction* MainToolbar::buttonByKey(const QString& key) const {
 
 void MainToolbar::setPracticeImage(int image) {
     practiceImage_ = image;
-    if (QAction* a = button(kButtonPractice)) a->setIcon(toolbarImage(image));
+    QAction* a = button(kButtonPractice);
+    if (!a) return;
+    // The lamp tells the mode also where the button cannot be pressed (inside a lesson): there
+    // it keeps its colours, a little faded, where the style's grey would make its three
+    // pictures alike and the blink unseen.
+    QIcon icon = toolbarImage(image);
+    const QPixmap lamp = icon.pixmap(bar_->iconSize());
+    QPixmap faded(lamp.size());
+    faded.setDevicePixelRatio(lamp.devicePixelRatio());
+    faded.fill(Qt::transparent);
+    QPainter p(&faded);
+    p.setOpacity(0.7);
+    p.drawPixmap(0, 0, lamp);
+    p.end();
+    icon.addPixmap(faded, QIcon::Disabled);
+    a->setIcon(icon);
 }
 
 } // namespace shell

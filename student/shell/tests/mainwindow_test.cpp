@@ -17,6 +17,7 @@
 #include <QScrollBar>
 #include <QTextEdit>
 #include <QTimer>
+#include <QToolBar>
 #include <QTreeWidget>
 
 namespace shell {
@@ -347,6 +348,41 @@ TEST_F(ShellTest, ThePracticeButtonBlinksWithPicturesOfItsOwn) {
     // Off, bright, off, on, and again: three pictures of the practice lamp.
     EXPECT_EQ(shown, (std::vector<int>{5, 6, 5, 4, 5, 6, 5, 4}));
     EXPECT_EQ(own.size(), 3u);
+}
+
+// Inside a lesson the practice button cannot be pressed (the options wait for the lesson
+// list), yet practice mode is on and its lamp blinks: as the toolbar draws it there, the lamp
+// is lit in colour at the on and bright steps and grey at the off step.
+TEST_F(ShellTest, ThePracticeLampBlinksInSightInsideALesson) {
+    writeProfile(testing::twoPlayerProfile());
+    auto frm = loadedWindow();
+    scriptLogin("Ann", "pw");
+    frm->runMenuCommand("mnuGamePlayer");
+    frm->lvwLesson->topLevelItem(0)->setSelected(true);
+    frm->cmdStart_Click();
+    ASSERT_EQ(frm->state.CurrentLesson, 1);
+    QAction* practice = frm->toolbar()->buttonByKey("Practice");
+    ASSERT_FALSE(practice->isEnabled());
+    ASSERT_TRUE(frm->tmrPractice->isActive());
+    QWidget* button = frm->toolbar()->bar()->widgetForAction(practice);
+    ASSERT_NE(button, nullptr);
+    // The most saturated colour drawn on the button.
+    auto colourShown = [button] {
+        const QImage shot = button->grab().toImage();
+        int most = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x) most = std::max(most, QColor(shot.pixel(x, y)).hsvSaturation());
+        return most;
+    };
+    std::map<int, int> colourAt;   // practice image -> saturation shown
+    for (int tick = 0; tick < 4; ++tick) {
+        QMetaObject::invokeMethod(frm->tmrPractice, "timeout");
+        colourAt[frm->toolbar()->practiceImage()] = colourShown();
+    }
+    ASSERT_EQ(colourAt.size(), 3u);
+    EXPECT_GE(colourAt[ImgPracticeOn], 100);
+    EXPECT_GE(colourAt[ImgPracticeLit], 100);
+    EXPECT_LT(colourAt[ImgPracticeOff], 40);
 }
 
 TEST_F(ShellTest, PianoAndDrumButtonsToggleTheirWindows) {
