@@ -232,6 +232,15 @@ double ToolState::placedTop(const QString& palette) const {
     return p ? p->placedTop : 0;
 }
 
+void ToolState::disarmAll() {
+    for (auto& kv : palettes_)
+        for (size_t i = 1; i < kv.second.buttons.size(); ++i) kv.second.buttons[i].Value = 0;
+    time_.down = false;
+    mousePointer_ = kPointerDefault;
+    framePointer_ = kPointerDefault;
+    notify();
+}
+
 void ToolState::resetDesign(const QString& palette) {
     Palette* p = find(palette);
     if (!p) return;

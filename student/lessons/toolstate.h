@@ -106,6 +106,10 @@ public:
     double placedLeft(const QString& palette) const;
     double placedTop(const QString& palette) const;
 
+    // No tool armed: every palette's buttons released (closed palettes' too), the time tool
+    // raised, the window's and the lesson frame's pointers back to the default. What the
+    // lesson's set-up gave the buttons (shown, enabled, pictures) stays.
+    void disarmAll();
     // Closing a window: its buttons released, shown, enabled and with their own pictures, its
     // lesson geometry forgotten. The lesson's own states stay.
     void resetDesign(const QString& palette);

@@ -531,7 +531,7 @@ void FrmTonvale::SelectFrame(int lesson) {
     ArrangeCanvas();
 
     fraLesson0->show();
-    if (lesson == 0) state.tools.setLessonFramePointer(lessons::kPointerDefault);
+    state.tools.disarmAll();   // nothing armed in the lesson before carries over: its builder arms its own
     for (const lessons::PaletteInfo& p : lessons::paletteInfos())
         if (*p.menuItem) menus_->item(QString::fromLatin1(p.menuItem))->setChecked(false);
 

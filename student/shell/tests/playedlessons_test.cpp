@@ -5,8 +5,10 @@
 #include "playedlessonsfixture.h"
 
 #include "common/helpwindow.h"
+#include "student/palettes/palettewindow.h"
 
 #include <QFile>
+#include <QToolButton>
 #include <functional>
 
 namespace shell {
@@ -334,6 +336,36 @@ TEST_F(PlayedLessons, Lesson7TapsAreMarkedOnStopWithThePadHidden) {
     EXPECT_EQ(frm->playedInputs().TapCount, 0);
     frm->cmdStop->click();
     EXPECT_EQ(frm->lblScore->text(), "0%");
+}
+
+// Lesson 7 writes its rhythm with the palettes' tools (its last bar's rests pressed on the
+// rest palette); after it, Lesson > New Lesson and lesson 4 start with no tool armed: the
+// palettes lesson 4 opens show no button down.
+TEST_F(PlayedLessons, ANewLessonStartsWithNoToolArmed) {
+    auto armed = [this] {
+        const lessons::ToolState& t = frm->state.tools;
+        QStringList out;
+        for (const lessons::PaletteInfo& p : lessons::paletteInfos())
+            for (int i = 1; i <= t.buttonCount(p.window); ++i)
+                if (t.pressed(p.window, i)) out << QString("%1(%2)").arg(p.window).arg(i);
+        if (t.time().down) out << "time tool";
+        if (t.MousePointer() != lessons::kPointerDefault) out << "pointer";
+        return out;
+    };
+    startLesson(7, 2, {});
+    ASSERT_FALSE(armed().isEmpty()) << "lesson 7 wrote its set without a tool";
+    frm->runMenuCommand("mnuGameNewLesson");
+    ASSERT_EQ(frm->state.CurrentLesson, 0);
+    startLesson(4, 7, {0.0, 0.0, 0.0, 0.0});
+    EXPECT_EQ(armed(), QStringList());
+    for (const char* window : {"frmFloatingNotes", "frmFloatingRests", "frmFloatingAccidentals", "frmFloatingMisc"}) {
+        palettes::PaletteWindow* palette = frm->paletteWindows().palette(window);
+        ASSERT_NE(palette, nullptr) << window;
+        for (int i = 1; i <= frm->state.tools.buttonCount(window); ++i)
+            if (QToolButton* b = palette->button(i)) {
+                EXPECT_FALSE(b->isChecked()) << window << " " << i;
+            }
+    }
 }
 
 TEST_F(PlayedLessons, PadAndClickCarryChannelNineThemselves) {
