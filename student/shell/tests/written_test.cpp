@@ -7,6 +7,9 @@
 #include "common/basic.h"
 #include "student/lessons/exerciseflow.h"
 
+#include "common/helpwindow.h"
+
+#include <QFile>
 #include <QTimer>
 
 namespace shell {
@@ -36,6 +39,23 @@ protected:
         ASSERT_EQ(a().StaffLines.ubound(), 5);
     }
 };
+
+// The lesson's help page says where the key's name stands: where it is drawn, below the staff.
+TEST_F(WrittenLessons, MelodyHelpSaysWhereTheKeyNameStands) {
+    startMelody();
+    QWidget* name = a().ChordSymbol[1];
+    ASSERT_TRUE(name->isVisible());
+    for (int s = 1; s <= a().StaffLines.ubound(); ++s)
+        EXPECT_GE(a().ChordSymbol.Top(1), a().StaffLines.Top(s) + a().StaffLines.Height(s)) << s;
+
+    frm->showHelp(2);
+    ASSERT_NE(common::HelpWindow::current(), nullptr);
+    QFile page(common::HelpWindow::current()->shownFile());
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly)) << page.fileName().toStdString();
+    const QString text = QString::fromUtf8(page.readAll()).simplified();
+    EXPECT_TRUE(text.contains("the name of the key stands below it")) << text.toStdString();
+    EXPECT_FALSE(text.contains("stands above")) << text.toStdString();
+}
 
 TEST_F(WrittenLessons, AMelodyHeardWrittenAndMarked) {
     platform::VirtualClock clock(50000);
