@@ -1,9 +1,16 @@
 #include "dialogs.h"
 
+#include "windowframe.h"
+
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
+
+#include <algorithm>
 
 namespace platform {
 namespace {
@@ -22,7 +29,61 @@ QString qtFilter(const QString& filter) {
     if (out.isEmpty() && !filter.isEmpty()) out << filter;
     return out.join(";;");
 }
+
+// Centred on its owner as it is shown, and again once it stands framed on the screen (its frame
+// may differ from its owner's).
+void centreWhenShown(QWidget& window) {
+    centreOnOwner(window, window.parentWidget());
+    whenFirstOnScreen(window, [w = QPointer<QWidget>(&window)] {
+        if (w && w->isVisible()) centreOnOwner(*w, w->parentWidget());
+    });
+}
+
+// A message box sizes itself as it is shown: it is centred after that.
+class OwnedMessageBox : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent* event) override {
+        QMessageBox::showEvent(event);
+        if (!event->spontaneous()) centreWhenShown(*this);
+    }
+};
+
+// A modal window has its size when it is shown: it is centred before it appears.
+class CentreWhenShown : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && !event->spontaneous())
+            if (auto* w = qobject_cast<QWidget*>(watched)) centreWhenShown(*w);
+        return false;
+    }
+};
+
 } // namespace
+
+void centreOnOwner(QWidget& window, const QWidget* owner) {
+    if (!owner) return;
+    owner = owner->window();
+    const QRect ownerFrame = frameGeometry(*owner);
+    // Not framed yet, it will be framed like its owner.
+    const QMargins own = frameMargins(window);
+    const QMargins frame = (window.windowFlags() & Qt::FramelessWindowHint) ? QMargins()
+                           : own.isNull()                                   ? frameMargins(*owner)
+                                                                            : own;
+    const QSize outer = window.size().grownBy(frame);
+    QPoint at = ownerFrame.center() - QPoint((outer.width() - 1) / 2, (outer.height() - 1) / 2);
+    if (const QScreen* screen = owner->screen()) {
+        const QRect avail = screen->availableGeometry();
+        at.setX(std::max(avail.left(), std::min(at.x(), avail.right() + 1 - outer.width())));
+        at.setY(std::max(avail.top(), std::min(at.y(), avail.bottom() + 1 - outer.height())));
+    }
+    moveFrameTo(window, at, frame);
+}
 
 Dialogs& Dialogs::instance() {
     static QtDialogs real;
@@ -47,7 +108,7 @@ int QtDialogs::messageBox(const QString& text, int style, const QString& title, 
 
 int QtDialogs::messageBoxWithHelp(const QString& text, int style, const QString& title, QWidget* owner,
                                   const std::function<void()>& onHelp) {
-    QMessageBox box(owner);
+    OwnedMessageBox box(owner);
     box.setText(text);
     box.setWindowTitle(title);
     switch (style & 0x70) {
@@ -95,7 +156,13 @@ QString QtDialogs::saveFileName(const QString& title, const QString& filter, con
     return QFileDialog::getSaveFileName(owner, title, dir, qtFilter(filter));
 }
 
-int QtDialogs::runModal(QDialog& dialog) { return dialog.exec(); }
+int QtDialogs::runModal(QDialog& dialog) {
+    CentreWhenShown centre;
+    dialog.installEventFilter(&centre);
+    const int result = dialog.exec();
+    dialog.removeEventFilter(&centre);
+    return result;
+}
 
 int ScriptedDialogs::messageBox(const QString& text, int style, const QString& title, QWidget* owner) {
     return messageBoxWithHelp(text, style, title, owner, {});

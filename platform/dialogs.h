@@ -57,7 +57,12 @@ public:
     static int firstButton(int style);
 };
 
-// Real dialogs on screen.
+// Where a window owned by `owner` opens: centred on the owner's window, frames included (its
+// own frame reckoned like the owner's unless it has none), inside the owner's screen's
+// available area. Without an owner it is left where it is.
+void centreOnOwner(QWidget& window, const QWidget* owner);
+
+// Real dialogs on screen; a message box or modal window with an owner opens centred on it.
 class QtDialogs : public Dialogs {
 public:
     int messageBox(const QString& text, int style, const QString& title, QWidget* owner) override;

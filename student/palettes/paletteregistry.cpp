@@ -3,6 +3,8 @@
 #include "beaming.h"
 #include "palettespecs.h"
 
+#include "platform/windowframe.h"
+
 #include <algorithm>
 
 namespace palettes {
@@ -102,8 +104,10 @@ std::vector<QWidget*> PaletteRegistry::openWindows() const {
 }
 
 QRect PaletteRegistry::outerRect(const WindowPlacer& placer, const QWidget* w) {
-    QRect outer = placer.outerRect(w->pos(), w->size());
-    return w->isVisible() ? outer.united(w->frameGeometry()) : outer;
+    // A window not framed yet will be framed round where its client area stands.
+    if (!w->isVisible() || platform::frameMargins(*w).isNull())
+        return w->geometry().marginsAdded(placer.area().decorations);
+    return platform::frameGeometry(*w);
 }
 
 void PaletteRegistry::place(const Entry& e, QWidget* w) {
@@ -121,8 +125,9 @@ void PaletteRegistry::place(const Entry& e, QWidget* w) {
             preferred = placer.underTheLesson();
         }
     }
+    const QMargins frame = placer.area().decorations;
     if (const std::optional<QPoint> at = placer.freePlace(here.size(), preferred)) {
-        w->move(*at);
+        platform::moveFrameTo(*w, *at, frame);
         return;
     }
     // No room is left between the windows open: all of them are placed again together.
@@ -133,7 +138,7 @@ void PaletteRegistry::place(const Entry& e, QWidget* w) {
     for (QWidget* open : windows) wanted.push_back(open == w ? QRect(preferred, here.size()) : outerRect(placer, open));
     WindowPlacer fresh(placer.area());
     const std::vector<QPoint> at = fresh.placeAll(wanted);
-    for (size_t i = 0; i < windows.size(); ++i) windows[i]->move(at[i]);
+    for (size_t i = 0; i < windows.size(); ++i) platform::moveFrameTo(*windows[i], at[i], frame);
 }
 
 void PaletteRegistry::applyViewChecks() {

@@ -3,9 +3,13 @@
 #include "palettepictures.h"
 #include "windowplacement.h"
 
+#include "platform/windowframe.h"
+
 #include <QCloseEvent>
 #include <QMoveEvent>
 #include <QToolButton>
+
+#include <algorithm>
 
 namespace palettes {
 namespace {
@@ -77,7 +81,8 @@ void PaletteWindow::refresh() {
 void PaletteWindow::layoutButtons() {
     const double widthTwips = ctx_.state.tools.windowWidth(spec_.window).value_or(spec_.width);
     const int bw = buttonWidth();
-    int width = qMax(bw + 2 * kMargin, common::twipsToPixels(widthTwips));
+    // Never narrower than its title bar needs to show the title whole.
+    int width = std::max({bw + 2 * kMargin, common::twipsToPixels(widthTwips), titleBarWidth(windowTitle())});
     if (content_) {
         const QSize hint = content_->sizeHint();
         content_->setGeometry(kMargin, kMargin, hint.width(), hint.height());
@@ -116,7 +121,7 @@ void PaletteWindow::closeEvent(QCloseEvent* event) {
 
 void PaletteWindow::moveEvent(QMoveEvent* event) {
     QWidget::moveEvent(event);
-    const QPoint place = pos() - placesOrigin(parentWidget());
+    const QPoint place = platform::frameGeometry(*this).topLeft() - placesOrigin(parentWidget());
     ctx_.state.tools.setWindowPlace(spec_.window, place.x() * common::kTwipsPerPixel,
                                     place.y() * common::kTwipsPerPixel);
 }

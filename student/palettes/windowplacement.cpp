@@ -1,7 +1,10 @@
 #include "windowplacement.h"
 
 #include "music/barline/barline.h"
+#include "platform/windowframe.h"
 
+#include <QApplication>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -16,6 +19,10 @@ namespace {
 // A tool window's title bar and borders on the desktops the program meets; a main window with a
 // larger frame says the desktop's is larger.
 constexpr QMargins kDecorations(4, 28, 4, 4);
+
+// A title bar's buttons (the window's icon among them; each with its padding) and the room at
+// the ends of the title.
+constexpr int kTitleBarButton = 24, kTitleBarButtons = 4, kTitleBarEnds = 24;
 
 QRect grown(const QRect& r, int by) { return r.adjusted(-by, -by, by, by); }
 
@@ -54,7 +61,9 @@ bool WindowPlacer::clearOf(const QRect& outer, const std::vector<QRect>& obstacl
 
 WindowPlacer::Tier WindowPlacer::tierOf(const QRect& outer) const {
     if (area_.available.isValid() && !area_.available.contains(outer)) return Nowhere;
-    if (!clearOf(outer, area_.keepClear) || !clearOf(outer, occupied_) || !clearOf(outer, {busyBand_})) return Nowhere;
+    if (!clearOf(outer, area_.keepClear) || !clearOf(outer, area_.foot) || !clearOf(outer, occupied_) ||
+        !clearOf(outer, {busyBand_}))
+        return Nowhere;
     return clearOf(outer, {area_.mainWindow}) ? OffMainWindow : OverLowerPart;
 }
 
@@ -73,6 +82,7 @@ std::pair<WindowPlacer::Tier, QPoint> WindowPlacer::best(const QSize& size, cons
         ys.insert({g.top() - h, g.bottom() + 1});
     };
     for (const QRect& r : area_.keepClear) edgesOf(r);
+    for (const QRect& r : area_.foot) edgesOf(r);
     for (const QRect& r : occupied_) edgesOf(r);
     edgesOf(area_.mainWindow);
     edgesOf(busyBand_);
@@ -97,6 +107,7 @@ std::pair<WindowPlacer::Tier, QPoint> WindowPlacer::best(const QSize& size, cons
                 // Nothing is free: cover as little as possible, what must stay in sight least of all.
                 qint64 covered = 0;
                 for (const QRect& o : area_.keepClear) covered += 16 * overlapArea(r, o);
+                for (const QRect& o : area_.foot) covered += 16 * overlapArea(r, o);
                 covered += 4 * overlapArea(r, busyBand_);
                 for (const QRect& o : occupied_) covered += overlapArea(r, o);
                 cost += covered * 1'000'000;
@@ -133,6 +144,13 @@ std::vector<QPoint> WindowPlacer::placeAll(const std::vector<QRect>& windows) {
     return at;
 }
 
+int titleBarWidth(const QString& title) {
+    // Desktops draw titles in their own font, as large as the program's and mostly bold.
+    QFont font = QApplication::font("QMdiSubWindowTitleBar");
+    font.setBold(true);
+    return QFontMetrics(font).horizontalAdvance(title) + kTitleBarButtons * kTitleBarButton + kTitleBarEnds;
+}
+
 namespace {
 // The screen the main window stands on (the primary one without a main window).
 const QScreen* screenOf(const QWidget* mainWindow) {
@@ -146,33 +164,33 @@ QPoint placesOrigin(const QWidget* mainWindow) {
 }
 
 PlacementArea placementAround(const QWidget* mainWindow, const std::vector<const QWidget*>& keepClear,
-                              const QWidget* lesson) {
+                              const QWidget* lesson, const QWidget* foot) {
     PlacementArea area;
     if (const QScreen* screen = screenOf(mainWindow)) area.available = screen->availableGeometry();
     area.decorations = kDecorations;
     if (!mainWindow) return area;
-    area.mainWindow = mainWindow->frameGeometry();
+    area.mainWindow = platform::frameGeometry(*mainWindow);
     const QRect client = mainWindow->geometry();
-    const QMargins own(client.left() - area.mainWindow.left(), client.top() - area.mainWindow.top(),
-                       area.mainWindow.right() - client.right(), area.mainWindow.bottom() - client.bottom());
+    const QMargins own = platform::frameMargins(*mainWindow);
     area.decorations = QMargins(std::max(own.left(), kDecorations.left()), std::max(own.top(), kDecorations.top()),
                                 std::max(own.right(), kDecorations.right()),
                                 std::max(own.bottom(), kDecorations.bottom()));
 
     // What is in sight of a widget: the part inside the main window's client area.
-    auto keep = [&](const QWidget* w) {
+    auto keep = [&](const QWidget* w, std::vector<QRect>& into) {
         if (!w || !w->isVisible()) return;
         const QRect inSight = QRect(w->mapToGlobal(QPoint(0, 0)), w->size()) & client;
-        if (!inSight.isEmpty()) area.keepClear.push_back(inSight);
+        if (!inSight.isEmpty()) into.push_back(inSight);
     };
-    for (const QWidget* w : keepClear) keep(w);
+    for (const QWidget* w : keepClear) keep(w, area.keepClear);
+    keep(foot, area.foot);
     if (lesson && lesson->isVisible()) {
         for (const QObject* child : lesson->children()) {
             const auto* w = qobject_cast<const QWidget*>(child);
             // A bar line's widget reaches down the whole lesson area (it may join staves of
             // several rows) but draws only on the staves it joins, which are kept clear.
             if (!w || w->isWindow() || qobject_cast<const music::BarLineControl*>(w)) continue;
-            keep(w);
+            keep(w, area.keepClear);
         }
     }
     return area;

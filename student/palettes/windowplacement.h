@@ -2,9 +2,10 @@
 // Where the tool windows (palettes, piano, drum pad) open. A window stands inside the screen's
 // available area, never over another tool window nor over what the lesson needs in sight (the
 // main window's menu bar, toolbar and score frame, the lesson's staff, speakers and answer
-// lines); off the main window where the screen has room, else over the main window's empty
-// lower part. A window starts from its preferred place (its design place, or where it stands)
-// and goes to the nearest place the rules allow.
+// lines, and the status bar at the main window's foot); off the main window where the screen
+// has room, else over the main window's empty lower part, between the lesson and the status
+// bar. A window starts from its preferred place (its design place, or where it stands) and goes
+// to the nearest place the rules allow.
 //
 // WindowPlacer is plain geometry in screen pixels; every rect it takes or gives is a window's
 // outer rect, its frame included. placementAround() gathers the real windows' rects for it.
@@ -12,6 +13,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QSize>
+#include <QString>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -23,10 +25,11 @@ namespace palettes {
 struct PlacementArea {
     QRect available;                // the screen's available area
     QRect mainWindow;               // the main window's frame
-    std::vector<QRect> keepClear;   // what of the main window stays in sight
+    std::vector<QRect> keepClear;   // what of the main window stays in sight above its lower part
     // The frame a tool window is given round its client area (title bar and borders): windows
     // not shown yet have none, so room for it is kept.
     QMargins decorations;
+    std::vector<QRect> foot;        // what stays in sight below the lower part (the status bar)
 };
 
 class WindowPlacer {
@@ -72,14 +75,19 @@ private:
     std::vector<QRect> occupied_;
 };
 
+// The narrowest client area a tool window may have for its title bar to show `title` whole
+// beside the bar's buttons (the window's icon, its close box and two buttons more).
+int titleBarWidth(const QString& title);
+
 // Where the places of the tool windows owned by `mainWindow` are counted from (their design
 // places and where they last stood): the top-left of its screen's available area.
 QPoint placesOrigin(const QWidget* mainWindow);
 
 // The placement area of the tool windows owned by `mainWindow`: its screen's available area and
 // its frame; the rects of `keepClear` (those shown) and of every shown child of `lesson` (a bar
-// line counts by the staves it joins), as far as they are in sight in the main window.
+// line counts by the staves it joins), and of `foot`, as far as they are in sight in the main
+// window.
 PlacementArea placementAround(const QWidget* mainWindow, const std::vector<const QWidget*>& keepClear,
-                              const QWidget* lesson);
+                              const QWidget* lesson, const QWidget* foot = nullptr);
 
 } // namespace palettes

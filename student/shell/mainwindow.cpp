@@ -124,9 +124,9 @@ FrmTonvale::FrmTonvale(SoundSeam* sound, QWidget* parent)
     for (const palettes::PaletteSpec& spec : palettes::allPaletteSpecs()) palettes_->add(spec);
     played_ = std::make_unique<played::PlayedInputs>(*ctx_, [](int i) { return connectPicture(i); });
     played_->registerWindows(*palettes_);
-    // The tool windows open clear of the menus, the toolbar, the score frame and the lesson.
-    palettes_->setPlacementArea(
-        [this] { return palettes::placementAround(this, {menuBar(), toolbar_->bar(), fraScore}, fraLesson0); });
+    // The tool windows open clear of the menus, the toolbar, the score frame, the lesson and the status bar.
+    palettes_->setPlacementArea([this] { return palettes::placementAround(this, {menuBar(), toolbar_->bar(), fraScore},
+                                                                          fraLesson0, statusBar()); });
     ctx_->playedInput = played_.get();
     toolObserver_ = state.tools.subscribe([this] { showPointers(); });
     // The staff editor answers the clicks on every staff, note, key signature, slur and time

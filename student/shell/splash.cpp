@@ -3,6 +3,8 @@
 #include "pictures.h"
 #include "soundseam.h"
 
+#include "platform/dialogs.h"
+
 #include <QEvent>
 #include <QKeyEvent>
 #include <QPainter>
@@ -39,6 +41,9 @@ FrmSplash::FrmSplash(SoundSeam& sound, const QString& songPath, QWidget* owner)
     imgLogo_->installEventFilter(this);
     layout->addWidget(imgLogo_);
     setFixedSize(480, 300);
+    // It stands centred on the main window, also when the desktop moves or fits that window
+    // while the tune plays.
+    if (owner) owner->window()->installEventFilter(this);
     sound_.PlaySong(songPath);
 }
 
@@ -61,6 +66,8 @@ bool FrmSplash::eventFilter(QObject* watched, QEvent* event) {
         imgLogo_Click();
         return true;
     }
+    if (watched != imgLogo_ && isVisible() && (event->type() == QEvent::Move || event->type() == QEvent::Resize))
+        platform::centreOnOwner(*this, parentWidget());
     return QDialog::eventFilter(watched, event);
 }
 

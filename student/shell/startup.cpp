@@ -1,5 +1,6 @@
 #include "startup.h"
 
+#include "screenfit.h"
 #include "splash.h"
 
 #include "platform/dialogs.h"
@@ -14,7 +15,7 @@ std::unique_ptr<FrmTonvale> Main(const StartupOptions& options) {
     tonvale::ProfileStore::removeStaleTemporaries();
     auto frm = std::make_unique<FrmTonvale>(options.sound);
     frm->Form_Load(options.hookName);
-    frm->show();
+    showInsideScreen(*frm, frm->size());
 
     frm->CloseMIDI();
     if (options.showSplash) {

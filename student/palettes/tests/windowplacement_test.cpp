@@ -1,5 +1,6 @@
 // Where a tool window goes, as plain geometry: a 1000x800 screen, the main window at its top
-// left with its menus and a staff to keep clear (busy down to y 179), and windows already open.
+// left with its menus and a staff to keep clear (busy down to y 179) and its status bar (its
+// last 20 pixels), and windows already open.
 #include "student/palettes/windowplacement.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +12,9 @@ constexpr QRect kScreen(0, 0, 1000, 800);
 constexpr QRect kMain(0, 0, 700, 500);
 const std::vector<QRect> kKeep = {QRect(0, 0, 700, 60), QRect(10, 100, 400, 80)};
 
-PlacementArea area(QRect main = kMain) { return {kScreen, main, kKeep, QMargins(2, 20, 2, 2)}; }
+PlacementArea area(QRect main = kMain) {
+    return {kScreen, main, kKeep, QMargins(2, 20, 2, 2), {QRect(main.left(), main.bottom() - 19, main.width(), 20)}};
+}
 
 TEST(WindowPlacement, TheNearestPlaceTheRulesAllow) {
     const struct {
@@ -27,6 +30,7 @@ TEST(WindowPlacement, TheNearestPlaceTheRulesAllow) {
         {"beside the main window when that is nearer", kMain, {}, {100, 50}, {650, 100}, {704, 100}},
         {"a maximized main window: under the staff", kScreen, {}, {100, 50}, {50, 120}, {50, 184}},
         {"a maximized main window: a free lower place is kept", kScreen, {}, {100, 50}, {300, 600}, {300, 600}},
+        {"a maximized main window: its status bar stays in sight", kScreen, {}, {100, 50}, {300, 760}, {300, 726}},
         {"clear of a window open there", kScreen, {{50, 184, 300, 60}}, {100, 50}, {50, 184}, {50, 248}},
         {"inside the screen", kMain, {}, {100, 50}, {980, 790}, {900, 750}},
     };
@@ -61,7 +65,7 @@ TEST(WindowPlacement, WindowsPlacedTogetherAndNoRoomLeft) {
     // A screen all taken: no free place; the window covers the least it can, and nothing that
     // must stay in sight where it can help it.
     const std::vector<QRect> lesson = {QRect(0, 0, 400, 60), QRect(0, 100, 400, 200)};
-    WindowPlacer full({QRect(0, 0, 400, 300), QRect(0, 0, 400, 300), lesson, {}});
+    WindowPlacer full({QRect(0, 0, 400, 300), QRect(0, 0, 400, 300), lesson, {}, {}});
     EXPECT_FALSE(full.freePlace({100, 30}, {0, 0}).has_value());
     const QRect least(full.place({100, 30}, {0, 0}), QSize(100, 30));
     for (const QRect& k : lesson) EXPECT_FALSE(least.intersects(k));

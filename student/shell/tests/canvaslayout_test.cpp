@@ -1,5 +1,6 @@
-// The canvas layout for a table of window sizes (twips).
+// The canvas layout for a table of window sizes (twips), and where the window opens on a screen.
 #include "student/shell/canvaslayout.h"
+#include "student/shell/screenfit.h"
 
 #include <gtest/gtest.h>
 
@@ -103,6 +104,39 @@ TEST(CanvasLayout, PixelsAreFlooredTwipsOverFifteen) {
     EXPECT_EQ(toPixels(29.9), 1);
     EXPECT_EQ(toPixels(-1), -1);
     EXPECT_EQ(toPixels(-144.6), -10);
+}
+
+} // namespace
+} // namespace shell
+
+// Where the main window opens: its design client size 1040x700 where the available area holds
+// it with its frame, else as large as the area holds, the frame always inside.
+namespace shell {
+namespace {
+
+TEST(ScreenFit, TheWindowOpensInsideTheAvailableArea) {
+    const QSize design(1040, 700);
+    const QMargins frame(1, 22, 1, 5);
+    const struct {
+        const char* what;
+        QRect available;
+        QMargins frame;
+        QPoint at;
+        QRect expected;   // the frame's rect
+    } cases[] = {
+        {"room to spare: the design size where it stands", {0, 0, 1600, 1000}, frame, {100, 50}, {100, 50, 1042, 727}},
+        {"room, but it would run off: moved in", {0, 0, 1600, 1000}, frame, {900, 400}, {558, 273, 1042, 727}},
+        {"a 1024 screen: as wide as the screen", {0, 0, 1024, 768}, frame, {0, 0}, {0, 0, 1024, 727}},
+        {"a 1024 screen without a frame", {0, 0, 1024, 768}, QMargins(), {0, 0}, {0, 0, 1024, 700}},
+        {"a panel above, a short screen: as high as the area", {0, 30, 1024, 570}, frame, {0, 0}, {0, 30, 1024, 570}},
+        {"the second screen of two", {1600, 0, 1366, 768}, frame, {1600, 0}, {1600, 0, 1042, 727}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QRect outer = fitInside(c.available, design, c.frame, c.at);
+        EXPECT_EQ(outer, c.expected);
+        EXPECT_TRUE(c.available.contains(outer));
+    }
 }
 
 } // namespace

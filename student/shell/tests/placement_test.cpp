@@ -8,6 +8,7 @@
 
 #include "student/lessons/lessoncatalogue.h"
 #include "student/lessons/menurules.h"
+#include "student/shell/screenfit.h"
 
 #include <QScreen>
 
@@ -21,12 +22,15 @@ protected:
         session().PlayerName = "Ann";
     }
 
-    // The main window on `screen`, at its top-left as the program starts it, or filling it.
+    // The main window on `screen`, at its top-left and inside it as the program starts it, or
+    // filling it.
     std::unique_ptr<FrmTonvale> windowOn(QScreen* screen, bool maximized) {
         auto frm = loadedWindow();
         frm->menus()->item("mnuPracticeMode")->setChecked(true);
         const QRect avail = screen->availableGeometry();
         frm->move(avail.topLeft());
+        QApplication::processEvents();
+        showInsideScreen(*frm, frm->size());
         QApplication::processEvents();
         if (maximized) {
             const QRect frame = frm->frameGeometry(), client = frm->geometry();

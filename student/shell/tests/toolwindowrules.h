@@ -1,14 +1,19 @@
 #pragma once
 // The rules the tool windows (palettes, piano, drum pad) keep on the screen, read from the real
-// windows: each inside the screen's available area, none over another, none over what the lesson
-// needs in sight (the main window's title bar, menu bar, toolbar and score frame, the lesson's
-// speakers, staves, notes, answer lines, labels and item buttons).
+// windows: each inside the screen's available area, wide enough for its title bar to show its
+// title whole (in bold) beside its icon and three buttons, none over another, none over what the
+// lesson needs in sight (the main window's title bar, menu bar, toolbar, score frame and status
+// bar, the lesson's speakers, staves, notes, answer lines, labels and item buttons).
 #include "student/shell/mainwindow.h"
 
+#include "platform/windowframe.h"
 #include "student/palettes/paletteregistry.h"
 #include "student/shell/menus.h"
 
+#include <QApplication>
+#include <QFontMetrics>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QToolBar>
 #include <gtest/gtest.h>
 
@@ -28,12 +33,13 @@ inline NamedRects mustStayInSight(FrmTonvale& frm) {
         const QRect r = QRect(w->mapToGlobal(QPoint(0, 0)), w->size()) & frm.geometry();
         if (!r.isEmpty()) out.emplace_back(name, r);
     };
-    const QRect frame = frm.frameGeometry();
+    const QRect frame = platform::frameGeometry(frm);
     if (frm.geometry().top() > frame.top())
         out.emplace_back("title bar", QRect(frame.left(), frame.top(), frame.width(), frm.geometry().top() - frame.top()));
     add("menu bar", frm.menuBar());
     add("toolbar", frm.toolbar()->bar());
     add("score frame", frm.fraScore);
+    add("status bar", frm.statusBar());
     add("cmdNext", frm.cmdNext);
     add("cmdPrevious", frm.cmdPrevious);
     lessons::NotationArrays& a = *frm.arrays;
@@ -55,15 +61,26 @@ inline NamedRects openToolWindows(FrmTonvale& frm) {
     NamedRects open;
     for (const lessons::PaletteInfo& p : lessons::paletteInfos()) {
         const QWidget* w = frm.paletteWindows().window(QString::fromLatin1(p.window));
-        if (w && w->isVisible()) open.emplace_back(QString::fromLatin1(p.window), w->frameGeometry());
+        if (w && w->isVisible()) open.emplace_back(QString::fromLatin1(p.window), platform::frameGeometry(*w));
     }
     return open;
+}
+
+// The narrowest frame that shows a title whole: the title in bold with 8 pixels each side, and
+// the window's icon and three buttons of 16 pixels each.
+inline int titleNeeds(const QString& title) {
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    return QFontMetrics(bold).horizontalAdvance(title) + 2 * 8 + 4 * 16;
 }
 
 inline void expectToolWindowsKeepTheRules(FrmTonvale& frm, const QRect& available) {
     const NamedRects open = openToolWindows(frm), keep = mustStayInSight(frm);
     for (size_t i = 0; i < open.size(); ++i) {
         const auto& [name, r] = open[i];
+        const QString title = frm.paletteWindows().window(name)->windowTitle();
+        EXPECT_GE(r.width(), titleNeeds(title)) << name.toStdString() << " " << text(r) << " cuts its title \""
+                                                << title.toStdString() << "\"";
         EXPECT_TRUE(available.contains(r))
             << name.toStdString() << " " << text(r) << " outside the screen's " << text(available);
         for (size_t j = i + 1; j < open.size(); ++j)
