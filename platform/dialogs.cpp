@@ -67,6 +67,9 @@ protected:
 } // namespace
 
 void centreOnOwner(QWidget& window, const QWidget* owner) {
+    // An owner not shown yet (a dialog telling something before it opens) stands where its own
+    // owner is.
+    while (owner && !owner->window()->isVisible()) owner = owner->window()->parentWidget();
     if (!owner) return;
     owner = owner->window();
     const QRect ownerFrame = frameGeometry(*owner);

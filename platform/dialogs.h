@@ -57,9 +57,10 @@ public:
     static int firstButton(int style);
 };
 
-// Where a window owned by `owner` opens: centred on the owner's window, frames included (its
-// own frame reckoned like the owner's unless it has none), inside the owner's screen's
-// available area. Without an owner it is left where it is.
+// Where a window owned by `owner` opens: centred on the owner's window (or, while that is not
+// shown, on the nearest one above it that is), frames included (its own frame reckoned like the
+// owner's unless it has none), inside the owner's screen's available area. Without an owner
+// shown it is left where it is.
 void centreOnOwner(QWidget& window, const QWidget* owner);
 
 // Real dialogs on screen; a message box or modal window with an owner opens centred on it.

@@ -20,11 +20,11 @@ QRect availableFor(const QWidget& w) {
     return screen ? screen->availableGeometry() : QRect();
 }
 
-// The window fitted for `frame`, its frame's top-left at `at` as far as the area allows.
+// The window fitted for `frame`, its frame's top-left at `at` as far as the area allows: placed
+// by its client area, at once (see platform::moveFrameTo).
 void fit(QWidget& w, const QSize& wanted, const QMargins& frame, const QPoint& at) {
-    const QRect outer = fitInside(availableFor(w), wanted, frame, at);
-    w.resize(outer.size().shrunkBy(frame));
-    platform::moveFrameTo(w, outer.topLeft(), frame);
+    const QRect client = fitInside(availableFor(w), wanted, frame, at).marginsRemoved(frame);
+    if (w.geometry() != client) w.setGeometry(client);
 }
 
 } // namespace

@@ -1,9 +1,9 @@
 // The program as a student meets it on real X screens of school sizes (each run of this test has
 // an Xvfb screen of its own size: 1024x768, 1366x768 and 1600x1000), with no window manager and
-// then with a real one (openbox): start-up with its splash, a message box over the main window,
+// then with a real one (openbox): start-up with its splash, message boxes over the main window,
 // and lessons 2 (with the piano), 4 (with the drum pad) and 5 (the eraser-only note palette)
 // with the tool windows they open. The main window stands inside the screen with its title
-// bar's close box and its status bar's "Disconnected" in sight; the splash and the box stand
+// bar's close box and its status bar's "Disconnected" in sight; the splash and the boxes stand
 // centred on it; the tool windows keep their rules (toolwindowrules.h). Pictures of the whole
 // screen: test-output/placement_<screen>_<desktop>_start.png and _lesson2.png, _lesson4.png,
 // _lesson5.png, where <desktop> is "openbox" or "bare".
@@ -123,23 +123,28 @@ TEST_P(OnTheScreen, StartLessonsAndToolWindowsAllInSight) {
     EXPECT_TRUE(avail.contains(statusAt)) << text(statusAt);
     EXPECT_GE(status->contentsRect().width(), status->fontMetrics().horizontalAdvance(status->text()));
 
-    // A message box owned by the main window opens centred on it.
-    QRect boxAt;
-    QTimer::singleShot(0, frm.get(), [&] {
-        settleUntil([&] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            return box && framed(*box) && centredOn(platform::frameGeometry(*box), platform::frameGeometry(*frm));
+    // A message box owned by the main window opens centred on it; so does one owned by a dialog
+    // of the main window that is not shown yet (the player dialog telling of no players).
+    QDialog notShownYet(frm.get());
+    for (QWidget* owner : {static_cast<QWidget*>(frm.get()), static_cast<QWidget*>(&notShownYet)}) {
+        QRect boxAt;
+        QTimer::singleShot(0, frm.get(), [&] {
+            auto box = [] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); };
+            settleUntil([&] {
+                return box() && framed(*box()) &&
+                       centredOn(platform::frameGeometry(*box()), platform::frameGeometry(*frm));
+            });
+            if (box()) {
+                boxAt = platform::frameGeometry(*box());
+                box()->accept();
+            }
         });
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            boxAt = platform::frameGeometry(*box);
-            
-            box->accept();
-        }
-    });
-    platform::QtDialogs().messageBox("Are you sure you want to restart this lesson from the beginning?",
-                                     platform::YesNo + platform::Question, "Question", frm.get());
-    ASSERT_TRUE(boxAt.isValid()) << "the message box never showed";
-    EXPECT_TRUE(centredOn(boxAt, platform::frameGeometry(*frm))) << "box " << text(boxAt) << " on " << text(platform::frameGeometry(*frm));
+        platform::QtDialogs().messageBox("Are you sure you want to restart this lesson from the beginning?",
+                                         platform::YesNo + platform::Question, "Question", owner);
+        ASSERT_TRUE(boxAt.isValid()) << "the message box never showed";
+        EXPECT_TRUE(centredOn(boxAt, platform::frameGeometry(*frm)))
+            << "box " << text(boxAt) << " on " << text(platform::frameGeometry(*frm));
+    }
 
     // The lessons with their tool windows, started from the list as a student does.
     const struct {
