@@ -228,6 +228,23 @@ void ClassPoll::stop() {
     }
 }
 
+bool ClassPoll::stopWaiting() {
+    if (!running_) return false;
+    bool waiting = false;
+    for (Program& p : programs_) {
+        if (p.state != State::Asking) continue;
+        server_.cancelRequest(p.slot);
+        p.state = State::Skipped;
+        ++report_.skipped;
+        waiting = true;
+    }
+    if (!waiting) return false;
+    report_.cancelled = true;
+    emit progress(report_.answered, report_.asked);
+    importNext();
+    return true;
+}
+
 void ClassPoll::abort() {
     if (!running_) return;
     stop();

@@ -64,6 +64,10 @@ public:
     void abort();
     // Stops as abort() does, then emits finished() with the report so far (cancelled set).
     void cancel();
+    // Stops waiting: the clients still being asked are asked no more and skipped, those that
+    // have answered are still imported, and finished() then comes with cancelled set. False
+    // (and nothing done) when no client is being asked any more.
+    bool stopWaiting();
     const PollReport& report() const { return report_; }
 
 signals:

@@ -128,9 +128,7 @@ frmHallbrin::frmHallbrin(const Options& options, QWidget* parent)
     connect(help, &QShortcut::activated, this, &frmHallbrin::mnuHelpContents_Click);
     stopPoll_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     stopPoll_->setEnabled(false);
-    connect(stopPoll_, &QShortcut::activated, this, [this] {
-        if (poll_->isRunning()) poll_->cancel();
-    });
+    connect(stopPoll_, &QShortcut::activated, this, &frmHallbrin::stopPolling);
     resize(900, 600);
 }
 
@@ -418,12 +416,18 @@ void frmHallbrin::setPolling(bool polling) {
 void frmHallbrin::mnuRefresh_Click() {
     if (shutdownStarted_) return;
     if (poll_->isRunning()) {
-        poll_->cancel();
+        stopPolling();
         return;
     }
     setPolling(true);
     statusBar()->showMessage(QStringLiteral("Refreshing..."));
     poll_->start(DatabasePath);
+}
+
+// The teacher stops waiting: what has come is imported, the rest is not waited for. Once
+// only imports are left, a second stop ends those too.
+void frmHallbrin::stopPolling() {
+    if (poll_->isRunning() && !poll_->stopWaiting()) poll_->cancel();
 }
 
 void frmHallbrin::pollProgress(int answered, int asked) {
@@ -444,7 +448,15 @@ void frmHallbrin::pollDone(const PollReport& report) {
                          .arg(QLocale().toString(report.answered), count(report.asked, "program", "programs"),
                               count(report.players, "player", "players"));
     if (report.playersSkipped > 0) status += QStringLiteral("; ") + count(report.playersSkipped, "player", "players") + QStringLiteral(" skipped");
-    if (!report.silent.isEmpty()) status += QStringLiteral("; no answer from ") + report.silent.join(QStringLiteral(", "));
+    if (!report.silent.isEmpty()) {
+        // Several programs of one computer are named once.
+        QStringList names;
+        for (const QString& name : report.silent)
+            if (!names.contains(name)) names << name;
+        for (QString& name : names)
+            if (const int n = int(report.silent.count(name)); n > 1) name += QStringLiteral(" (%1)").arg(n);
+        status += QStringLiteral("; no answer from ") + names.join(QStringLiteral(", "));
+    }
     status += QLatin1Char('.');
     for (const PollReport::Note& n : report.overLimit)
         status += QStringLiteral(" %1 sent more than %2 players: %3 not read.")

@@ -144,6 +144,7 @@ private:
     void applyReportRule();
     void tvwLesson_NodeClick();
     void setPolling(bool polling);
+    void stopPolling();
     void pollProgress(int answered, int asked);
     void pollDone(const PollReport& report);
     // Says what a listen at start-up came to (and offers the network settings for a port in use).
