@@ -22,6 +22,8 @@ struct ClassPoll::ImportJob {
 ClassPoll::ClassPoll(ClassServer& server, QObject* parent) : QObject(parent), server_(server) {}
 
 ClassPoll::~ClassPoll() {
+    // No answer may reach a poll that is gone.
+    abort();
     cancel_ = true;
     waitForWorker();
 }

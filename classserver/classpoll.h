@@ -51,6 +51,7 @@ struct PollReport {
 class ClassPoll : public QObject {
     Q_OBJECT
 public:
+    // The server must outlive the poll.
     explicit ClassPoll(ClassServer& server, QObject* parent = nullptr);
     ~ClassPoll() override;
 

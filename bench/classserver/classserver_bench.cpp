@@ -9,19 +9,17 @@
 //   BM_CappedHostileImport  one Refresh of a student program whose profile is a valid 16 MiB
 //                           text of 1,000 full players and half a million more: the time, the
 //                           longest the window's event loop waited, and what was skipped
-//   BM_RefreshWithFrozenComputers  one Refresh of a room of 30 real student programs, 3 of
-//                           them frozen (stopped with SIGSTOP, as a laptop gone to sleep), at
-//                           the real 5 s deadline: how long the teacher waits
+//   BM_RefreshWithFrozenComputers  one Refresh of a room of 30 real student programs (the class
+//                           link bench's, 20 players each), 3 of them frozen (stopped with
+//                           SIGSTOP, as a laptop gone to sleep), at the real 5 s deadline: how
+//                           long the teacher waits
 //
 //   classserver_bench                          runs the benchmarks
 //   classserver_bench --hostile-client <port>  (internal) the student program of the import
-//   classserver_bench --students <first> <count> <port>
-//                                              (internal) student programs LAB-<first>.. of a room
 #include <benchmark/benchmark.h>
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -33,8 +31,6 @@
 #include <QTimer>
 #include <csignal>
 #include <ctime>
-#include <memory>
-#include <vector>
 
 #include "classserver/catalogue.h"
 #include "classserver/classdatabase.h"
@@ -251,44 +247,6 @@ int runHostileClient(quint16 port) {
     return 0;
 }
 
-// Student programs of a room, each with its own folder, computer name and a profile of two
-// players; they stay until the server sends them away or the time is up.
-int runStudents(int first, int count, quint16 port) {
-    QTemporaryDir root;
-    std::vector<std::unique_ptr<classlink::ClassLinkClient>> students;
-    for (int i = first; i < first + count; ++i) {
-        const QString folder = root.path() + "/" + QString::number(i);
-        QDir().mkpath(folder);
-        QString profile;
-        for (int p = 0; p < 2; ++p)
-            profile += QString("begin\r\nname=Student %1-%2\r\npassword=pw\r\nupper=89\r\nlower=79\r\n"
-                               "lesson1=L3S80M4Q2\r\nlesson2=L2S60M1Q1\r\npractice=false\r\ninterval=3\r\nend\r\n")
-                           .arg(i)
-                           .arg(p);
-        common::SaveStoredText(folder + "/Tonvale.txt", profile);
-        classlink::writeClientConfig(folder + "/Client.cfg", "127.0.0.1", QString::number(port));
-        auto student = std::make_unique<classlink::ClassLinkClient>();
-        student->setDataFolder(folder);
-        const QString name = QString("LAB-%1").arg(i, 2, 10, QChar('0'));
-        student->setComputerNameSource([name] { return name; });
-        student->ConnectToServer();
-        students.push_back(std::move(student));
-    }
-    std::printf("ready\n");
-    std::fflush(stdout);
-    QEventLoop loop;
-    QTimer check;
-    QObject::connect(&check, &QTimer::timeout, [&] {
-        int connected = 0;
-        for (auto& s : students) connected += s->isConnected() ? 1 : 0;
-        if (connected == 0) loop.quit();
-    });
-    check.start(50);
-    QTimer::singleShot(kWaitLimitMs, &loop, &QEventLoop::quit);
-    loop.exec();
-    return 0;
-}
-
 qint64 threadCpuUs() {
     timespec ts{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
@@ -385,6 +343,10 @@ void BM_CappedHostileImport(benchmark::State& state) {
 
 void BM_RefreshWithFrozenComputers(benchmark::State& state) {
     constexpr int kRoom = 30, kFrozen = 3;
+    if (QStringLiteral(CLASSLINK_BENCH).isEmpty()) {
+        state.SkipWithError("the class link bench, whose student programs this uses, is not built");
+        return;
+    }
     QTemporaryDir dir;
     const QString db = dir.path() + "/default.mdb";
     classserver::ClassServer server;  // the real deadline
@@ -395,13 +357,12 @@ void BM_RefreshWithFrozenComputers(benchmark::State& state) {
     const QString port = QString::number(server.port());
     QProcess awake, asleep;
     for (QProcess* p : {&awake, &asleep}) p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    awake.start(QCoreApplication::applicationFilePath(), {"--students", "1", QString::number(kRoom - kFrozen), port});
+    awake.start(QStringLiteral(CLASSLINK_BENCH), {"--clients", QString::number(kRoom - kFrozen), "--port", port});
     if (!runUntil([&] { return server.clientCount() == kRoom - kFrozen; })) {
         state.SkipWithError("the student programs did not connect");
         return;
     }
-    asleep.start(QCoreApplication::applicationFilePath(), {"--students", QString::number(kRoom - kFrozen + 1),
-                                                            QString::number(kFrozen), port});
+    asleep.start(QStringLiteral(CLASSLINK_BENCH), {"--clients", QString::number(kFrozen), "--port", port});
     if (!runUntil([&] { return server.clientCount() == kRoom; })) {
         state.SkipWithError("the student programs did not connect");
         return;
@@ -447,9 +408,6 @@ int main(int argc, char** argv) {
     const QStringList args = QCoreApplication::arguments();
     const int at = args.indexOf("--hostile-client");
     if (at > 0 && at + 1 < args.size()) return runHostileClient(quint16(args.at(at + 1).toInt()));
-    const int room = args.indexOf("--students");
-    if (room > 0 && room + 3 < args.size())
-        return runStudents(args.at(room + 1).toInt(), args.at(room + 2).toInt(), quint16(args.at(room + 3).toInt()));
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
