@@ -289,11 +289,17 @@ private:
 // An event of a pointing device shares its points with the device's record of them, which every
 // later event of the device rewrites: a copy kept while other input comes in would be handed on
 // at the last input's place. So the values are kept, and the event is made again only as it is
-// handed on.
-struct Place {
-    explicit Place(const QSinglePointEvent& e)
-        : position(e.position()), scenePosition(e.scenePosition()), globalPosition(e.globalPosition()) {}
+// handed on. These are the values a mouse, a wheel and a pen event share.
+struct SinglePoint {
+    explicit SinglePoint(const QSinglePointEvent& e)
+        : type(e.type()), position(e.position()), scenePosition(e.scenePosition()), globalPosition(e.globalPosition()),
+          button(e.button()), buttons(e.buttons()), modifiers(e.modifiers()), device(e.pointingDevice()) {}
+    QEvent::Type type;
     QPointF position, scenePosition, globalPosition;
+    Qt::MouseButton button;
+    Qt::MouseButtons buttons;
+    Qt::KeyboardModifiers modifiers;
+    const QPointingDevice* device;
 };
 
 // Mouse buttons and drags (a move with no button pressed is hovering, which goes on).
@@ -304,24 +310,18 @@ public:
         if (mouse.type() == QEvent::MouseMove && mouse.buttons() == Qt::NoButton) return nullptr;
         return std::make_shared<HeldMouse>(receiver, mouse);
     }
-    HeldMouse(QObject* receiver, const QMouseEvent& e)
-        : Held(receiver), type_(e.type()), place_(e), button_(e.button()), buttons_(e.buttons()),
-          modifiers_(e.modifiers()), source_(e.source()), device_(e.pointingDevice()) {}
+    HeldMouse(QObject* receiver, const QMouseEvent& e) : Held(receiver), point_(e), source_(e.source()) {}
     bool madeOfAnother() const override { return source_ == Qt::MouseEventSynthesizedByQt; }
 
 private:
     bool sendTo(QObject* receiver) override {
-        QMouseEvent e(type_, place_.position, place_.scenePosition, place_.globalPosition, button_, buttons_,
-                      modifiers_, source_, device_);
+        const SinglePoint& p = point_;
+        QMouseEvent e(p.type, p.position, p.scenePosition, p.globalPosition, p.button, p.buttons, p.modifiers, source_,
+                      p.device);
         return send(receiver, e);
     }
-    QEvent::Type type_;
-    Place place_;
-    Qt::MouseButton button_;
-    Qt::MouseButtons buttons_;
-    Qt::KeyboardModifiers modifiers_;
+    SinglePoint point_;
     Qt::MouseEventSource source_;
-    const QPointingDevice* device_;
 };
 
 class HeldWheel final : public Held {
@@ -330,22 +330,20 @@ public:
         return std::make_shared<HeldWheel>(receiver, static_cast<const QWheelEvent&>(*e));
     }
     HeldWheel(QObject* receiver, const QWheelEvent& e)
-        : Held(receiver), place_(e), pixelDelta_(e.pixelDelta()), angleDelta_(e.angleDelta()), buttons_(e.buttons()),
-          modifiers_(e.modifiers()), phase_(e.phase()), inverted_(e.inverted()), device_(e.pointingDevice()) {}
+        : Held(receiver), point_(e), pixelDelta_(e.pixelDelta()), angleDelta_(e.angleDelta()), phase_(e.phase()),
+          inverted_(e.inverted()) {}
 
 private:
     bool sendTo(QObject* receiver) override {
-        QWheelEvent e(place_.position, place_.globalPosition, pixelDelta_, angleDelta_, buttons_, modifiers_, phase_,
-                      inverted_, Qt::MouseEventNotSynthesized, device_);
+        const SinglePoint& p = point_;
+        QWheelEvent e(p.position, p.globalPosition, pixelDelta_, angleDelta_, p.buttons, p.modifiers, phase_, inverted_,
+                      Qt::MouseEventNotSynthesized, p.device);
         return send(receiver, e);
     }
-    Place place_;
+    SinglePoint point_;
     QPoint pixelDelta_, angleDelta_;
-    Qt::MouseButtons buttons_;
-    Qt::KeyboardModifiers modifiers_;
     Qt::ScrollPhase phase_;
     bool inverted_;
-    const QPointingDevice* device_;
 };
 
 // A touch or a pen's input, which Qt makes mouse events of when no widget takes it (no widget
@@ -412,23 +410,18 @@ public:
         return std::make_shared<HeldTablet>(receiver, pen);
     }
     HeldTablet(QObject* receiver, const QTabletEvent& e)
-        : HeldWithMouse(receiver), type_(e.type()), place_(e), pressure_(e.pressure()), xTilt_(e.xTilt()),
-          yTilt_(e.yTilt()), tangentialPressure_(e.tangentialPressure()), rotation_(e.rotation()), z_(e.z()),
-          modifiers_(e.modifiers()), button_(e.button()), buttons_(e.buttons()), device_(e.pointingDevice()) {}
+        : HeldWithMouse(receiver), point_(e), pressure_(e.pressure()), xTilt_(e.xTilt()), yTilt_(e.yTilt()),
+          tangentialPressure_(e.tangentialPressure()), rotation_(e.rotation()), z_(e.z()) {}
 
 private:
     bool sendItself(QObject* receiver) override {
-        QTabletEvent e(type_, device_, place_.position, place_.globalPosition, pressure_, float(xTilt_), float(yTilt_),
-                       float(tangentialPressure_), rotation_, float(z_), modifiers_, button_, buttons_);
+        const SinglePoint& p = point_;
+        QTabletEvent e(p.type, p.device, p.position, p.globalPosition, pressure_, float(xTilt_), float(yTilt_),
+                       float(tangentialPressure_), rotation_, float(z_), p.modifiers, p.button, p.buttons);
         return send(receiver, e);
     }
-    QEvent::Type type_;
-    Place place_;
+    SinglePoint point_;
     qreal pressure_, xTilt_, yTilt_, tangentialPressure_, rotation_, z_;
-    Qt::KeyboardModifiers modifiers_;
-    Qt::MouseButton button_;
-    Qt::MouseButtons buttons_;
-    const QPointingDevice* device_;
 };
 
 // A window closed, by its close box or by code: refused for now and closed again when handed on
