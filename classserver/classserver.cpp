@@ -104,7 +104,7 @@ void ClassServer::acceptConnections() {
         int sameAddress = 0;
         for (const Peer& p : peers_)
             if (p.socket && p.socket->peerAddress().isEqual(socket->peerAddress())) ++sameAddress;
-        if (sameAddress >= kMaxConnectionsPerAddress) {
+        if (sameAddress >= maxPerAddress_) {
             socket->abort();
             socket->deleteLater();
             continue;
