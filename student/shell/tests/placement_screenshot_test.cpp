@@ -89,7 +89,12 @@ TEST_P(OnTheScreen, StartLessonsAndToolWindowsAllInSight) {
     dialogs_.modalHandlers["frmSplash"] = [&](QDialog& dlg) {
         QTimer::singleShot(0, &dlg, [&] {
             QWidget* owner = dlg.parentWidget();
-            settleUntil([&] { return framed(*owner) && centredOn(platform::frameGeometry(dlg), platform::frameGeometry(*owner)); });
+            // The main window fitted to its frame at the screen's top-left, the splash following it.
+            settleUntil([&] {
+                const QRect ownerFrame = platform::frameGeometry(*owner);
+                return framed(*owner) && ownerFrame.topLeft() == avail.topLeft() &&
+                       centredOn(platform::frameGeometry(dlg), ownerFrame);
+            });
             splashAt = platform::frameGeometry(dlg);
             ownerAt = platform::frameGeometry(*owner);
             shoot("start");
