@@ -78,12 +78,19 @@ FluidSynthEngine::~FluidSynthEngine() {
 }
 
 namespace {
-FluidSynthEngine* g_shared = nullptr;  // owned by the program's sound
+std::mutex g_sharedMutex;
+std::weak_ptr<FluidSynthEngine> g_shared;  // owned by the program's sound
 } // namespace
 
-std::shared_ptr<FluidSynthEngine> FluidSynthEngine::shared() { return g_shared ? g_shared->shared_from_this() : nullptr; }
+std::shared_ptr<FluidSynthEngine> FluidSynthEngine::shared() {
+    std::lock_guard<std::mutex> lock(g_sharedMutex);
+    return g_shared.lock();
+}
 
-void FluidSynthEngine::setShared(FluidSynthEngine* engine) { g_shared = engine; }
+void FluidSynthEngine::setShared(const std::weak_ptr<FluidSynthEngine>& engine) {
+    std::lock_guard<std::mutex> lock(g_sharedMutex);
+    g_shared = engine;
+}
 
 void FluidSynthEngine::loadSynth() {
     if (!loadFluidSynth()) return;

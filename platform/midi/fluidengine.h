@@ -52,7 +52,7 @@ struct AudioDriverDeleter {
 };
 using AudioDriverPtr = std::unique_ptr<fluid_audio_driver_t, AudioDriverDeleter>;
 
-class FluidSynthEngine : public std::enable_shared_from_this<FluidSynthEngine> {
+class FluidSynthEngine {
 public:
     static constexpr int PortChannels = 16;      // channels 0..15
     static constexpr int SongChannelBase = 16;   // songs: channels 16..31
@@ -77,10 +77,10 @@ public:
     // The engine of the program's mapper and songs: the one the program's sound holds
     // (platform::ProgramSound, which main() makes right after the application object and ends
     // before it returns); nullptr while there is none, so a test never starts a synthesizer
-    // unasked. Not owned here: no static outlives main() holding an engine.
+    // unasked. Only watched here: no static outlives main() holding an engine.
     static std::shared_ptr<FluidSynthEngine> shared();
-    // The program's sound names its engine (made by make_shared) here, and nullptr as it ends.
-    static void setShared(FluidSynthEngine* engine);
+    // The program's sound names its engine here, and an empty pointer as it ends.
+    static void setShared(const std::weak_ptr<FluidSynthEngine>& engine);
 
     // Waits for the synth (not the soundfont): true when it is there and the soundfont file
     // is a readable SoundFont.
