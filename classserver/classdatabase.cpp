@@ -197,6 +197,31 @@ bool holdsOnlyTemplateRows(const QString& path, const QString& templatePath) {
     return same;
 }
 
+QString backupPathFor(const QString& workingPath, const QDateTime& at) {
+    const QFileInfo working(workingPath);
+    const QString stem = working.absolutePath() + QLatin1Char('/') + working.completeBaseName() + QLatin1Char('-') +
+                         at.toString(QStringLiteral("yyyy-MM-dd-HHmm"));
+    const QString suffix = (working.suffix().isEmpty() ? QString() : QLatin1Char('.') + working.suffix()) +
+                           QStringLiteral(".bak");
+    QString path = stem + suffix;
+    for (int n = 2; QFileInfo::exists(path) || QFileInfo(path).isSymLink(); ++n)
+        path = stem + QLatin1Char('-') + QString::number(n) + suffix;
+    return path;
+}
+
+QString keepWorkingCopy(const QString& workingPath, const QString& templatePath, QString* warning,
+                        const QDateTime& at) {
+    // A copy nobody worked in is not worth keeping.
+    if (!QFileInfo::exists(workingPath) || holdsOnlyTemplateRows(workingPath, templatePath)) return QString();
+    const QString backup = backupPathFor(workingPath, at);
+    QString why;
+    if (copyDatabase(workingPath, backup, &why)) return backup;
+    if (warning)
+        *warning = QStringLiteral("The previous class database %1 could not be kept as %2: %3")
+                       .arg(workingPath, QFileInfo(backup).fileName(), why);
+    return QString();
+}
+
 bool makeWorkingCopy(const QString& templatePath, const QString& workingPath, QString* error, QString* backupWarning,
                      QString* keptAs) {
     if (!QFileInfo(templatePath).isFile()) {
@@ -204,18 +229,8 @@ bool makeWorkingCopy(const QString& templatePath, const QString& workingPath, QS
         return false;
     }
     QDir().mkpath(QFileInfo(workingPath).absolutePath());
-    // A copy nobody worked in is not worth keeping, and keeping it would throw away the backup
-    // of the last session that did work.
-    if (QFileInfo::exists(workingPath) && !holdsOnlyTemplateRows(workingPath, templatePath)) {
-        const QString backup = workingPath + QStringLiteral(".bak");
-        QString why;
-        if (copyDatabase(workingPath, backup, &why)) {
-            if (keptAs) *keptAs = backup;
-        } else if (backupWarning) {
-            *backupWarning = QStringLiteral("The previous class database %1 could not be kept as %2: %3")
-                                 .arg(workingPath, QFileInfo(backup).fileName(), why);
-        }
-    }
+    const QString kept = keepWorkingCopy(workingPath, templatePath, backupWarning);
+    if (keptAs) *keptAs = kept;
     // Whatever journal the old copy left must never meet the template.
     for (const char* side : kSideFiles) {
         const QString file = workingPath + QLatin1String(side);

@@ -2,6 +2,7 @@
 // The class database: one SQLite file (products, classes, students, lessons) that the server
 // handles as its document. Every operation opens a connection of its own and closes it before
 // it returns, so nothing of the database stays open between operations.
+#include <QDateTime>
 #include <QSqlDatabase>
 #include <QString>
 
@@ -31,16 +32,27 @@ private:
     QString error_;
 };
 
-// Makes the working copy from the template. A working copy already there that holds any work
-// (rows that differ from the template's) is first kept beside it as "default.mdb.bak", and
-// *keptAs (when given) names that file: it is opened through SQLite (which rolls back a
-// transaction that a crash cut short) and copied whole with VACUUM INTO, so the backup is a
-// consistent database whatever state the crash left. A working copy that holds nothing but the
-// template's rows never replaces the backup. The old copy's -journal, -wal and -shm files are
-// removed before the template is put in place, so none is replayed into it. Every file appears
-// whole (written aside, then renamed). Returns false with a reason when the template is missing
-// or cannot be copied; the working copy then stays as it was. A working copy that cannot be
-// read leaves the previous backup untouched, and *backupWarning (when given) says why.
+// The name a working copy is kept under when it is replaced, beside it: "default.mdb" kept at
+// 09:15 on 11 December 2026 is "default-2026-12-11-0915.mdb.bak", and when a file of that
+// name is there already, "default-2026-12-11-0915-2.mdb.bak", "-3" and so on: a kept copy is
+// never replaced.
+QString backupPathFor(const QString& workingPath, const QDateTime& at);
+
+// Keeps a working copy that holds any work (rows that differ from the template's) under a name
+// of its own (backupPathFor) and returns its path. It is opened through SQLite (which rolls
+// back a transaction that a crash cut short) and copied whole with VACUUM INTO, so the kept
+// copy is a consistent database whatever state a crash left. Empty when there is no working
+// copy or it holds nothing but the template's rows; empty too when it cannot be read or
+// copied, and *warning (when given) then says why. No kept copy is ever deleted or replaced.
+QString keepWorkingCopy(const QString& workingPath, const QString& templatePath, QString* warning = nullptr,
+                        const QDateTime& at = QDateTime::currentDateTime());
+
+// Makes the working copy from the template, first keeping the one already there when it holds
+// work (keepWorkingCopy; *keptAs, when given, names the kept file, and *backupWarning says why
+// it could not be kept). The old copy's -journal, -wal and -shm files are removed before the
+// template is put in place, so none is replayed into it. Every file appears whole (written
+// aside, then renamed). Returns false with a reason when the template is missing or cannot be
+// copied; the working copy then stays as it was.
 bool makeWorkingCopy(const QString& templatePath, const QString& workingPath, QString* error = nullptr,
                      QString* backupWarning = nullptr, QString* keptAs = nullptr);
 

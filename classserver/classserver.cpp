@@ -12,15 +12,12 @@ constexpr int kInitialSlots = 10;
 ClassServer::ClassServer(QObject* parent) : QObject(parent) {
     listener_ = makeListener();
     peers_.resize(kInitialSlots + 1);
-    requestTimer_.setSingleShot(true);
-    requestTimer_.setTimerType(Qt::PreciseTimer);
-    connect(&requestTimer_, &QTimer::timeout, this, &ClassServer::requestTimedOut);
     shutdownTimer_.setSingleShot(true);
     connect(&shutdownTimer_, &QTimer::timeout, this, &ClassServer::finishShutdown);
 }
 
 ClassServer::~ClassServer() {
-    pending_.reset();
+    pending_.clear();
     for (Peer& p : peers_) {
         if (!p.socket) continue;
         p.socket->disconnect(this);
@@ -67,6 +64,24 @@ bool ClassServer::isConnected(int slot) const {
     return slotInUse(slot) && peers_[slot].socket->state() == QAbstractSocket::ConnectedState;
 }
 
+QString ClassServer::peerLabel(int slot) const {
+    if (!slotInUse(slot)) return QString();
+    if (!peers_[slot].name.isEmpty()) return peers_[slot].name;
+    QHostAddress address = peers_[slot].socket->peerAddress();
+    bool mapped = false;
+    const QHostAddress v4(address.toIPv4Address(&mapped));
+    return (mapped ? v4 : address).toString();
+}
+
+void ClassServer::setPeerName(int slot, const QString& name) {
+    if (slotInUse(slot)) peers_[slot].name = name;
+}
+
+const ClassServer::Pending* ClassServer::pendingOf(int slot) const {
+    const auto it = pending_.find(slot);
+    return it == pending_.end() ? nullptr : &it->second;
+}
+
 int ClassServer::clientCount() const {
     int n = 0;
     for (int i = 1; i < peers_.size(); ++i)
@@ -89,7 +104,7 @@ void ClassServer::acceptConnections() {
         int sameAddress = 0;
         for (const Peer& p : peers_)
             if (p.socket && p.socket->peerAddress().isEqual(socket->peerAddress())) ++sameAddress;
-        if (sameAddress >= kMaxConnectionsPerAddress) {
+        if (sameAddress >= maxPerAddress_) {
             socket->abort();
             socket->deleteLater();
             continue;
@@ -123,7 +138,8 @@ void ClassServer::acceptConnections() {
 qsizetype ClassServer::messageLimit(int slot, const QByteArray& data, qsizetype start) const {
     static const QByteArray dataAnswer = QByteArray(kGetData) + ":>";
     const Peer& peer = peers_[slot];
-    const bool asked = (pending_ && pending_->slot == slot && pending_->command == QLatin1String(kGetData)) ||
+    const Pending* pending = pendingOf(slot);
+    const bool asked = (pending && pending->command == QLatin1String(kGetData)) ||
                        peer.owed.value(QString::fromLatin1(kGetData)) > 0;
     if (asked && data.size() - start >= dataAnswer.size() &&
         std::equal(dataAnswer.begin(), dataAnswer.end(), data.begin() + start))
@@ -156,7 +172,8 @@ void ClassServer::readClient(int slot) {
     // An asked profile may be long: its room is taken once, as it begins to arrive, rather than
     // doubled (and copied) again and again as it grows.
     static const QByteArray dataAnswer = QByteArray(kGetData) + ":>";
-    if (data.isEmpty() && pending_ && pending_->slot == slot && pending_->command == QLatin1String(kGetData) &&
+    const Pending* pending = pendingOf(slot);
+    if (data.isEmpty() && pending && pending->command == QLatin1String(kGetData) &&
         peers_[slot].discarded < 0 && socket->peek(dataAnswer.size()) == dataAnswer)
         data.reserve(kMaxDataAnswerBytes + dataAnswer.size() + 2);
     const qint64 available = socket->bytesAvailable();
@@ -231,9 +248,8 @@ void ClassServer::handleMessage(int slot, QByteArray line) {
         if (--owed.value() <= 0) peer.owed.erase(owed);
         return;
     }
-    if (pending_ && pending_->slot == slot && pending_->command == command) {
-        complete(Reply::Answered, std::move(line), at + marker.size());
-    }
+    const Pending* pending = pendingOf(slot);
+    if (pending && pending->command == command) complete(slot, Reply::Answered, std::move(line), at + marker.size());
 }
 
 void ClassServer::sendLine(QTcpSocket* socket, const QString& text) {
@@ -241,20 +257,25 @@ void ClassServer::sendLine(QTcpSocket* socket, const QString& text) {
     socket->flush();
 }
 
-bool ClassServer::requestRaw(int slot, const QString& command, RawReplyHandler done) {
-    if (pending_ || shuttingDown_ || !isConnected(slot)) return false;
-    pending_ = Pending{slot, command, nullptr, std::move(done)};
-    requestTimer_.start(requestTimeoutMs_);
+bool ClassServer::send(int slot, const QString& command, ReplyHandler done, RawReplyHandler raw) {
+    if (busy(slot) || shuttingDown_ || !isConnected(slot)) return false;
+    // Each request its own deadline: a silent client holds up only its own questions.
+    auto* deadline = new QTimer(this);
+    deadline->setSingleShot(true);
+    deadline->setTimerType(Qt::PreciseTimer);
+    connect(deadline, &QTimer::timeout, this, [this, slot, deadline] { requestTimedOut(slot, deadline); });
+    pending_[slot] = Pending{command, std::move(done), std::move(raw), deadline};
+    deadline->start(requestTimeoutMs_);
     sendLine(peers_[slot].socket, command + ":<");
     return true;
 }
 
+bool ClassServer::requestRaw(int slot, const QString& command, RawReplyHandler done) {
+    return send(slot, command, nullptr, std::move(done));
+}
+
 bool ClassServer::request(int slot, const QString& command, ReplyHandler done) {
-    if (pending_ || shuttingDown_ || !isConnected(slot)) return false;
-    pending_ = Pending{slot, command, std::move(done), nullptr};
-    requestTimer_.start(requestTimeoutMs_);
-    sendLine(peers_[slot].socket, command + ":<");
-    return true;
+    return send(slot, command, std::move(done), nullptr);
 }
 
 // The answer to a request given up on may still come; it must not answer a later question,
@@ -267,26 +288,37 @@ void ClassServer::owe(int slot, const QString& command) {
     if (peer.discarded < 0 && lateDataAnswerAt(slot, held, 0)) discardFrom(slot, held, 0, 0);
 }
 
+void ClassServer::cancelRequest(int slot) {
+    const auto it = pending_.find(slot);
+    if (it == pending_.end()) return;
+    const QString command = it->second.command;
+    it->second.deadline->stop();
+    it->second.deadline->deleteLater();
+    pending_.erase(it);
+    owe(slot, command);
+}
+
 void ClassServer::cancelRequest() {
-    requestTimer_.stop();
-    if (pending_) owe(pending_->slot, pending_->command);
-    pending_.reset();
+    while (!pending_.empty()) cancelRequest(pending_.begin()->first);
 }
 
-void ClassServer::complete(Reply reply, QByteArray message, qsizetype payloadAt) {
-    if (!pending_) return;
-    ReplyHandler done = std::move(pending_->done);
-    RawReplyHandler raw = std::move(pending_->raw);
-    pending_.reset();
-    requestTimer_.stop();
-    if (raw) raw(reply, message, payloadAt);
-    else if (done) done(reply, QString::fromUtf8(QByteArrayView(message).sliced(payloadAt)));
+void ClassServer::complete(int slot, Reply reply, QByteArray message, qsizetype payloadAt) {
+    const auto it = pending_.find(slot);
+    if (it == pending_.end()) return;
+    Pending pending = std::move(it->second);
+    pending_.erase(it);
+    // Gone before the handler runs, which may ask this client its next question.
+    pending.deadline->stop();
+    pending.deadline->deleteLater();
+    if (pending.raw) pending.raw(reply, message, payloadAt);
+    else if (pending.done) pending.done(reply, QString::fromUtf8(QByteArrayView(message).sliced(payloadAt)));
 }
 
-void ClassServer::requestTimedOut() {
-    if (!pending_) return;
-    owe(pending_->slot, pending_->command);
-    complete(Reply::TimedOut, QByteArray());
+void ClassServer::requestTimedOut(int slot, QTimer* deadline) {
+    const Pending* pending = pendingOf(slot);
+    if (!pending || pending->deadline != deadline) return;
+    owe(slot, pending->command);
+    complete(slot, Reply::TimedOut, QByteArray());
 }
 
 void ClassServer::clientGone(int slot) { release(slot, false); }
@@ -307,7 +339,7 @@ void ClassServer::release(int slot, bool graceful) {
         socket->abort();
         socket->deleteLater();
     }
-    if (pending_ && pending_->slot == slot) complete(Reply::Disconnected, QByteArray());
+    complete(slot, Reply::Disconnected, QByteArray());
     emit clientDisconnected(slot);
     if (shuttingDown_) finishShutdownIfDone();
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The server end of the class link: listens for student programs, keeps one socket slot per
-// connection, asks one question at a time and hands back the answer, and tells every client
-// to hang up at shut-down.
+// connection, asks each client one question at a time (several clients may be asked at once)
+// and hands back the answer, and tells every client to hang up at shut-down.
 //
 // Wire: every message, both ways, is one line ending in CR LF. A request is a command word and
 // ":<" (the server sends no argument); an answer is the command word, ":>" and the payload.
@@ -13,7 +13,7 @@
 #include <QTimer>
 #include <QVector>
 #include <functional>
-#include <optional>
+#include <map>
 
 class QTcpServer;
 class QTcpSocket;
@@ -65,28 +65,39 @@ public:
 
     // Socket slots: index 0 is the listener and never a slot; 1..highestSlot() serve clients.
     // There are 10 at first; a connection that finds none free adds one at the end. A
-    // connection from an address that already holds kMaxConnectionsPerAddress is closed at once.
+    // connection from an address that already holds maxConnectionsPerAddress() is closed at once.
     int highestSlot() const { return int(peers_.size()) - 1; }
     bool slotInUse(int slot) const;
     bool isConnected(int slot) const;
     int clientCount() const;
     int currentSocket() const { return currentSocket_; }
+    // A room simulated on one computer (the benchmarks) needs more than a classroom's share.
+    void setMaxConnectionsPerAddress(int limit) { maxPerAddress_ = limit; }
+    int maxConnectionsPerAddress() const { return maxPerAddress_; }
     // Bytes held for a message still arriving on a slot.
     qsizetype bufferedBytes(int slot) const { return slotInUse(slot) ? peers_[slot].buffer.size() : 0; }
     // Closes the connection of a slot and frees it.
     void dropSlot(int slot);
 
     // Sends command & ":<" to the client of a slot and calls done once: with the payload of the
-    // first message on that socket that names the command, or TimedOut after the deadline, or
-    // Disconnected when the connection goes first. Only one request is outstanding at a time;
-    // false (and no call) when another one is, or the slot has no connected client.
+    // first message on that socket that names the command, or TimedOut after the deadline (each
+    // request has its own), or Disconnected when the connection goes first. A client has at
+    // most one request outstanding; false (and no call) when its slot already has one, or has
+    // no connected client. Requests to different slots run side by side.
     bool request(int slot, const QString& command, ReplyHandler done);
     // The same, handing over the payload's bytes.
     bool requestRaw(int slot, const QString& command, RawReplyHandler done);
-    bool busy() const { return pending_.has_value(); }
-    // Forgets the outstanding request without calling its handler; its answer, should it come,
-    // is dropped like any late one.
+    bool busy() const { return !pending_.empty(); }
+    bool busy(int slot) const { return pending_.count(slot) > 0; }
+    // Forgets the outstanding request of a slot (or of every slot) without calling its handler;
+    // its answer, should it come, is dropped like any late one.
+    void cancelRequest(int slot);
     void cancelRequest();
+
+    // What a person knows a connection by: the computer name it last gave (setPeerName), or
+    // else its address. Empty for a free slot.
+    QString peerLabel(int slot) const;
+    void setPeerName(int slot, const QString& name);
 
     // Tells every connected client "@@CLOSE_SERVER:<", waits until each has hung up or the
     // shut-down deadline passes, then closes every socket and the listener and emits
@@ -108,20 +119,23 @@ private:
         QByteArray buffer;             // the start of a message still arriving
         QHash<QString, int> owed;      // answers still due for requests that timed out
         qsizetype discarded = -1;      // bytes so far of a late profile being thrown away, or -1
+        QString name;                  // the computer name it last gave
     };
     struct Pending {
-        int slot = 0;
         QString command;
         ReplyHandler done;
         RawReplyHandler raw;
+        QTimer* deadline = nullptr;
     };
 
     void acceptConnections();
     void readClient(int slot);
     void handleMessage(int slot, QByteArray line);
     void clientGone(int slot);
-    void complete(Reply reply, QByteArray message = QByteArray(), qsizetype payloadAt = 0);
-    void requestTimedOut();
+    bool send(int slot, const QString& command, ReplyHandler done, RawReplyHandler raw);
+    const Pending* pendingOf(int slot) const;
+    void complete(int slot, Reply reply, QByteArray message = QByteArray(), qsizetype payloadAt = 0);
+    void requestTimedOut(int slot, QTimer* deadline);
     void finishShutdownIfDone();
     void finishShutdown();
     void sendLine(QTcpSocket* socket, const QString& text);
@@ -137,8 +151,8 @@ private:
     QString listenError_;
     QVector<Peer> peers_;
     int currentSocket_ = 0;
-    std::optional<Pending> pending_;
-    QTimer requestTimer_;
+    int maxPerAddress_ = kMaxConnectionsPerAddress;
+    std::map<int, Pending> pending_;   // by slot
     QTimer shutdownTimer_;
     int requestTimeoutMs_ = kRequestTimeoutMs;
     int shutdownTimeoutMs_ = kShutdownTimeoutMs;

@@ -45,7 +45,7 @@ FrmConnections::FrmConnections(ClassServer& server, const QString& dbPath, QWidg
 
 FrmConnections::~FrmConnections() {
     // The answer to a question still out must not reach a dialog that is gone.
-    if (outstanding_) server_.cancelRequest();
+    if (outstanding_) server_.cancelRequest(slot_);
 }
 
 void FrmConnections::Form_Load() {

@@ -60,6 +60,12 @@ QString count(int n, const char* one, const char* many) {
     return QLocale().toString(n) + QLatin1Char(' ') + QLatin1String(n == 1 ? one : many);
 }
 
+// Where work that was not saved went, and how to get it back.
+QString keptNotice(const QString& what, const QString& path) {
+    return what + QStringLiteral(" It is kept in\n%1\nOpen it with File > Open... and keep it with File > Save As...")
+                      .arg(path);
+}
+
 } // namespace
 
 frmHallbrin::frmHallbrin(const Options& options, QWidget* parent)
@@ -76,6 +82,7 @@ frmHallbrin::frmHallbrin(const Options& options, QWidget* parent)
     server_ = new ClassServer(this);
     poll_ = new ClassPoll(*server_, this);
     connect(poll_, &ClassPoll::finished, this, &frmHallbrin::pollDone);
+    connect(poll_, &ClassPoll::progress, this, &frmHallbrin::pollProgress);
     connect(server_, &ClassServer::shutdownFinished, this, [this] {
         mayClose_ = true;
         close();
@@ -119,6 +126,9 @@ frmHallbrin::frmHallbrin(const Options& options, QWidget* parent)
     statusBar()->setObjectName(QStringLiteral("sbStatus"));
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, &frmHallbrin::mnuHelpContents_Click);
+    stopPoll_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    stopPoll_->setEnabled(false);
+    connect(stopPoll_, &QShortcut::activated, this, &frmHallbrin::stopPolling);
     resize(900, 600);
 }
 
@@ -256,25 +266,26 @@ void frmHallbrin::showMessage(const QString& text, const QString& title) {
 
 void frmHallbrin::Form_Load() {
     QString why, backup, kept;
-    if (!makeWorkingCopy(shareFolder_ + "/" + kTemplateName, workingCopyPath(), &why, &backup, &kept))
-        showMessage(why, QStringLiteral("Class Database"));
-    if (!backup.isEmpty()) showMessage(backup, QStringLiteral("Class Database"));
-    if (!kept.isEmpty())
-        showMessage(QStringLiteral("The work of the last session was not saved. It is kept in\n%1\n"
-                                   "Open it with File > Open... and keep it with File > Save As...")
-                        .arg(kept),
-                    QStringLiteral("Class Database"));
+    const bool made = makeWorkingCopy(shareFolder_ + "/" + kTemplateName, workingCopyPath(), &why, &backup, &kept);
     DatabasePath = workingCopyPath();
 
     UpdateTreeView();
     UpdateListView();
 
+    // Listening comes before anything is said: student programs that start meanwhile connect
+    // once and do not try again.
     const quint16 port = options_.port ? *options_.port : quint16(readServerPort(serverConfigPath()));
-    startListening(port);
+    const ListenResult listening = server_->listen(port, options_.address);
+    if (!made) showMessage(why, QStringLiteral("Class Database"));
+    if (!backup.isEmpty()) showMessage(backup, QStringLiteral("Class Database"));
+    if (!kept.isEmpty())
+        showMessage(keptNotice(QStringLiteral("The work of the last session was not saved."), kept),
+                    QStringLiteral("Class Database"));
+    tellListening(listening, port);
 }
 
-void frmHallbrin::startListening(quint16 port) {
-    switch (server_->listen(port, options_.address)) {
+void frmHallbrin::tellListening(ListenResult result, quint16 port) {
+    switch (result) {
     case ListenResult::Listening:
         return;
     case ListenResult::PortInUse:
@@ -389,23 +400,40 @@ void frmHallbrin::moveStudent(QTreeWidgetItem* dragged, QTreeWidgetItem* target)
 
 // ---- Poll ----------------------------------------------------------------------------------
 
-// While a poll runs nothing may replace, rename or close the database it writes into, and the
-// server asks one question at a time.
+// While a poll runs nothing may replace, rename or save the database it writes into; Refresh!
+// (and Esc) stop it, and Exit and the window's close stop it before they go on.
 void frmHallbrin::setPolling(bool polling) {
     if (polling == polling_) return;
     polling_ = polling;
-    if (polling) QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (polling) QApplication::setOverrideCursor(Qt::BusyCursor);
     else QApplication::restoreOverrideCursor();
-    for (QAction* a : {mnuRefresh, mnuFileNew, mnuFileOpen, mnuFileSave, mnuFileSaveAs, mnuFileExit,
-                       mnuViewConnections, toolbarButtons.at(0), toolbarButtons.at(1), toolbarButtons.at(2)})
+    for (QAction* a : {mnuFileNew, mnuFileOpen, mnuFileSave, mnuFileSaveAs, mnuViewConnections, toolbarButtons.at(0),
+                       toolbarButtons.at(1), toolbarButtons.at(2)})
         a->setEnabled(!polling);
+    stopPoll_->setEnabled(polling);
 }
 
 void frmHallbrin::mnuRefresh_Click() {
-    if (poll_->isRunning() || shutdownStarted_) return;
+    if (shutdownStarted_) return;
+    if (poll_->isRunning()) {
+        stopPolling();
+        return;
+    }
     setPolling(true);
     statusBar()->showMessage(QStringLiteral("Refreshing..."));
     poll_->start(DatabasePath);
+}
+
+// The teacher stops waiting: what has come is imported, the rest is not waited for. Once
+// only imports are left, a second stop ends those too.
+void frmHallbrin::stopPolling() {
+    if (poll_->isRunning() && !poll_->stopWaiting()) poll_->cancel();
+}
+
+void frmHallbrin::pollProgress(int answered, int asked) {
+    if (polling_ && asked > 0)
+        statusBar()->showMessage(
+            QStringLiteral("Refreshing: %1 of %2 answered").arg(QLocale().toString(answered), QLocale().toString(asked)));
 }
 
 void frmHallbrin::pollDone(const PollReport& report) {
@@ -415,9 +443,21 @@ void frmHallbrin::pollDone(const PollReport& report) {
     clearChangedAfterPoll_ = false;
     setPolling(false);
 
-    QString status = QStringLiteral("Refresh: %1 of %2 answered; %3 imported, %4 skipped.")
+    QString status = (report.cancelled ? QStringLiteral("Refresh stopped: ") : QStringLiteral("Refresh: ")) +
+                     QStringLiteral("%1 of %2 answered; %3 imported")
                          .arg(QLocale().toString(report.answered), count(report.asked, "program", "programs"),
-                              count(report.players, "player", "players"), QLocale().toString(report.playersSkipped));
+                              count(report.players, "player", "players"));
+    if (report.playersSkipped > 0) status += QStringLiteral("; ") + count(report.playersSkipped, "player", "players") + QStringLiteral(" skipped");
+    if (!report.silent.isEmpty()) {
+        // Several programs of one computer are named once.
+        QStringList names;
+        for (const QString& name : report.silent)
+            if (!names.contains(name)) names << name;
+        for (QString& name : names)
+            if (const int n = int(report.silent.count(name)); n > 1) name += QStringLiteral(" (%1)").arg(n);
+        status += QStringLiteral("; no answer from ") + names.join(QStringLiteral(", "));
+    }
+    status += QLatin1Char('.');
     for (const PollReport::Note& n : report.overLimit)
         status += QStringLiteral(" %1 sent more than %2 players: %3 not read.")
                       .arg(n.computer, QLocale().toString(kMaxPlayersPerProfile), QLocale().toString(n.count));
@@ -474,12 +514,14 @@ QString frmHallbrin::askDatabaseName(bool save) {
 void frmHallbrin::mnuFileNew_Click() {
     if (polling_ || shutdownStarted_) return;
     if (!offerToSave()) return;
-    QString why, backup;
-    if (!makeWorkingCopy(shareFolder_ + "/" + kTemplateName, workingCopyPath(), &why, &backup)) {
+    QString why, backup, kept;
+    if (!makeWorkingCopy(shareFolder_ + "/" + kTemplateName, workingCopyPath(), &why, &backup, &kept)) {
         showMessage(why + QStringLiteral("\nThe class database stays as it is."), QStringLiteral("New"));
         return;
     }
     if (!backup.isEmpty()) showMessage(backup, QStringLiteral("New"));
+    if (!kept.isEmpty())
+        showMessage(keptNotice(QStringLiteral("The work in default.mdb was not saved."), kept), QStringLiteral("New"));
     DatabasePath = workingCopyPath();
     setRootText(DatabasePath);
     clearChangedAfterPoll_ = true;
@@ -504,8 +546,20 @@ void frmHallbrin::mnuFileOpen_Click() {
                     QStringLiteral("Open"));
         return;
     }
-    // The instructor chose not to keep the working copy's results.
-    if (isWorkingCopy()) removeDatabaseFiles(workingCopyPath());
+    if (isWorkingCopy()) {
+        // What was not saved is kept aside before the working copy goes; a copy that cannot be
+        // kept stays where it is, and the next start or New keeps it.
+        QString warning;
+        const QString kept = keepWorkingCopy(workingCopyPath(), shareFolder_ + "/" + kTemplateName, &warning);
+        if (!warning.isEmpty()) {
+            showMessage(warning, QStringLiteral("Open"));
+        } else {
+            if (!kept.isEmpty())
+                showMessage(keptNotice(QStringLiteral("The work in default.mdb was not saved."), kept),
+                            QStringLiteral("Open"));
+            removeDatabaseFiles(workingCopyPath());
+        }
+    }
     DatabasePath = path;
     setRootText(DatabasePath);
     clearChangedAfterPoll_ = true;
@@ -543,7 +597,7 @@ bool frmHallbrin::mnuFileSaveAs_Click() {
 }
 
 void frmHallbrin::mnuFileExit_Click() {
-    if (polling_) return;
+    if (poll_->isRunning()) poll_->cancel();
     if (!offerToSave()) return;
     close();
 }
@@ -555,17 +609,9 @@ void frmHallbrin::closeEvent(QCloseEvent* event) {
     }
     event->ignore();
     if (shutdownStarted_) return;
-    if (poll_->isRunning()) {
-        // Every imported client is whole (one transaction each); the rest are not asked.
-        poll_->abort();
-        setPolling(false);
-        DataChanged = !clearChangedAfterPoll_;
-        clearChangedAfterPoll_ = false;
-        // The clients imported so far are in the database; should the close be cancelled,
-        // the views must show them.
-        UpdateTreeView();
-        UpdateListView();
-    }
+    // Every imported client is whole (one transaction each); the rest are not asked. Should the
+    // close be cancelled, the views and the status bar show what was imported.
+    if (poll_->isRunning()) poll_->cancel();
     if (isWorkingCopy() && DataChanged) {
         const int answer = platform::Dialogs::instance().messageBox(
             QStringLiteral("Do you want to Save ") + rootText(), platform::YesNoCancel, QStringLiteral("Save File"), this);

@@ -10,10 +10,12 @@
 #include <optional>
 
 #include "classpoll.h"
+#include "classserver.h"
 #include "roster.h"
 
 class QAction;
 class QMenu;
+class QShortcut;
 class QSplitter;
 class QToolBar;
 
@@ -142,8 +144,11 @@ private:
     void applyReportRule();
     void tvwLesson_NodeClick();
     void setPolling(bool polling);
+    void stopPolling();
+    void pollProgress(int answered, int asked);
     void pollDone(const PollReport& report);
-    void startListening(quint16 port);
+    // Says what a listen at start-up came to (and offers the network settings for a port in use).
+    void tellListening(ListenResult result, quint16 port);
     // The Yes/No save question for the working copy holding unsaved work; false when the
     // command must stop (Yes, and the Save As did not happen).
     bool offerToSave();
@@ -159,6 +164,7 @@ private:
     ClassServer* server_ = nullptr;
     ClassPoll* poll_ = nullptr;
     bool polling_ = false;
+    QShortcut* stopPoll_ = nullptr;   // Esc, while a poll runs
     bool clearChangedAfterPoll_ = false;
     bool rebuilding_ = false;
     bool shutdownStarted_ = false;

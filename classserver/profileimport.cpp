@@ -78,14 +78,15 @@ QVector<PlayerRecord> parseProfile(const QString& text, int lessonCount, int max
         if (end < 0) end = all.size();
         const QStringView line = all.mid(at, end - at);
         at = end + 2;
-        if (line == QLatin1String("begin")) {
+        // Blocks open and close as the student program's own reader sees them.
+        if (common::isBeginLine(line)) {
             current = PlayerRecord();
             inBlock = true;
             named = false;
             continue;
         }
         if (!inBlock) continue;
-        if (line == QLatin1String("end")) {
+        if (common::isEndLine(line)) {
             if (named && !seen.contains(current.name)) {
                 if (players.size() < maxPlayers) {
                     seen.insert(current.name);
@@ -110,7 +111,9 @@ QVector<PlayerRecord> parseProfile(const QString& text, int lessonCount, int max
         }
         // Nothing belongs to a player before its name; past the limit only the names count.
         if (!named || players.size() >= maxPlayers) continue;
+        // The first password line is the player's, as the student program reads it.
         if (common::isKey(key, "password")) {
+            if (current.hasPassword) continue;
             current.hasPassword = true;
             current.password = value.toString();
             continue;

@@ -33,8 +33,10 @@ bool parseLessonRecord(const QString& record, LessonResult* out);
 // would only make one import hold the class database for long.
 inline constexpr int kMaxPlayersPerProfile = 1000;
 
-// Splits a profile text (CR LF lines) into its players. A player is a block from "begin" to
-// "end" with a non-empty "name=" line; lines before the name, blocks without "end", lesson keys
+// Splits a profile text (CR LF lines) into its players, reading blocks and keys as the student
+// program does (common/storedtext: "begin", "end" and every key in any letter case; the first
+// password line counts). A player is a block from "begin" to "end" with a non-empty "name="
+// line; lines before the name, blocks without "end", lesson keys
 // other than "lesson" with a number 1..lessonCount written without leading zeros, empty values
 // (but an empty password) and malformed records are passed over. When a name comes twice, the
 // first block counts, as it is the one the student program itself reads. Players after the

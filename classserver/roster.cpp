@@ -248,8 +248,9 @@ int completedPercent(double completed, int exercises) {
     return percent >= 100 ? 100 : int(percent);
 }
 
-void fillRosterList(QTreeWidget* list, const QTreeWidgetItem* node, const QString& dbPath) {
-    list->setSortingEnabled(false);
+namespace {
+
+void addListRows(QTreeWidget* list, const QTreeWidgetItem* node, const QString& dbPath) {
     const QString tag = nodeTag(node);
     if (tag == QLatin1String("root")) {
         for (int i = 0; i < node->childCount(); ++i) addRow(list, {node->child(i)->text(0), QStringLiteral("2.0")}, 12);
@@ -333,6 +334,17 @@ void fillRosterList(QTreeWidget* list, const QTreeWidgetItem* node, const QStrin
         list->sortByColumn(0, Qt::AscendingOrder);
         list->setSortingEnabled(true);
     }
+}
+
+} // namespace
+
+void fillRosterList(QTreeWidget* list, const QTreeWidgetItem* node, const QString& dbPath) {
+    list->setSortingEnabled(false);
+    addListRows(list, node, dbPath);
+    // A column is at least as wide as its set width, and as wide as its longest text.
+    const QAbstractItemView* view = list;
+    for (int c = 0; c < list->columnCount(); ++c)
+        list->setColumnWidth(c, qMax(list->columnWidth(c), view->sizeHintForColumn(c)));
 }
 
 bool setStudentClass(const QString& dbPath, qint64 studentId, int classId, QString* error) {

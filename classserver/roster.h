@@ -80,6 +80,7 @@ void setRosterColumns(QTreeWidget* list, const QString& tag);
 // their class data, the students of a class with computer and password, the lessons of a
 // student with level, difficulty, completion, average and attempts. A value the database
 // does not hold (no row, no value, a lesson outside the catalogue) shows as an empty cell.
+// A column too narrow for its longest text is widened to it.
 void fillRosterList(QTreeWidget* list, const QTreeWidgetItem* node, const QString& dbPath);
 // Completed, in whole percent: exercises completed of the exercise count, rounded down and
 // never above 100; a count of 0 gives 0.

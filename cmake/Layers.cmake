@@ -33,4 +33,6 @@ function(tonvale_add_layer_check)
   file(WRITE ${file} "${table}")
   add_test(NAME StudentLayers
            COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/check-layers --links ${file} ${CMAKE_SOURCE_DIR})
+  # The check itself, on a small tree of its own.
+  add_test(NAME StudentLayersCheck COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/tests/check_layers_test.py)
 endfunction()

@@ -102,6 +102,8 @@ struct Classroom {
 
     Classroom() : db(dir.path() + "/default.mdb") {
         if (!classserver::makeWorkingCopy(platform::Paths::shareFolder() + "/" + classserver::kTemplateName, db)) return;
+        // Every student program of this room connects from this one computer.
+        server.setMaxConnectionsPerAddress(kClients);
         if (server.listen(0, QHostAddress::LocalHost) != classserver::ListenResult::Listening) return;
         students.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         students.start(QCoreApplication::applicationFilePath(),

@@ -9,6 +9,10 @@
 //   BM_CappedHostileImport  one Refresh of a student program whose profile is a valid 16 MiB
 //                           text of 1,000 full players and half a million more: the time, the
 //                           longest the window's event loop waited, and what was skipped
+//   BM_RefreshWithFrozenComputers  one Refresh of a room of 30 real student programs (the class
+//                           link bench's, 20 players each), 3 of them frozen (stopped with
+//                           SIGSTOP, as a laptop gone to sleep), at the real 5 s deadline: how
+//                           long the teacher waits
 //
 //   classserver_bench                          runs the benchmarks
 //   classserver_bench --hostile-client <port>  (internal) the student program of the import
@@ -25,6 +29,7 @@
 #include <QTemporaryDir>
 #include <QTextDocument>
 #include <QTimer>
+#include <csignal>
 #include <ctime>
 
 #include "classserver/catalogue.h"
@@ -336,12 +341,64 @@ void BM_CappedHostileImport(benchmark::State& state) {
     if (!student.waitForFinished(10000)) student.kill();
 }
 
+void BM_RefreshWithFrozenComputers(benchmark::State& state) {
+    constexpr int kRoom = 30, kFrozen = 3;
+    if (QStringLiteral(CLASSLINK_BENCH).isEmpty()) {
+        state.SkipWithError("the class link bench, whose student programs this uses, is not built");
+        return;
+    }
+    QTemporaryDir dir;
+    const QString db = dir.path() + "/default.mdb";
+    classserver::ClassServer server;  // the real deadline
+    if (server.listen(0, QHostAddress::LocalHost) != classserver::ListenResult::Listening) {
+        state.SkipWithError("cannot listen");
+        return;
+    }
+    const QString port = QString::number(server.port());
+    QProcess awake, asleep;
+    for (QProcess* p : {&awake, &asleep}) p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    awake.start(QStringLiteral(CLASSLINK_BENCH), {"--clients", QString::number(kRoom - kFrozen), "--port", port});
+    if (!runUntil([&] { return server.clientCount() == kRoom - kFrozen; })) {
+        state.SkipWithError("the student programs did not connect");
+        return;
+    }
+    asleep.start(QStringLiteral(CLASSLINK_BENCH), {"--clients", QString::number(kFrozen), "--port", port});
+    if (!runUntil([&] { return server.clientCount() == kRoom; })) {
+        state.SkipWithError("the student programs did not connect");
+        return;
+    }
+    ::kill(pid_t(asleep.processId()), SIGSTOP);
+    classserver::PollReport report;
+    for (auto _ : state) {
+        state.PauseTiming();
+        QFile::remove(db);
+        classserver::makeWorkingCopy(templatePath(), db);
+        state.ResumeTiming();
+        classserver::ClassPoll poll(server);
+        bool finished = false;
+        QObject::connect(&poll, &classserver::ClassPoll::finished, [&] { finished = true; });
+        poll.start(db);
+        runUntil([&] { return finished; });
+        report = poll.report();
+    }
+    ::kill(pid_t(asleep.processId()), SIGCONT);
+    state.counters["programs"] = report.asked;
+    state.counters["answered"] = report.answered;
+    state.counters["silent"] = report.silent.size();
+    state.counters["players_imported"] = report.players;
+    server.beginShutdown();
+    runUntil([&] { return server.clientCount() == 0; });
+    for (QProcess* p : {&awake, &asleep})
+        if (!p->waitForFinished(10000)) p->kill();
+}
+
 BENCHMARK(BM_RosterRebuild)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RosterStudentList)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ClassReportToPdf)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LargeReportPreview)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(BM_LargeReportPdf)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(BM_CappedHostileImport)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_RefreshWithFrozenComputers)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 
 } // namespace
 

@@ -1,5 +1,6 @@
 // A class server killed in the middle of an import starts again with a sound backup of every
 // result it had committed and a sound working copy.
+#include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QThread>
@@ -58,14 +59,18 @@ TEST(CrashSafety, AServerKilledMidImportStartsAgainWithEveryCommittedResult) {
         const int committed = lastCommit(out);
         journals += QFile::exists(working + "-journal") ? 1 : 0;
 
+        const QStringList keptBefore = QDir(dir.path()).entryList({"*.bak"}, QDir::Files);
         QProcess start;
         start.start(QStringLiteral(IMPORT_CHILD), {"start", dir.path(), "0"});
         ASSERT_TRUE(start.waitForFinished(30000));
         const QByteArray said = start.readAllStandardOutput();
         ASSERT_TRUE(said.contains("started")) << said.toStdString() << start.readAllStandardError().toStdString();
-        // The backup: whole, with every committed import and nothing of a cut one; the start
-        // says where it is, and says nothing else.
-        const QString backup = working + ".bak";
+        // The backup, a file of its own beside the ones kept before: whole, with every committed
+        // import and nothing of a cut one; the start says where it is, and says nothing else.
+        QStringList kept = QDir(dir.path()).entryList({"*.bak"}, QDir::Files);
+        for (const QString& before : keptBefore) kept.removeAll(before);
+        ASSERT_EQ(kept.size(), 1) << said.toStdString();
+        const QString backup = dir.path() + "/" + kept[0];
         EXPECT_EQ(said.count("message"), 1) << said.toStdString();
         EXPECT_TRUE(said.contains(backup.toUtf8())) << said.toStdString();
         EXPECT_EQ(integrity(backup), "ok");

@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -57,29 +59,29 @@ TEST(ClassDatabase, OpeningAMissingFileFailsAndCreatesNothing) {
     EXPECT_FALSE(QFile::exists(path));
 }
 
-TEST(ClassDatabase, WorkingCopyKeepsThePreviousOneAsBackup) {
+TEST(ClassDatabase, WorkingCopyKeepsThePreviousOneUnderANameOfItsOwn) {
     QTemporaryDir dir;
     const QString working = dir.path() + "/default.mdb";
+    auto files = [&] { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name); };
     ASSERT_TRUE(makeWorkingCopy(templatePath(), working));
     EXPECT_EQ(readAll(working), readAll(templatePath()));
-    EXPECT_FALSE(QFile::exists(working + ".bak"));
+    EXPECT_EQ(files(), QStringList({"default.mdb"}));
 
-    {
-        DbConnection c(working);
-        QSqlQuery q(c.db());
-        ASSERT_TRUE(q.exec("INSERT INTO Student (StudentName, ComputerName, ClassID) VALUES ('Ann', 'LAB1', 11)"));
-    }
+    ASSERT_TRUE(execSql(working, "INSERT INTO Student (StudentName, ComputerName, ClassID) VALUES ('Ann', 'LAB1', 11)"));
     QString warning, kept;
     ASSERT_TRUE(makeWorkingCopy(templatePath(), working, nullptr, &warning, &kept));
     EXPECT_TRUE(warning.isEmpty()) << warning.toStdString();
-    EXPECT_EQ(kept, working + ".bak");
+    EXPECT_TRUE(QRegularExpression("^default-\\d{4}-\\d\\d-\\d\\d-\\d{4}(-\\d+)?\\.mdb\\.bak$")
+                    .match(QFileInfo(kept).fileName())
+                    .hasMatch())
+        << kept.toStdString();
+    EXPECT_EQ(QFileInfo(kept).absolutePath(), QFileInfo(working).absolutePath());
     EXPECT_EQ(readAll(working), readAll(templatePath()));
-    EXPECT_EQ(rows(working + ".bak", "SELECT StudentName, ComputerName, ClassID FROM Student"),
-              QStringList({"Ann|LAB1|11"}));
+    EXPECT_EQ(rows(kept, "SELECT StudentName, ComputerName, ClassID FROM Student"), QStringList({"Ann|LAB1|11"}));
     // Nothing is left lying about besides the two files.
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    EXPECT_EQ(files().size(), 2);
 
-    // A copy in which nothing was done, or whose change was undone, never replaces the backup.
+    // A copy in which nothing was done, or whose change was undone, is not kept.
     const struct { const char* sql; bool untouched; } steps[] = {
         {"", true},
         {"UPDATE Class SET Educator = 'Ms Lind' WHERE ClassID = 14", false},
@@ -91,25 +93,43 @@ TEST(ClassDatabase, WorkingCopyKeepsThePreviousOneAsBackup) {
         }
         EXPECT_EQ(holdsOnlyTemplateRows(working, templatePath()), step.untouched) << step.sql;
     }
-    kept.clear();
-    ASSERT_TRUE(makeWorkingCopy(templatePath(), working, nullptr, &warning, &kept));
-    EXPECT_TRUE(kept.isEmpty());
-    EXPECT_EQ(rows(working + ".bak", "SELECT StudentName FROM Student"), QStringList({"Ann"}));
-    // A class edited and nothing else is work too.
+    QString none;
+    ASSERT_TRUE(makeWorkingCopy(templatePath(), working, nullptr, &warning, &none));
+    EXPECT_TRUE(none.isEmpty());
+    EXPECT_EQ(files().size(), 2);
+    // A class edited and nothing else is work too; it is kept beside the first, which stays as
+    // it was, even when both are kept in the same minute.
     ASSERT_TRUE(execSql(working, "UPDATE Class SET ClassName = 'Strings' WHERE ClassID = 14"));
-    ASSERT_TRUE(makeWorkingCopy(templatePath(), working, nullptr, &warning, &kept));
-    EXPECT_EQ(kept, working + ".bak");
-    EXPECT_EQ(count(working + ".bak", "Student"), 0);
-    EXPECT_EQ(scalar(working + ".bak", "SELECT ClassName FROM Class WHERE ClassID = 14").toString().toStdString(), "Strings");
-    ASSERT_TRUE(execSql(working + ".bak", "INSERT INTO Student (StudentName, ComputerName, ClassID) VALUES ('Ann', 'LAB1', 11)"));
+    QString second;
+    ASSERT_TRUE(makeWorkingCopy(templatePath(), working, nullptr, &warning, &second));
+    EXPECT_FALSE(second.isEmpty());
+    EXPECT_NE(second, kept);
+    EXPECT_EQ(count(second, "Student"), 0);
+    EXPECT_EQ(scalar(second, "SELECT ClassName FROM Class WHERE ClassID = 14").toString().toStdString(), "Strings");
+    EXPECT_EQ(rows(kept, "SELECT StudentName FROM Student"), QStringList({"Ann"}));
+    EXPECT_EQ(files().size(), 3);
 
-    // An old copy that is no database cannot be kept: the backup stays as it was, and says so.
+    // An old copy that is no database cannot be kept: nothing kept is touched, and it says so.
     writeAll(working, "previous results");
     ASSERT_TRUE(makeWorkingCopy(templatePath(), working, nullptr, &warning));
     EXPECT_FALSE(warning.isEmpty());
     EXPECT_EQ(readAll(working), readAll(templatePath()));
-    EXPECT_EQ(rows(working + ".bak", "SELECT StudentName FROM Student"), QStringList({"Ann"}));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    EXPECT_EQ(rows(kept, "SELECT StudentName FROM Student"), QStringList({"Ann"}));
+    EXPECT_EQ(files().size(), 3);
+}
+
+TEST(ClassDatabase, AKeptCopyIsNamedByTheTimeItWasKeptAndNeverReplaced) {
+    QTemporaryDir dir;
+    const QString working = dir.path() + "/default.mdb";
+    const QDateTime at(QDate(2026, 12, 11), QTime(9, 15, 42));
+    QStringList names;
+    for (int i = 0; i < 3; ++i) {
+        const QString path = backupPathFor(working, at);
+        names << QFileInfo(path).fileName();
+        writeAll(path, "kept");
+    }
+    EXPECT_EQ(names, QStringList({"default-2026-12-11-0915.mdb.bak", "default-2026-12-11-0915-2.mdb.bak",
+                                  "default-2026-12-11-0915-3.mdb.bak"}));
 }
 
 TEST(ClassDatabase, MissingTemplateIsReportedAndLeavesTheWorkingCopy) {
@@ -120,7 +140,7 @@ TEST(ClassDatabase, MissingTemplateIsReportedAndLeavesTheWorkingCopy) {
     EXPECT_FALSE(makeWorkingCopy(dir.path() + "/templates/default.mdb", working, &why));
     EXPECT_TRUE(why.contains("missing")) << why.toStdString();
     EXPECT_EQ(readAll(working), QByteArray("kept"));
-    EXPECT_FALSE(QFile::exists(working + ".bak"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"default.mdb"}));
 }
 
 TEST(ServerCfg, PortComesFromTheFirstValueOrFallsBackTo2001) {

@@ -30,8 +30,13 @@ struct DocCase {
 
 class Documents : public ::testing::Test {
 protected:
+    // {B}: the one kept copy of the working copy in the data folder.
     QString expand(QString s) const {
-        return s.replace("{T}", target.path()).replace("{D}", data.path()).replace("{X}", "/no/such/folder");
+        const QStringList kept = keptCopies(data.path());
+        return s.replace("{T}", target.path())
+            .replace("{D}", data.path())
+            .replace("{X}", "/no/such/folder")
+            .replace("{B}", kept.size() == 1 ? kept[0] : QString("(%1 kept copies)").arg(kept.size()));
     }
     QTemporaryDir target;
     QTemporaryDir data;
@@ -44,13 +49,14 @@ TEST_F(Documents, CommandsFollowTheAnswers) {
     const int Yes = platform::AnsYes, No = platform::AnsNo, Cancel = platform::AnsCancel;
     const QString save = "Save File";
     const DocCase cases[] = {
-        {"New, nothing to save", C::New, false, {}, {}, {}, false, "{D}/default.mdb", "{D}/default.mdb.bak", true, true},
-        {"New, No", C::New, true, {No}, {}, {save}, false, "{D}/default.mdb", "{D}/default.mdb.bak", true, true},
+        // The working copy holds Ann: what replaces it keeps her in a file of her own, and says so.
+        {"New, nothing to save", C::New, false, {}, {}, {"New"}, false, "{D}/default.mdb", "{B}", true, true},
+        {"New, No", C::New, true, {No}, {}, {save, "New"}, false, "{D}/default.mdb", "{B}", true, true},
         {"New, Yes", C::New, true, {Yes}, {"{T}/Keep.mdb"}, {save}, false, "{D}/default.mdb", "{T}/Keep.mdb", true, true},
         {"New, Yes, dialog cancelled", C::New, true, {Yes}, {""}, {save}, true, "{D}/default.mdb", "{D}/default.mdb", true, false},
         {"New, Yes, unwritable", C::New, true, {Yes}, {"{X}/Keep.mdb"}, {save, "Save As"}, true, "{D}/default.mdb", "{D}/default.mdb", true, false},
-        {"Open, No", C::Open, true, {No}, {"{T}/Monday.mdb"}, {save}, false, "{T}/Monday.mdb", "", false, false},
-        {"Open, nothing to save", C::Open, false, {}, {"{T}/Monday"}, {}, false, "{T}/Monday.mdb", "", false, false},
+        {"Open, No", C::Open, true, {No}, {"{T}/Monday.mdb"}, {save, "Open"}, false, "{T}/Monday.mdb", "{B}", false, false},
+        {"Open, nothing to save", C::Open, false, {}, {"{T}/Monday"}, {"Open"}, false, "{T}/Monday.mdb", "{B}", false, false},
         {"Open, No, dialog cancelled", C::Open, true, {No}, {""}, {save}, true, "{D}/default.mdb", "{D}/default.mdb", true, false},
         {"Open, No, missing file", C::Open, true, {No}, {"{T}/Absent.mdb"}, {save, "Open"}, true, "{D}/default.mdb", "{D}/default.mdb", true, false},
         {"Open, No, not a database", C::Open, true, {No}, {"{T}/Junk.mdb"}, {save, "Open"}, true, "{D}/default.mdb", "{D}/default.mdb", true, false},
@@ -134,6 +140,11 @@ TEST_F(Documents, CommandsFollowTheAnswers) {
         if (*c.annIn) {
             EXPECT_EQ(rows(expand(c.annIn), "SELECT StudentName FROM Student"), QStringList({"Ann"}));
         }
+        // A kept copy is named where it is told.
+        if (QString(c.annIn) == "{B}") {
+            ASSERT_FALSE(dialogs.shown.isEmpty());
+            EXPECT_TRUE(dialogs.shown.back().text.contains(expand("{B}"))) << dialogs.shown.back().text.toStdString();
+        }
         // What was not chosen stays as it was.
         if (QString(c.annIn) != "{T}/Monday.mdb") {
             EXPECT_EQ(rows(target.path() + "/Monday.mdb", "SELECT StudentName FROM Student"), QStringList({"Mon"}));
@@ -156,8 +167,8 @@ TEST_F(Documents, CommandsThatChangeTheDocumentWaitForARunningPoll) {
     ASSERT_TRUE(waitUntil([&] { return w.server().clientCount() == 1; }));
     w.mnuRefresh_Click();
     ASSERT_TRUE(w.isPolling());
-    for (QAction* a : {w.mnuFileNew, w.mnuFileOpen, w.mnuFileSave, w.mnuFileSaveAs, w.mnuFileExit,
-                       w.mnuViewConnections, w.toolbarButtons.at(0), w.toolbarButtons.at(1), w.toolbarButtons.at(2)})
+    for (QAction* a : {w.mnuFileNew, w.mnuFileOpen, w.mnuFileSave, w.mnuFileSaveAs, w.mnuViewConnections,
+                       w.toolbarButtons.at(0), w.toolbarButtons.at(1), w.toolbarButtons.at(2)})
         EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
     // Even when reached another way, none of them acts.
     dialogs.files = {target.path() + "/Keep.mdb"};

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QMap>
+#include <QRegularExpression>
 #include <QSqlQuery>
 
 #include "classserver/profileimport.h"
+#include "common/storedtext/storedtext.h"
+#include "student/profile/profilestore.h"
 #include "testsupport.h"
 
 using namespace classserver;
@@ -177,6 +181,75 @@ TEST(ClassImport, KeysInAnyLetterCaseAreThePlayersOwn) {
         EXPECT_EQ(r.players, 1) << t.what;
         EXPECT_EQ(students(db.path), QStringList({"Ann|PC1|11|pw"})) << t.what;
         EXPECT_EQ(lessonRow(db.path, "Ann", 3), QStringList({"2|80|5|2"})) << t.what;
+    }
+}
+
+namespace {
+
+// What Tonvale itself shows of a profile: its player list (names and passwords) and, for each
+// player, the lesson results its lesson list reads from the player's block.
+QStringList asTonvaleReadsIt(const QString& text) {
+    QStringList out;
+    for (const tonvale::PlayerEntry& p : tonvale::ProfileStore::scanPlayers(text)) {
+        out << p.name + "|" + (p.hasPassword ? p.password : QString("NULL"));
+        common::LessonProgressTable table;
+        QMap<int, QString> results;
+        for (const common::KeyValueLine& line : common::playerBlockLines(text, p.name)) {
+            const int lesson = common::lessonOfKey(line.key);
+            if (lesson == 0) continue;
+            qint16 level = 0;
+            common::ParseScoreRecord(table, qint16(lesson), 9, line.value, level);
+            results[lesson] = QString("%1|%2|%3|%4|%5")
+                                  .arg(lesson)
+                                  .arg(level - 1)
+                                  .arg(table.AverageScore[lesson])
+                                  .arg(table.CompletedLevel[lesson])
+                                  .arg(table.AttemptCount[lesson]);
+        }
+        for (const QString& r : results) out << p.name + "|" + r;
+    }
+    return out;
+}
+
+// The same, as the class server imported it.
+QStringList asImported(const QString& db) {
+    QStringList out;
+    for (const QString& student : rows(db, "SELECT StudentID, StudentName, Password FROM Student ORDER BY StudentID")) {
+        const QStringList f = student.split('|');
+        out << f[1] + "|" + f[2];
+        for (const QString& lesson : rows(db, "SELECT LessonNumber, LLevel, Average, HighestLevel, Attempts FROM Lesson "
+                                              "WHERE StudentID = ? AND Attempts > 0 ORDER BY LessonNumber",
+                                          {f[0].toLongLong()}))
+            out << f[1] + "|" + lesson;
+    }
+    return out;
+}
+
+} // namespace
+
+// A profile's blocks and keys in any letter case are read by the server exactly as Tonvale reads
+// them: every player Tonvale lists is imported, with the password and results Tonvale shows.
+TEST(ClassImport, ReadsAProfileAsTheStudentProgramReadsIt) {
+    const struct { const char* what; QStringList block; } cases[] = {
+        {"Begin .. END", {"Begin", "Name=Ivy", "Password=i1", "Lesson1=L3S60M2Q2", "END"}},
+        {"BEGIN .. End", {"BEGIN", "NAME=Ivy", "PASSWORD=i1", "LESSON1=L3S60M2Q2", "End"}},
+        {"begin .. eNd", {"begin", "nAmE=Ivy", "pAsSwOrD=i1", "lEsSoN1=L3S60M2Q2", "eNd"}},
+        {"bEgIn .. end", {"bEgIn", "name=Ivy", "password=i1", "lesson1=L3S60M2Q2", "lesson6=L2S90M1Q4", "end"}},
+        {"two password lines", {"Begin", "name=Ivy", "Password=i1", "PASSWORD=other", "Lesson1=L3S60M2Q2", "End"}},
+        {"no password", {"BEGIN", "Name=Ivy", "LESSON1=L3S60M2Q2", "END"}},
+    };
+    for (const auto& t : cases) {
+        SCOPED_TRACE(t.what);
+        ScratchDb db;
+        // Ivy stands between two players written as the program writes them.
+        const QString text = block("Ann", "a1", {"lesson3=L3S80M5Q2"}) + lines(t.block) +
+                             block("Bo", "b1", {"lesson7=L5S95M9Q4"});
+        const QStringList tonvale = asTonvaleReadsIt(text);
+        ASSERT_EQ(tonvale.filter(QRegularExpression("^Ivy\\|[^|]*$")).size(), 1) << tonvale.join(", ").toStdString();
+        const ImportResult r = importProfile(db.path, text, "PC1", kTonvale);
+        ASSERT_TRUE(r.ok) << r.error.toStdString();
+        EXPECT_EQ(r.players, tonvale::ProfileStore::scanPlayers(text).size());
+        EXPECT_EQ(asImported(db.path), tonvale);
     }
 }
 

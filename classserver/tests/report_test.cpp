@@ -8,6 +8,9 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QAbstractTextDocumentLayout>
+#include <QRegularExpression>
+#include <cmath>
 
 #include "classserver/catalogue.h"
 #include "classserver/classreport.h"
@@ -48,6 +51,40 @@ QStringList lessonLines(const ReportStudent& s) {
     for (const ReportLesson& l : s.lessons)
         out << QString("%1|%2|%3|%4").arg(l.name.trimmed(), l.average.toString(), l.attempts.toString()).arg(l.completed());
     return out;
+}
+
+// The rows of lesson results in a laid-out report (the lines with a difficulty) and where their
+// columns stand: the end of the average figure and the start of the lesson's name on each; and
+// the lines of the whole report that run past the page's right margin.
+struct ReportColumns {
+    int rows = 0, wrapped = 0;
+    QSet<int> averageEnds, nameStarts;
+    QStringList pastTheMargin;
+};
+
+ReportColumns columnsOf(const QTextDocument& doc) {
+    doc.pageCount();   // lays every line out
+    const qreal right = doc.pageSize().width() - doc.documentMargin();
+    // Where the text of the first line of a row ends, up to its n-th tab.
+    auto tabX = [](const QTextBlock& b, int n) {
+        int at = -1;
+        for (int i = 0; i < n; ++i) at = b.text().indexOf('\t', at + 1);
+        return at < 0 ? -1.0 : b.layout()->lineAt(0).cursorToX(at);
+    };
+    ReportColumns c;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        for (int i = 0; i < b.layout()->lineCount(); ++i)
+            if (b.layout()->lineAt(i).naturalTextRect().right() + b.layout()->position().x() > right + 0.5)
+                c.pastTheMargin << b.text();
+        static const QRegularExpression difficulty("Beginner|Intermediate|Advanced|Incremental");
+        if (!b.text().contains(difficulty)) continue;
+        ++c.rows;
+        if (b.layout()->lineCount() > 1) ++c.wrapped;
+        // The average figure ends where the next tab starts: the same place on every row.
+        c.averageEnds.insert(qRound(tabX(b, 4)));
+        c.nameStarts.insert(qRound(b.layout()->lineAt(0).cursorToX(1)));
+    }
+    return c;
 }
 
 } // namespace
@@ -163,31 +200,12 @@ TEST(ClassReportPages, ColumnsHoldWithLongTitlesAndThePageReads) {
     }
     auto doc = classReportDocument(r, QDate(2024, 3, 8));
     ASSERT_GT(doc->pageCount(), 4);
-    const qreal right = doc->pageSize().width() - doc->documentMargin();
-    // Where the text of the first line of a row ends, up to its n-th tab.
-    auto tabX = [](const QTextBlock& b, int n) {
-        int at = -1;
-        for (int i = 0; i < n; ++i) at = b.text().indexOf('\t', at + 1);
-        return at < 0 ? -1.0 : b.layout()->lineAt(0).cursorToX(at);
-    };
-    int rows = 0, wrapped = 0;
-    QSet<int> averageEnds, nameStarts;
-    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
-        for (int i = 0; i < b.layout()->lineCount(); ++i)
-            EXPECT_LE(b.layout()->lineAt(i).naturalTextRect().right() + b.layout()->position().x(), right + 0.5)
-                << b.text().toStdString();
-        if (!b.text().contains("Beginner") && !b.text().contains("Intermediate") && !b.text().contains("Advanced"))
-            continue;
-        ++rows;
-        if (b.layout()->lineCount() > 1) ++wrapped;
-        // The average figure ends where the next tab starts: the same place on every row.
-        averageEnds.insert(qRound(tabX(b, 4)));
-        nameStarts.insert(qRound(b.layout()->lineAt(0).cursorToX(1)));
-    }
-    EXPECT_EQ(rows, 2 * 98);
-    EXPECT_GT(wrapped, 20);
-    EXPECT_EQ(averageEnds.size(), 1);
-    EXPECT_EQ(nameStarts.size(), 1);
+    const ReportColumns columns = columnsOf(*doc);
+    EXPECT_EQ(columns.pastTheMargin, QStringList());
+    EXPECT_EQ(columns.rows, 2 * 98);
+    EXPECT_GT(columns.wrapped, 20);
+    EXPECT_EQ(columns.averageEnds.size(), 1);
+    EXPECT_EQ(columns.nameStarts.size(), 1);
 
     // The first page as a teacher sees it.
     const QSizeF page = doc->pageSize();
@@ -201,6 +219,71 @@ TEST(ClassReportPages, ColumnsHoldWithLongTitlesAndThePageReads) {
     }
     EXPECT_TRUE(image.save(testOutputPath("hallbrin_report_page.png")));
     EXPECT_GT(colourVariety(image), 8);
+}
+
+// A class of 1,000 students, each with the seven lessons of its product: every student's
+// section, its rows in their columns, and as many pages as the sections need. The sections
+// are all alike, so the pages are what 1,000 of them and the class summary fill, give or take
+// the room a page leaves at its foot for a line that does not fit.
+TEST(ClassReportPages, AThousandStudentsFillThePagesTheirSectionsNeed) {
+    ScratchDb db;
+    ASSERT_TRUE(execSql(db.path, "INSERT INTO Student (StudentName, ComputerName, ClassID, Password) "
+                                 "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 999) "
+                                 "SELECT printf('Student %04d', i), printf('LAB-%02d', i % 30), 14, 'pw' FROM n"));
+    const LessonCatalogue& catalogue = LessonCatalogue::instance();
+    QStringList lessons;
+    QVariantList binds;
+    for (int k = 1; k <= 7; ++k) {
+        lessons << QString("SELECT %1 AS k, ? AS name, ? AS exercises").arg(k);
+        binds << catalogue.Lessons2Name[k] << catalogue.Lessons2Info[k][1];
+    }
+    ASSERT_TRUE(execSql(db.path,
+                        "INSERT INTO Lesson (StudentID, LessonNumber, LessonName, Difficulty, TotExercises, LLevel, "
+                        "Average, HighestLevel, Attempts) SELECT s.StudentID, l.k, l.name, 'Incremental', l.exercises, "
+                        "1 + (s.StudentID + l.k) % 6, 40 + (s.StudentID * 7 + l.k) % 60, (s.StudentID + l.k) % 14, "
+                        "(s.StudentID + l.k) % 5 FROM Student s, (" + lessons.join(" UNION ALL ") + ") l",
+                        binds));
+    ClassReport r;
+    ASSERT_TRUE(loadClassReport(db.path, 14, ReportFilter(), &r));
+    ASSERT_EQ(r.students.size(), 1000);
+    const QDate day(2024, 3, 8);
+    auto doc = classReportDocument(r, day);
+
+    const QString text = doc->toPlainText();
+    EXPECT_EQ(text.count("Student Name: "), 1000);
+    EXPECT_TRUE(text.contains("Student Name: Student 0000") && text.contains("Student Name: Student 0999"));
+    const ReportColumns columns = columnsOf(*doc);
+    EXPECT_EQ(columns.pastTheMargin, QStringList());
+    EXPECT_EQ(columns.rows, 7000);
+    EXPECT_EQ(columns.wrapped, 0);
+    EXPECT_EQ(columns.averageEnds.size(), 1);
+    EXPECT_EQ(columns.nameStarts.size(), 1);
+
+    // The sections' pitch and the room the rest takes, measured on a report of two students:
+    // from the top of the first student's first line to the top of the second's, and from there
+    // to the end.
+    ClassReport two = r;
+    two.students.resize(2);
+    auto pair = classReportDocument(two, day);
+    ASSERT_EQ(pair->pageCount(), 1);
+    QAbstractTextDocumentLayout* layout = pair->documentLayout();
+    QVector<qreal> starts;
+    qreal bottom = 0, tallest = 0;
+    for (QTextBlock b = pair->begin(); b.isValid(); b = b.next()) {
+        const QRectF box = layout->blockBoundingRect(b);
+        const QTextBlockFormat f = b.blockFormat();
+        tallest = qMax(tallest, f.topMargin() + box.height() + f.bottomMargin());
+        bottom = box.bottom() + f.bottomMargin();
+        if (b.text().contains("Product Name:")) starts << box.top();
+    }
+    ASSERT_EQ(starts.size(), 2);
+    const qreal margin = pair->documentMargin(), pitch = starts[1] - starts[0];
+    const qreal whole = (starts[0] - margin) + 999 * pitch + (bottom - starts[1]);
+    // A page holds its height less its margins, less at most one line's room at its foot.
+    const qreal page = doc->pageSize().height() - 2 * margin;
+    const int pages = doc->pageCount();
+    EXPECT_GE(pages, int(std::ceil(whole / page)));
+    EXPECT_LE(pages, int(std::ceil(whole / (page - tallest))));
 }
 
 TEST_F(WindowFixture, TheReportIsOfTheSelectedClassAndReplacedByTheNext) {

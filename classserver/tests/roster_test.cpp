@@ -113,6 +113,11 @@ TEST_F(Roster, TheListShowsWhatTheSelectedNodeHolds) {
     EXPECT_EQ(products[2], "Class 2|Strings|2024|5|");
     EXPECT_EQ(products[10], "Class 10||||");
     EXPECT_EQ(w->lvwLesson->topLevelItem(2)->data(0, ClassIdRole).toInt(), 13);
+    // Every row can be read whole: "Class 10" beside its picture, not "Clas...".
+    const QAbstractItemView* view = w->lvwLesson;
+    for (int c = 0; c < w->lvwLesson->columnCount(); ++c)
+        EXPECT_GE(w->lvwLesson->columnWidth(c), view->sizeHintForColumn(c)) << c;
+    EXPECT_GE(w->lvwLesson->columnWidth(0), 1000 / 15);
 
     select("Class 13");
     EXPECT_EQ(headers(), QStringList({"Student Name", "Computer Name", "Password"}));

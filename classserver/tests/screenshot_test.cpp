@@ -1,5 +1,6 @@
 // Pictures of the class server on a real X display (Xvfb), written to test-output/:
-// hallbrin_roster.png (the main window with a populated roster), hallbrin_class_editor.png,
+// hallbrin_roster.png (the main window with a populated roster), hallbrin_class_list.png and
+// hallbrin_product_list.png (the list of a class and of a product), hallbrin_class_editor.png,
 // hallbrin_report.png (the score report's preview) and hallbrin_connections.png.
 #include <QApplication>
 #include <QImage>
@@ -76,10 +77,13 @@ TEST_F(Screenshot, MainWindowWithARoster) {
     ASSERT_TRUE(w->tvwLesson->isVisible());
     ASSERT_TRUE(w->lvwLesson->isVisible());
     ASSERT_EQ(w->lvwLesson->topLevelItemCount(), 7);
-    w->statusBar()->showMessage("Refresh: 9 of 9 programs answered; 9 players imported, 0 skipped.");
+    w->statusBar()->showMessage("Refresh: 8 of 9 programs answered; 8 players imported; no answer from LAB-09.");
     shoot(w.get(), "hallbrin_roster.png", 30);
     select("Class 14");
     shoot(w.get(), "hallbrin_class_list.png", 20);
+    select("Prod2");
+    ASSERT_EQ(w->lvwLesson->topLevelItemCount(), 11);
+    shoot(w.get(), "hallbrin_product_list.png", 20);
 }
 
 TEST_F(Screenshot, ClassEditor) {

@@ -2,7 +2,9 @@
 // matching answers to what was asked, hang-ups and shut-down.
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -69,22 +71,45 @@ TEST_F(ClassServerLink, AnAnswerIsThePayloadOfTheAskedCommand) {
     EXPECT_EQ(computer.answer, "");
 }
 
-TEST_F(ClassServerLink, OnlyOneRequestIsOutstanding) {
+// Each client has at most one question outstanding; different clients are asked side by side,
+// each against its own deadline, and each answer goes to the question of its own socket.
+TEST_F(ClassServerLink, OneRequestPerClientIsOutstanding) {
     FakeClient& first = addFake();
-    addFake();
+    FakeClient& second = addFake();
+    addFake();  // never answers
     int asked = 0;
     first.onRequest = [&asked](FakeClient& f, const QString&) {
         f.send("@@COMPUTERNAME:>answer " + QByteArray::number(++asked) + "\r\n");
     };
     EXPECT_TRUE(server.request(1, kComputerName, nullptr));
     EXPECT_TRUE(server.busy());
-    EXPECT_FALSE(server.request(2, kComputerName, nullptr));
+    EXPECT_TRUE(server.busy(1));
+    EXPECT_FALSE(server.request(1, kProductName, nullptr));
     EXPECT_FALSE(server.request(7, kComputerName, nullptr));  // no client there
     server.cancelRequest();
     EXPECT_FALSE(server.busy());
     // The answer to the cancelled request answers nothing asked later.
     const Outcome o = ask(1, kComputerName);
     EXPECT_EQ(o.answer, "answer 2");
+
+    // Three at once: the later slot answers first, the silent one times out on its own.
+    second.onRequest = [](FakeClient& f, const QString&) { f.send("@@COMPUTERNAME:>PC-2\r\n"); };
+    first.onRequest = [](FakeClient& f, const QString&) { f.sendLater(300, "@@COMPUTERNAME:>PC-1\r\n"); };
+    std::map<int, Outcome> outcomes;
+    QStringList order;
+    for (int slot = 1; slot <= 3; ++slot)
+        ASSERT_TRUE(server.request(slot, kComputerName, [&, slot](Reply r, const QString& a) {
+            outcomes[slot] = Outcome{r, a};
+            order << QString::number(slot);
+        }));
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(waitUntil([&] { return outcomes.size() == 3; }, 5000));
+    EXPECT_LT(clock.elapsed(), 2 * 1000);  // one deadline, not one per silent client
+    EXPECT_EQ(order, QStringList({"2", "1", "3"}));
+    EXPECT_EQ(outcomes[1].answer, "PC-1");
+    EXPECT_EQ(outcomes[2].answer, "PC-2");
+    EXPECT_EQ(outcomes[3].reply, Reply::TimedOut);
 }
 
 TEST_F(ClassServerLink, AnswersArrivingInPiecesAreJoined) {

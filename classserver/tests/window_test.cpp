@@ -9,6 +9,7 @@
 #include <QSqlQuery>
 #include <QStatusBar>
 #include <QTcpServer>
+#include <QTest>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <functional>
@@ -22,6 +23,7 @@
 #include "common/storedtext/storedtext.h"
 #include "fakeclient.h"
 #include "platform/dialogs.h"
+#include "platform/vexel/vexel.h"
 #include "student/shell/classlink/classlinkclient.h"
 #include "testoutput.h"
 #include "testsupport.h"
@@ -120,9 +122,11 @@ TEST_F(HallbrinWindow, LoadMakesTheWorkingCopyAndListens) {
     EXPECT_EQ(count(w->DatabasePath, "Class"), 78);
     EXPECT_EQ(count(w->DatabasePath, "Student"), 0);
     // The last session's work is kept beside it, and the teacher is told where.
-    EXPECT_EQ(rows(old + ".bak", "SELECT StudentName FROM Student"), QStringList({"Ann"}));
+    const QStringList kept = keptCopies(data.path());
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_EQ(rows(kept[0], "SELECT StudentName FROM Student"), QStringList({"Ann"}));
     ASSERT_EQ(dialogs.shown.size(), 1);
-    EXPECT_TRUE(dialogs.shown[0].text.contains(old + ".bak")) << dialogs.shown[0].text.toStdString();
+    EXPECT_TRUE(dialogs.shown[0].text.contains(kept[0])) << dialogs.shown[0].text.toStdString();
     EXPECT_NE(w->listeningPort(), 0);
     // No class or student is selected yet: no report can be asked for.
     EXPECT_FALSE(w->mnuViewReport->isEnabled());
@@ -133,9 +137,8 @@ TEST_F(HallbrinWindow, LoadMakesTheWorkingCopyAndListens) {
 }
 
 // A session's work that was never saved outlasts the start after a crash and the start after
-// that: the untouched working copy of the second session does not replace it.
+// that: the untouched working copy of the second session is not kept.
 TEST_F(HallbrinWindow, UnsavedWorkOutlastsTwoRestarts) {
-    const QString backup = data.path() + "/default.mdb.bak";
     const struct { const char* what; std::function<void(frmHallbrin&)> work; QStringList students; const char* classId14; } cases[] = {
         {"a poll", [this](frmHallbrin& w) {
              auto lab = student("LAB1", block("Ann", "a", {"lesson3=L3S80M5Q2"}), w.listeningPort());
@@ -151,7 +154,7 @@ TEST_F(HallbrinWindow, UnsavedWorkOutlastsTwoRestarts) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         QFile::remove(data.path() + "/default.mdb");
-        QFile::remove(backup);
+        for (const QString& old : keptCopies(data.path())) QFile::remove(old);
         dialogs.shown.clear();
         {
             // The session works, and is killed: its shut-down never runs.
@@ -159,11 +162,14 @@ TEST_F(HallbrinWindow, UnsavedWorkOutlastsTwoRestarts) {
             w->Form_Load();
             c.work(*w);
         }
+        QString backup;
         {
             // The next start keeps the work aside and says where; then File > Exit.
             auto w = makeWindow();
             w->Form_Load();
             EXPECT_EQ(count(w->DatabasePath, "Student"), 0);
+            ASSERT_EQ(keptCopies(data.path()).size(), 1);
+            backup = keptCopies(data.path())[0];
             ASSERT_EQ(dialogs.shown.size(), 1);
             EXPECT_TRUE(dialogs.shown[0].text.contains(backup)) << dialogs.shown[0].text.toStdString();
             w->show();
@@ -172,14 +178,115 @@ TEST_F(HallbrinWindow, UnsavedWorkOutlastsTwoRestarts) {
             EXPECT_EQ(dialogs.shown.size(), 1);
         }
         {
-            // And the start after that still has it.
+            // And the start after that still has it, and keeps nothing more.
             auto w = makeWindow();
             w->Form_Load();
             EXPECT_EQ(dialogs.shown.size(), 1);
         }
+        EXPECT_EQ(keptCopies(data.path()), QStringList({backup}));
         EXPECT_EQ(rows(backup, "SELECT StudentName, ComputerName, ClassID FROM Student"), c.students);
         EXPECT_EQ(scalar(backup, "SELECT ClassName FROM Class WHERE ClassID = 14").toString().toStdString(), c.classId14);
     }
+}
+
+// The day that used to lose work: a crash, a restart, File > New with students connected (its
+// own poll leaves nothing to ask about), Exit, a restart; then the teacher opens the kept file
+// of the crash, works in it, and starts again. Nothing of it is lost: every piece of work is
+// in a kept file, and none was replaced.
+TEST_F(HallbrinWindow, WorkThatWasNeverSavedIsNeverReplaced) {
+    const QString names = "SELECT StudentName FROM Student ORDER BY StudentName";
+    {
+        // A session imports Ann and is killed.
+        auto w = makeWindow();
+        w->Form_Load();
+        auto ann = student("LAB1", block("Ann", "a"), w->listeningPort());
+        ASSERT_TRUE(waitUntil([&] { return w->server().clientCount() == 1; }));
+        QSignalSpy done(w.get(), &frmHallbrin::pollFinished);
+        w->mnuRefresh_Click();
+        ASSERT_TRUE(waitUntil([&] { return done.count() == 1; }));
+    }
+    QString crashed;
+    {
+        // The restart keeps Ann's work and names the file. New, with Bea connected, asks nothing
+        // and polls her in; Exit asks nothing either.
+        auto w = makeWindow();
+        w->Form_Load();
+        w->show();
+        ASSERT_EQ(keptCopies(data.path()).size(), 1);
+        crashed = keptCopies(data.path())[0];
+        ASSERT_EQ(dialogs.shown.size(), 1);
+        EXPECT_TRUE(dialogs.shown[0].text.contains(crashed)) << dialogs.shown[0].text.toStdString();
+        auto bea = student("LAB2", block("Bea", "b"), w->listeningPort());
+        ASSERT_TRUE(waitUntil([&] { return w->server().clientCount() == 1; }));
+        QSignalSpy done(w.get(), &frmHallbrin::pollFinished);
+        w->mnuFileNew->trigger();
+        ASSERT_TRUE(waitUntil([&] { return done.count() == 1; }));
+        EXPECT_EQ(rows(w->DatabasePath, names), QStringList({"Bea"}));
+        w->mnuFileExit->trigger();
+        ASSERT_TRUE(waitUntil([&] { return !w->isVisible(); }, 5000));
+        EXPECT_EQ(dialogs.shown.size(), 1);
+    }
+    QString newPoll;
+    {
+        // The next start keeps Bea's poll in a file of its own. The teacher opens the crash's
+        // file; Open's poll brings Cy into it, and a class gets its name.
+        dialogs.shown.clear();
+        auto w = makeWindow();
+        w->Form_Load();
+        w->show();
+        QStringList kept = keptCopies(data.path());
+        ASSERT_EQ(kept.size(), 2);
+        kept.removeAll(crashed);
+        ASSERT_EQ(kept.size(), 1);
+        newPoll = kept[0];
+        ASSERT_EQ(dialogs.shown.size(), 1);
+        EXPECT_TRUE(dialogs.shown[0].text.contains(newPoll)) << dialogs.shown[0].text.toStdString();
+        auto cy = student("LAB3", block("Cy", "c"), w->listeningPort());
+        ASSERT_TRUE(waitUntil([&] { return w->server().clientCount() == 1; }));
+        QSignalSpy done(w.get(), &frmHallbrin::pollFinished);
+        dialogs.files = {crashed};
+        w->mnuFileOpen->trigger();
+        ASSERT_TRUE(waitUntil([&] { return done.count() == 1; }));
+        EXPECT_EQ(w->DatabasePath, crashed);
+        ASSERT_TRUE(execSql(w->DatabasePath, "UPDATE Class SET ClassName = 'Strings' WHERE ClassID = 14"));
+        w->mnuFileExit->trigger();
+        ASSERT_TRUE(waitUntil([&] { return !w->isVisible(); }, 5000));
+    }
+    {
+        auto w = makeWindow();
+        w->Form_Load();
+    }
+    EXPECT_EQ(rows(crashed, names), QStringList({"Ann", "Cy"}));
+    EXPECT_EQ(scalar(crashed, "SELECT ClassName FROM Class WHERE ClassID = 14").toString().toStdString(), "Strings");
+    EXPECT_EQ(rows(newPoll, names), QStringList({"Bea"}));
+    EXPECT_EQ(keptCopies(data.path()).size(), 2);
+}
+
+// Student programs connect once at their start and never again: the server listens before it
+// says anything at start-up, and takes connections while its notice is open.
+TEST_F(HallbrinWindow, StudentsConnectWhileTheStartUpNoticeIsOpen) {
+    const QString old = data.path() + "/default.mdb";
+    ASSERT_TRUE(makeWorkingCopy(share.path() + "/templates/default.mdb", old));
+    ASSERT_TRUE(execSql(old, "INSERT INTO Student (StudentName, ComputerName, ClassID) VALUES ('Ann', 'LAB1', 11)"));
+    struct NoticeDialogs : platform::ScriptedDialogs {
+        std::function<void()> whileShown;
+        int messageBox(const QString& text, int style, const QString& title, QWidget* owner) override {
+            if (whileShown) whileShown();
+            return ScriptedDialogs::messageBox(text, style, title, owner);
+        }
+    } notice;
+    platform::DialogsOverride guard(&notice);
+    auto w = makeWindow();
+    int connectedDuringNotice = 0;
+    notice.whileShown = [&] {
+        if (w->listeningPort() == 0) return;
+        FakeClient early(w->listeningPort());
+        if (early.waitConnected() && waitUntil([&] { return w->server().clientCount() == 1; })) ++connectedDuringNotice;
+    };
+    w->Form_Load();
+    ASSERT_EQ(notice.shown.size(), 1);
+    EXPECT_EQ(notice.shown[0].title, "Class Database");
+    EXPECT_EQ(connectedDuringNotice, 1);
 }
 
 TEST_F(HallbrinWindow, PortComesFromServerCfg) {
@@ -230,10 +337,12 @@ TEST_F(HallbrinWindow, RefreshImportsAndLocksTheDocumentCommandsWhileItRuns) {
     ASSERT_TRUE(waitUntil([&] { return w->server().clientCount() == 2; }));
     QSignalSpy done(w.get(), &frmHallbrin::pollFinished);
     w->mnuRefresh->trigger();
-    for (QAction* locked : {w->mnuRefresh, w->mnuFileNew, w->mnuFileOpen, w->mnuFileExit, w->toolbarButtons.at(0),
+    for (QAction* locked : {w->mnuFileNew, w->mnuFileOpen, w->mnuFileSave, w->mnuFileSaveAs, w->toolbarButtons.at(0),
                             w->toolbarButtons.at(1)})
         EXPECT_FALSE(locked->isEnabled()) << locked->objectName().toStdString();
-    w->mnuRefresh_Click();  // ignored while one runs
+    // Refresh! stops it, and Exit stops it before it goes on.
+    EXPECT_TRUE(w->mnuRefresh->isEnabled());
+    EXPECT_TRUE(w->mnuFileExit->isEnabled());
     ASSERT_TRUE(waitUntil([&] { return done.count() == 1; }));
     EXPECT_TRUE(w->mnuRefresh->isEnabled());
     EXPECT_TRUE(w->mnuFileExit->isEnabled());
@@ -298,7 +407,10 @@ TEST_F(HallbrinWindow, ACloseThatCutsAPollShortStillShowsWhatItImported) {
     ASSERT_TRUE(waitUntil([&] { return w.server().clientCount() == 2; }));
     w.mnuRefresh_Click();
     ASSERT_TRUE(waitUntil([&] { return silent.requests.size() == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return count(w.DatabasePath, "Student") == 1; }));
     EXPECT_EQ(rows(w.DatabasePath, "SELECT StudentName FROM Student"), QStringList({"Ann"}));
+    pump(50);
+    EXPECT_EQ(w.statusBar()->currentMessage(), "Refreshing: 1 of 2 answered");
     const int trees = w.treeBuilds, lists = w.listBuilds;
 
     dialogs.answers = {platform::AnsCancel};
@@ -307,9 +419,65 @@ TEST_F(HallbrinWindow, ACloseThatCutsAPollShortStillShowsWhatItImported) {
     EXPECT_TRUE(w.isVisible());
     EXPECT_FALSE(w.poll().isRunning());
     EXPECT_TRUE(w.mnuRefresh->isEnabled());
-    // Ann was imported before the poll stopped: the tree and list show her.
+    EXPECT_TRUE(w.mnuFileSaveAs->isEnabled());
+    // Ann was imported before the poll stopped: the tree and list show her, and the status bar
+    // says how far it came.
     EXPECT_EQ(w.treeBuilds, trees + 1);
     EXPECT_EQ(w.listBuilds, lists + 1);
+    EXPECT_EQ(w.statusBar()->currentMessage(), "Refresh stopped: 1 of 2 programs answered; 1 player imported.");
+}
+
+// A frozen computer (a laptop gone to sleep) is named when it does not answer. The teacher need
+// not wait for it: Esc or a second Refresh! stops the waiting, and what has come is imported.
+TEST_F(HallbrinWindow, RefreshCountsAsItGoesNamesTheSilentAndStopsOnRequest) {
+    auto w = makeWindow();
+    w->Form_Load();
+    w->show();
+    w->activateWindow();
+    std::vector<std::unique_ptr<FakeClient>> room;
+    for (int i = 1; i <= 3; ++i) {
+        room.push_back(std::make_unique<FakeClient>(w->listeningPort()));
+        room.back()->onRequest = FakeClient::answering(QString("PC-%1").arg(i), "Tonvale 1.2",
+                                                       platform::Vexel::EncodeText(block(QString("S%1").arg(i), "pw"),
+                                                                                   platform::kStoredTextKey));
+        ASSERT_TRUE(waitUntil([&] { return w->server().clientCount() == i; }));
+    }
+    QSignalSpy done(w.get(), &frmHallbrin::pollFinished);
+    w->mnuRefresh->trigger();
+    ASSERT_TRUE(waitUntil([&] { return done.count() == 1; }));
+    EXPECT_EQ(w->statusBar()->currentMessage(), "Refresh: 3 of 3 programs answered; 3 players imported.");
+
+    room[1]->onRequest = nullptr;  // PC-2 freezes
+    w->mnuRefresh->trigger();
+    ASSERT_TRUE(waitUntil([&] { return w->statusBar()->currentMessage() == "Refreshing: 2 of 3 answered"; }));
+    ASSERT_TRUE(waitUntil([&] { return done.count() == 2; }));
+    EXPECT_EQ(w->statusBar()->currentMessage(),
+              "Refresh: 2 of 3 programs answered; 2 players imported; no answer from PC-2.");
+
+    const struct { const char* how; std::function<void()> stop; } stops[] = {
+        {"Esc", [&] { QTest::keyClick(w.get(), Qt::Key_Escape); }},
+        {"a second Refresh!", [&] { w->mnuRefresh->trigger(); }},
+    };
+    for (const auto& s : stops) {
+        SCOPED_TRACE(s.how);
+        ASSERT_TRUE(execSql(w->DatabasePath, "DELETE FROM Lesson"));
+        ASSERT_TRUE(execSql(w->DatabasePath, "DELETE FROM Student"));
+        w->DataChanged = false;
+        const int before = done.count();
+        w->mnuRefresh->trigger();
+        ASSERT_TRUE(waitUntil([&] { return w->statusBar()->currentMessage() == "Refreshing: 2 of 3 answered"; }));
+        pump(50);
+        // PC-3 has answered, and waits to be imported after PC-2.
+        EXPECT_EQ(rows(w->DatabasePath, "SELECT StudentName FROM Student"), QStringList({"S1"}));
+        s.stop();
+        ASSERT_TRUE(waitUntil([&] { return done.count() == before + 1; }, 1000));
+        EXPECT_FALSE(w->poll().isRunning());
+        EXPECT_EQ(w->statusBar()->currentMessage(), "Refresh stopped: 2 of 3 programs answered; 2 players imported.");
+        EXPECT_EQ(rows(w->DatabasePath, "SELECT StudentName FROM Student ORDER BY StudentID"), QStringList({"S1", "S3"}));
+        EXPECT_TRUE(w->DataChanged);
+        EXPECT_FALSE(w->server().busy());
+        EXPECT_TRUE(w->mnuFileNew->isEnabled());
+    }
 }
 
 TEST_F(HallbrinWindow, RefreshSaysWhatItImportedAndShowsWhatFailed) {
@@ -323,15 +491,16 @@ TEST_F(HallbrinWindow, RefreshSaysWhatItImportedAndShowsWhatFailed) {
     FakeClient junk(w->listeningPort());
     junk.onRequest = FakeClient::answering("JUNK", "Tonvale 1.2", "not a stored profile");
     ASSERT_TRUE(waitUntil([&] { return w->server().clientCount() == 2; }));
-    FakeClient silent(w->listeningPort());
-    ASSERT_TRUE(waitUntil([&] { return w->server().clientCount() == 3; }));
+    // Two programs of one computer that never answer are named once.
+    FakeClient silent(w->listeningPort()), asleep(w->listeningPort());
+    ASSERT_TRUE(waitUntil([&] { return w->server().clientCount() == 4; }));
     QSignalSpy done(w.get(), &frmHallbrin::pollFinished);
     w->mnuRefresh->trigger();
     ASSERT_TRUE(waitUntil([&] { return done.count() == 1; }, 20000));
     const QLocale l;
     EXPECT_EQ(w->statusBar()->currentMessage(),
-              QString("Refresh: 2 of 3 programs answered; %1 players imported, 2 skipped. LAB9 sent more than %1 "
-                      "players: 2 not read. Nothing of JUNK was imported.")
+              QString("Refresh: 2 of 4 programs answered; %1 players imported; 2 players skipped; no answer from "
+                      "127.0.0.1 (2). LAB9 sent more than %1 players: 2 not read. Nothing of JUNK was imported.")
                   .arg(l.toString(1000)));
     ASSERT_EQ(dialogs.shown.size(), 1);
     EXPECT_EQ(dialogs.shown[0].title, "Refresh");

@@ -23,6 +23,13 @@ inline bool putTemplate(const QString& share) {
     return QFile::copy(templatePath(), share + "/templates/default.mdb");
 }
 
+// The copies of the working copy kept in a data folder ("default-<time>.mdb.bak"), by name.
+inline QStringList keptCopies(const QString& folder) {
+    QStringList out;
+    for (const QString& name : QDir(folder).entryList({"*.bak"}, QDir::Files, QDir::Name)) out << folder + "/" + name;
+    return out;
+}
+
 // A window's options on scratch folders, listening on `port` of the loopback address (0: any free port).
 inline classserver::HallbrinOptions scratchOptions(const QString& data, const QString& share,
                                                    std::optional<quint16> port = quint16(0)) {

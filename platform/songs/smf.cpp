@@ -130,19 +130,37 @@ namespace {
 double msFrom(const SmfSong::Tempo& t, uint32_t tick, int ticksPerQuarter) {
     return t.ms + double(tick - t.tick) * t.microsecondsPerQuarter / 1000.0 / ticksPerQuarter;
 }
+
+// The one look-up of a tempo map (in time order): the entry in force at a point, the last one
+// that `reached` (at or before the point); before the first, the default tempo. A point at or
+// past the last entry, as every point is while a file is read in time order, is found there at
+// once; any other by halving the map. Each entry looked at is counted in `looked`.
+template <class Reached>
+SmfSong::Tempo inForce(const std::vector<SmfSong::Tempo>& map, Reached reached, uint64_t& looked) {
+    if (map.empty()) return SmfSong::Tempo();
+    ++looked;
+    if (reached(map.back())) return map.back();
+    const auto after = std::partition_point(map.begin(), std::prev(map.end()), [&](const SmfSong::Tempo& x) {
+        ++looked;
+        return reached(x);
+    });
+    return after == map.begin() ? SmfSong::Tempo() : *std::prev(after);
+}
+
+double msAtTick(const SmfSong& song, uint32_t tick, uint64_t& looked) {
+    const SmfSong::Tempo t = inForce(song.tempos, [tick](const SmfSong::Tempo& x) { return x.tick <= tick; }, looked);
+    return msFrom(t, tick, song.ticksPerQuarter);
+}
 } // namespace
 
-// The tempo map is in time order: the tempo in force is found by halving it.
 double SmfSong::msAt(uint32_t tick) const {
-    auto after = std::upper_bound(tempos.begin(), tempos.end(), tick,
-                                  [](uint32_t t, const Tempo& x) { return t < x.tick; });
-    return msFrom(after == tempos.begin() ? Tempo() : *std::prev(after), tick, ticksPerQuarter);
+    uint64_t looked = 0;
+    return msAtTick(*this, tick, looked);
 }
 
 uint32_t SmfSong::tickAt(double ms) const {
-    auto after = std::upper_bound(tempos.begin(), tempos.end(), ms,
-                                  [](double m, const Tempo& x) { return m < x.ms; });
-    const Tempo t = after == tempos.begin() ? Tempo() : *std::prev(after);
+    uint64_t looked = 0;
+    const Tempo t = inForce(tempos, [ms](const Tempo& x) { return x.ms <= ms; }, looked);
     if (ms <= t.ms) return t.tick;
     return t.tick + uint32_t((ms - t.ms) * 1000.0 * ticksPerQuarter / t.microsecondsPerQuarter);
 }
@@ -240,9 +258,9 @@ bool readSmf(const std::vector<uint8_t>& b, SmfSong* song, std::string* error, S
     // One pass in time order: the tempo in force is always the last one met (at one tick the
     // change comes first), so each event and change is timed from it.
     song->tempos.push_back({0, 0.0, 500000});
+    uint64_t looked = 0;
     for (const Raw& r : raw) {
-        if (cost) ++cost->tempoLookups;
-        const double ms = msFrom(song->tempos.back(), r.tick, song->ticksPerQuarter);
+        const double ms = msAtTick(*song, r.tick, looked);
         if (!r.tempo) {
             song->events.push_back({r.tick, ms, r.value});
             continue;
@@ -251,7 +269,8 @@ bool readSmf(const std::vector<uint8_t>& b, SmfSong* song, std::string* error, S
         if (song->tempos.back().tick == r.tick) song->tempos.back() = t;
         else song->tempos.push_back(t);
     }
-    song->lengthMs = song->msAt(song->endTick);
+    song->lengthMs = msAtTick(*song, song->endTick, looked);
+    if (cost) cost->tempoLookups += looked;
     return true;
 }
 

@@ -76,8 +76,9 @@ struct SmfSong {
     uint32_t tickAt(double ms) const;
 };
 
-// What reading a file cost: the tempo-map entries looked at to time its events and tempo
-// changes. (Tests check that it grows with the file, not with its events times its changes.)
+// What reading a file cost: the tempo-map entries looked at to time its events, its tempo
+// changes and its end, counted entry by entry in the map's one look-up. (Tests check that it
+// grows with the file, not with its events times its changes.)
 struct SmfReadCost {
     uint64_t tempoLookups = 0;
 };

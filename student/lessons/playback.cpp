@@ -9,8 +9,12 @@
 #include "student/sound/questionplayers.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QMouseEvent>
+#include <QTabletEvent>
+#include <QTouchEvent>
+#include <QWheelEvent>
+#include <QWidget>
+#include <QWindow>
 #include <algorithm>
 
 namespace lessons {
@@ -211,7 +215,7 @@ void cmdSpeaker_Click(LessonContext& ctx, int index) {
         const sound::Timeline question = port->endCapture();
         s.QuestionSounding = true;
         {
-            InputHold hold;
+            InputHold hold(ctx.window.owner());
             platform::Clock& clock = platform::Clock::instance();
             const qint64 end = port->playTimeline(question);
             // The windows go on painting and the timers run; input waits for the end.
@@ -225,39 +229,248 @@ void cmdSpeaker_Click(LessonContext& ctx, int index) {
     s.ItemPlayCount[size_t(k)] = qint16(s.ItemPlayCount[size_t(k)] + 1);
 }
 
-// A mouse or wheel event shares its point with the pointing device's record of that point, which
-// every later event of the device rewrites: a copy kept while other clicks come in would be
-// handed on with the last click's place. So the values are kept, and the event is made again
-// only as it is handed on.
-struct InputHold::Held {
-    QPointer<QObject> receiver;
-    std::unique_ptr<QEvent> event;   // events without a point (keys, shortcuts, ...)
-    QEvent::Type type = QEvent::None;
-    QPointF position, scenePosition, globalPosition;
-    Qt::MouseButton button = Qt::NoButton;
-    Qt::MouseButtons buttons;
-    Qt::KeyboardModifiers modifiers;
-    const QPointingDevice* device = nullptr;
-    QPoint pixelDelta, angleDelta;
-    Qt::ScrollPhase phase = Qt::NoScrollPhase;
-    bool inverted = false;
+// ---- The input hold --------------------------------------------------------------------------
 
-    void handOn() {
-        if (!receiver) return;
-        if (event) {
-            QCoreApplication::sendEvent(receiver, event.get());
-        } else if (type == QEvent::Wheel) {
-            QWheelEvent e(position, globalPosition, pixelDelta, angleDelta, buttons, modifiers, phase, inverted,
-                          Qt::MouseEventNotSynthesized, device);
-            QCoreApplication::sendEvent(receiver, &e);
-        } else {
-            QMouseEvent e(type, position, scenePosition, globalPosition, button, buttons, modifiers, device);
-            QCoreApplication::sendEvent(receiver, &e);
-        }
+// Each kind of input the hold takes is kept by a kind of Held, made from its event by the table
+// below (kHeldEvents), which is the one place that says what is held and how.
+class InputHold::Held {
+public:
+    explicit Held(QObject* receiver) : receiver_(receiver) {}
+    virtual ~Held() = default;
+
+    // Makes the event again and sends it to its receiver, if that is still there; true when it
+    // was taken.
+    bool handOn() { return receiver_ && sendTo(receiver_); }
+    QObject* receiver() const { return receiver_; }
+    // A mouse event that Qt made of another input (a touch or a pen's) no one took.
+    virtual bool madeOfAnother() const { return false; }
+    // Keeps `mouse`, when it was made of this input, to be handed on with it.
+    virtual bool keepMouseMadeOfThis(const std::shared_ptr<Held>&) { return false; }
+
+protected:
+    virtual bool sendTo(QObject* receiver) = 0;
+    static bool send(QObject* receiver, QEvent& event) {
+        QCoreApplication::sendEvent(receiver, &event);
+        return event.isAccepted();
     }
+
+private:
+    QPointer<QObject> receiver_;
 };
 
-InputHold::InputHold() {
+namespace {
+
+using Held = InputHold::Held;
+
+// The widget an object belongs to: itself, the widget of a window, or the nearest widget that
+// holds it (a menu's action, a shortcut).
+QWidget* widgetOf(QObject* o) {
+    if (o->isWindowType()) {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->windowHandle() == o) return w;
+        return nullptr;
+    }
+    for (; o; o = o->parent())
+        if (o->isWidgetType()) return static_cast<QWidget*>(o);
+    return nullptr;
+}
+
+// Keys, shortcuts and context menus carry no point of a device: a copy keeps them.
+class HeldCopy final : public Held {
+public:
+    static std::shared_ptr<Held> keep(QObject* receiver, QEvent* e) { return std::make_shared<HeldCopy>(receiver, *e); }
+    HeldCopy(QObject* receiver, const QEvent& e) : Held(receiver), event_(e.clone()) {}
+
+private:
+    bool sendTo(QObject* receiver) override { return send(receiver, *event_); }
+    std::unique_ptr<QEvent> event_;
+};
+
+// An event of a pointing device shares its points with the device's record of them, which every
+// later event of the device rewrites: a copy kept while other input comes in would be handed on
+// at the last input's place. So the values are kept, and the event is made again only as it is
+// handed on. These are the values a mouse, a wheel and a pen event share.
+struct SinglePoint {
+    explicit SinglePoint(const QSinglePointEvent& e)
+        : type(e.type()), position(e.position()), scenePosition(e.scenePosition()), globalPosition(e.globalPosition()),
+          button(e.button()), buttons(e.buttons()), modifiers(e.modifiers()), device(e.pointingDevice()) {}
+    QEvent::Type type;
+    QPointF position, scenePosition, globalPosition;
+    Qt::MouseButton button;
+    Qt::MouseButtons buttons;
+    Qt::KeyboardModifiers modifiers;
+    const QPointingDevice* device;
+};
+
+// Mouse buttons and drags (a move with no button pressed is hovering, which goes on).
+class HeldMouse final : public Held {
+public:
+    static std::shared_ptr<Held> keep(QObject* receiver, QEvent* e) {
+        const auto& mouse = static_cast<const QMouseEvent&>(*e);
+        if (mouse.type() == QEvent::MouseMove && mouse.buttons() == Qt::NoButton) return nullptr;
+        return std::make_shared<HeldMouse>(receiver, mouse);
+    }
+    HeldMouse(QObject* receiver, const QMouseEvent& e) : Held(receiver), point_(e), source_(e.source()) {}
+    bool madeOfAnother() const override { return source_ == Qt::MouseEventSynthesizedByQt; }
+
+private:
+    bool sendTo(QObject* receiver) override {
+        const SinglePoint& p = point_;
+        QMouseEvent e(p.type, p.position, p.scenePosition, p.globalPosition, p.button, p.buttons, p.modifiers, source_,
+                      p.device);
+        return send(receiver, e);
+    }
+    SinglePoint point_;
+    Qt::MouseEventSource source_;
+};
+
+class HeldWheel final : public Held {
+public:
+    static std::shared_ptr<Held> keep(QObject* receiver, QEvent* e) {
+        return std::make_shared<HeldWheel>(receiver, static_cast<const QWheelEvent&>(*e));
+    }
+    HeldWheel(QObject* receiver, const QWheelEvent& e)
+        : Held(receiver), point_(e), pixelDelta_(e.pixelDelta()), angleDelta_(e.angleDelta()), phase_(e.phase()),
+          inverted_(e.inverted()) {}
+
+private:
+    bool sendTo(QObject* receiver) override {
+        const SinglePoint& p = point_;
+        QWheelEvent e(p.position, p.globalPosition, pixelDelta_, angleDelta_, p.buttons, p.modifiers, phase_, inverted_,
+                      Qt::MouseEventNotSynthesized, p.device);
+        return send(receiver, e);
+    }
+    SinglePoint point_;
+    QPoint pixelDelta_, angleDelta_;
+    Qt::ScrollPhase phase_;
+    bool inverted_;
+};
+
+// A touch or a pen's input, which Qt makes mouse events of when no widget takes it (no widget
+// here takes one: a tap on a touch screen clicks). It is left untaken while held, so Qt makes
+// those mouse events at once; they are kept with it, and handed on after it only when, handed
+// on itself, it is not taken either.
+class HeldWithMouse : public Held {
+public:
+    using Held::Held;
+    bool keepMouseMadeOfThis(const std::shared_ptr<Held>& mouse) override {
+        if (!mouse->madeOfAnother() || mouse->receiver() != receiver()) return false;
+        mouse_.push_back(mouse);
+        return true;
+    }
+
+protected:
+    virtual bool sendItself(QObject* receiver) = 0;
+
+private:
+    bool sendTo(QObject* receiver) final {
+        if (sendItself(receiver)) return true;
+        for (const auto& m : mouse_) m->handOn();
+        return false;
+    }
+    std::vector<std::shared_ptr<Held>> mouse_;
+};
+
+class HeldTouch final : public HeldWithMouse {
+public:
+    static std::shared_ptr<Held> keep(QObject* receiver, QEvent* e) {
+        e->ignore();
+        return std::make_shared<HeldTouch>(receiver, static_cast<const QTouchEvent&>(*e));
+    }
+    HeldTouch(QObject* receiver, const QTouchEvent& e)
+        : HeldWithMouse(receiver), type_(e.type()), modifiers_(e.modifiers()), device_(e.pointingDevice()) {
+        for (const QEventPoint& p : e.points()) points_.push_back({p.id(), p.state(), p.scenePosition(), p.globalPosition()});
+    }
+
+private:
+    bool sendItself(QObject* receiver) override {
+        QList<QEventPoint> points;
+        for (const Point& p : points_) points << QEventPoint(p.id, p.state, p.scenePosition, p.globalPosition);
+        QTouchEvent e(type_, device_, modifiers_, points);
+        return send(receiver, e);
+    }
+    struct Point {
+        int id;
+        QEventPoint::State state;
+        QPointF scenePosition, globalPosition;
+    };
+    QEvent::Type type_;
+    Qt::KeyboardModifiers modifiers_;
+    const QPointingDevice* device_;
+    std::vector<Point> points_;
+};
+
+// A pen's press, release and strokes (a pen that hovers goes on).
+class HeldTablet final : public HeldWithMouse {
+public:
+    static std::shared_ptr<Held> keep(QObject* receiver, QEvent* e) {
+        const auto& pen = static_cast<const QTabletEvent&>(*e);
+        if (pen.type() == QEvent::TabletMove && pen.buttons() == Qt::NoButton) return nullptr;
+        e->ignore();
+        return std::make_shared<HeldTablet>(receiver, pen);
+    }
+    HeldTablet(QObject* receiver, const QTabletEvent& e)
+        : HeldWithMouse(receiver), point_(e), pressure_(e.pressure()), xTilt_(e.xTilt()), yTilt_(e.yTilt()),
+          tangentialPressure_(e.tangentialPressure()), rotation_(e.rotation()), z_(e.z()) {}
+
+private:
+    bool sendItself(QObject* receiver) override {
+        const SinglePoint& p = point_;
+        QTabletEvent e(p.type, p.device, p.position, p.globalPosition, pressure_, float(xTilt_), float(yTilt_),
+                       float(tangentialPressure_), rotation_, float(z_), p.modifiers, p.button, p.buttons);
+        return send(receiver, e);
+    }
+    SinglePoint point_;
+    qreal pressure_, xTilt_, yTilt_, tangentialPressure_, rotation_, z_;
+};
+
+// A window closed, by its close box or by code: refused for now and closed again when handed on
+// (the close of a part of a window only hides it, and goes on).
+class HeldClose final : public Held {
+public:
+    static std::shared_ptr<Held> keep(QObject* receiver, QEvent* e) {
+        QWidget* window = receiver->isWidgetType() || receiver->isWindowType() ? widgetOf(receiver) : nullptr;
+        if (!window || !window->isWindow()) return nullptr;
+        e->ignore();
+        return std::make_shared<HeldClose>(window);
+    }
+    using Held::Held;
+
+private:
+    bool sendTo(QObject* window) override { return static_cast<QWidget*>(window)->close(); }
+};
+
+// Every event the hold takes, with the kind of Held that keeps it. Any other goes on: painting,
+// timers, hovering, focus, and ShortcutOverride (it only asks the focus widget; a key that makes
+// a shortcut comes back as the Shortcut event held here).
+using Keep = std::shared_ptr<Held> (*)(QObject* receiver, QEvent* event);
+const std::pair<QEvent::Type, Keep> kHeldEvents[] = {
+    {QEvent::MouseButtonPress, HeldMouse::keep},
+    {QEvent::MouseButtonRelease, HeldMouse::keep},
+    {QEvent::MouseButtonDblClick, HeldMouse::keep},
+    {QEvent::MouseMove, HeldMouse::keep},
+    {QEvent::NonClientAreaMouseButtonPress, HeldMouse::keep},
+    {QEvent::NonClientAreaMouseButtonRelease, HeldMouse::keep},
+    {QEvent::NonClientAreaMouseButtonDblClick, HeldMouse::keep},
+    {QEvent::Wheel, HeldWheel::keep},
+    {QEvent::TouchBegin, HeldTouch::keep},
+    {QEvent::TouchUpdate, HeldTouch::keep},
+    {QEvent::TouchEnd, HeldTouch::keep},
+    {QEvent::TouchCancel, HeldTouch::keep},
+    {QEvent::TabletPress, HeldTablet::keep},
+    {QEvent::TabletMove, HeldTablet::keep},
+    {QEvent::TabletRelease, HeldTablet::keep},
+    {QEvent::KeyPress, HeldCopy::keep},
+    {QEvent::KeyRelease, HeldCopy::keep},
+    {QEvent::Shortcut, HeldCopy::keep},
+    {QEvent::ContextMenu, HeldCopy::keep},
+    {QEvent::Close, HeldClose::keep},
+};
+
+} // namespace
+
+InputHold::InputHold(QWidget* lessonWindow) : lessonWindow_(lessonWindow) {
+    for (QWidget* w : QApplication::topLevelWidgets()) windowsBefore_.emplace_back(w);
     qApp->installEventFilter(this);
     QApplication::setOverrideCursor(Qt::WaitCursor);
 }
@@ -265,6 +478,7 @@ InputHold::InputHold() {
 InputHold::~InputHold() {
     QApplication::restoreOverrideCursor();
     qApp->removeEventFilter(this);
+    lastHeld_ = nullptr;
     if (held_.empty()) return;
     // Handed on from the event loop, not from here: the handler that played the question
     // finishes first. Input that starts another question is held again by that one, and what
@@ -276,63 +490,28 @@ InputHold::~InputHold() {
         Qt::QueuedConnection);
 }
 
+// Held: what belongs to the lesson's window, or to a window it owns (a tool window, a menu),
+// through windows that were all there when the hold began and none of which is modal.
+bool InputHold::holds(QObject* watched) const {
+    if (!lessonWindow_) return false;
+    QWidget* w = widgetOf(watched);
+    for (QWidget* window = w ? w->window() : nullptr; window;
+         window = window->parentWidget() ? window->parentWidget()->window() : nullptr) {
+        if (window->isModal()) return false;
+        if (std::find(windowsBefore_.begin(), windowsBefore_.end(), window) == windowsBefore_.end()) return false;
+        if (window == lessonWindow_) return true;
+    }
+    return false;
+}
+
 bool InputHold::eventFilter(QObject* watched, QEvent* event) {
-    switch (event->type()) {
-    case QEvent::Close:
-        if (watched->isWidgetType() && static_cast<QWidget*>(watched)->isWindow()) {
-            event->ignore();
-            return true;
-        }
-        return false;
-    case QEvent::MouseMove:
-        // Hovering goes on; a drag keeps its place between its press and its release.
-        if (static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton) return false;
-        break;
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::NonClientAreaMouseButtonPress:
-    case QEvent::NonClientAreaMouseButtonRelease:
-    case QEvent::NonClientAreaMouseButtonDblClick:
-    case QEvent::Wheel:
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::Shortcut:
-    case QEvent::ContextMenu:
-    case QEvent::TouchBegin:
-    case QEvent::TouchUpdate:
-    case QEvent::TouchEnd:
-    case QEvent::TabletPress:
-    case QEvent::TabletRelease:
-        break;
-    default:
-        // ShortcutOverride included: it only asks the focus widget, and a key that makes a
-        // shortcut comes back as the Shortcut event held above.
-        return false;
-    }
-    auto h = std::make_shared<Held>();
-    h->receiver = watched;
-    h->type = event->type();
-    const auto* wheel = dynamic_cast<const QWheelEvent*>(event);
-    const auto* mouse = dynamic_cast<const QMouseEvent*>(event);
-    if (wheel || mouse) {
-        const QSinglePointEvent* p = wheel ? static_cast<const QSinglePointEvent*>(wheel) : mouse;
-        h->position = p->position();
-        h->scenePosition = p->scenePosition();
-        h->globalPosition = p->globalPosition();
-        h->button = p->button();
-        h->buttons = p->buttons();
-        h->modifiers = p->modifiers();
-        h->device = p->pointingDevice();
-        if (wheel) {
-            h->pixelDelta = wheel->pixelDelta();
-            h->angleDelta = wheel->angleDelta();
-            h->phase = wheel->phase();
-            h->inverted = wheel->inverted();
-        }
-    } else {
-        h->event.reset(event->clone());
-    }
+    const auto kind = std::find_if(std::begin(kHeldEvents), std::end(kHeldEvents),
+                                   [event](const auto& k) { return k.first == event->type(); });
+    if (kind == std::end(kHeldEvents) || !holds(watched)) return false;
+    std::shared_ptr<Held> h = kind->second(watched, event);
+    if (!h) return false;
+    if (lastHeld_ && lastHeld_->keepMouseMadeOfThis(h)) return true;
+    lastHeld_ = h.get();
     held_.push_back(std::move(h));
     return true;
 }

@@ -2,10 +2,10 @@
 // Question playback: the speaker buttons play an item's question (two tones, a chord, a
 // melody after its key-setting arpeggio, a rhythm after its count-in, a cadence after its
 // reference triad, a melody in its time signature). The sequence is run into the port's
-// timeline and played ahead of time; until it ends every window holds input back and refuses
-// closing (with the wait cursor) but goes on painting, a time-out waits, and the play is
-// counted at the end; then the input held is acted on in order. While a set runs each item
-// may be heard a limited number of times.
+// timeline and played ahead of time; until it ends the lesson's windows hold input back (with
+// the wait cursor) but go on painting, a time-out waits, and the play is counted at the end;
+// then the input held is acted on in order. While a set runs each item may be heard a limited
+// number of times.
 #include "lessoncontext.h"
 
 #include <QObject>
@@ -33,24 +33,31 @@ qint16 accentVelocity(qint32 elapsedMs, qint32 barMs, qint16 weak);
 // Waits of at most one beat each adding up to `durationMs`.
 void waitDuration(sound::MidiPort& port, int durationMs, int beatMs);
 
-// While it lives every window holds input back (mouse buttons and drags, keys, the wheel,
-// shortcuts) and refuses closing, and the wait cursor shows; painting and timers go on. When
-// it ends, the input held is handed on in the order it came, right after the caller returns,
-// as if it had only just been made.
+// While it lives, the windows the student aims at the lesson hold input back: the lesson's
+// window and its tool windows, as they were when it began. Mouse buttons and drags, touches and
+// pen taps, keys, the wheel, shortcuts and closing wait; the wait cursor shows, and painting
+// and timers go on. A window or dialog made meanwhile, and every modal box, is never held, so a
+// box that a timer or a socket opens can be answered and closed. When the hold ends, the input
+// held is handed on in the order it came, right after the caller returns, as if it had only
+// just been made: a window closed meanwhile is closed then.
 class InputHold : public QObject {
 public:
-    InputHold();
+    explicit InputHold(QWidget* lessonWindow);
     ~InputHold() override;
 
-    // One input held back: the receiver and a copy of the event (for a mouse or wheel event, the
-    // values it is made of again when it is handed on).
-    struct Held;
+    // One input held back, kept as the values its event is made of again when it is handed on.
+    class Held;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool holds(QObject* watched) const;
+
+    QPointer<QWidget> lessonWindow_;
+    std::vector<QPointer<QWidget>> windowsBefore_;   // every window there was when the hold began
     std::vector<std::shared_ptr<Held>> held_;
+    Held* lastHeld_ = nullptr;
 };
 
 } // namespace lessons

@@ -372,6 +372,12 @@ TEST_F(NoteLayoutTest, AccidentalAndDots) {
     n.setDotsXOffset(1);
     n.setDotsYOffset(-2);
     const int wa = textWidth(knownFont(), "b"), wd = textWidth(knownFont(), ".");
+    // The note sits on a staff line (LineNote), with the next line LineSpace above: its dots
+    // centre in the space between them, two pixels higher (DotsYOffset).
+    const int IL = tm.internalLeading, headLine = 50 + IL + IL / 35, spaceMiddle = headLine - n.LineSpace() / 2;
+    QPainterPath dot;
+    dot.addText(0, tm.ascent, knownFont(), ".");
+    const double inkCentre = dot.boundingRect().center().y();
     struct Row { int mirrored, dir; double f; int accX; } rows[] = {
         {0, Up, 1.6, 15 - 5 - wa},  {0, Down, 1.6, 15 - 5 - wa},
         {-1, Up, 3.5, 15 - 5 - wa}, {-1, Down, 0.03, 15 - 5 - 2 * wa},
@@ -387,7 +393,7 @@ TEST_F(NoteLayoutTest, AccidentalAndDots) {
         for (int i = 1; i <= 2; ++i) {
             EXPECT_EQ(texts[i].text, ".");
             EXPECT_EQ(texts[i].x, int(wd * r.f) + int(1.6 * i * wd) + 1 + 15) << r.mirrored << r.dir;
-            EXPECT_EQ(texts[i].y, texts[1].y);
+            EXPECT_NEAR(texts[i].y + inkCentre, spaceMiddle - 2 + 0.5, 0.5) << r.mirrored << r.dir << " dot " << i;
         }
     }
 }

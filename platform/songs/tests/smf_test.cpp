@@ -179,33 +179,50 @@ TEST(SmfRead, TempoMapAndRunningStatus) {
     EXPECT_EQ(song.tickAt(250), 50u);
 }
 
-// A tempo change on every beat, as a recorded performance's map has: the file is read in one
-// pass, looking the tempo map up about once for each event and change (not for each event
-// times each change), and every event still lands at its time on the map.
+// A tempo change on every beat, as a recorded performance's map has, and notes between the
+// changes that run across the next one: every event lands at the time that a sum over the map
+// gives, and the file is read in one pass, looking at about one entry of the map for each event
+// and change. (A reader that searched the map from its start for each event would look at about
+// events x changes / 2 of them; the look-up counts each entry it looks at.)
 TEST(SmfRead, ATempoChangeOnEveryBeatIsReadInOnePass) {
     constexpr uint32_t Beats = 2000, Beat = 480;
     auto tempoOf = [](uint32_t beat) { return 400000u + beat % 5 * 50000u; };
     SmfFile file(Beat);
     file.addTrack();
     file.addTrack();
+    struct Note { uint32_t on, off; int key; };
+    std::vector<Note> notes;
     for (uint32_t k = 0; k < Beats; ++k) {
         file.tracks()[0].tempo(k * Beat, tempoOf(k));
-        file.tracks()[1].note(k * Beat, Beat / 2, 0, 60 + int(k % 12), 100);  // on the change, off halfway to the next
+        const Note n{k * Beat + Beat / 3, k * Beat + Beat / 3 + Beat * 3 / 4 + k % 3 * 7, 60 + int(k % 12)};
+        file.tracks()[1].note(n.on, n.off - n.on, 0, n.key, 100);
+        notes.push_back(n);
     }
+    // The time of a tick, summed over the map's stretches from the start.
+    auto msOf = [&](uint32_t tick) {
+        double ms = 0;
+        uint32_t from = 0, us = 500000;
+        for (uint32_t k = 0; k < Beats && k * Beat <= tick; ++k) {
+            ms += double(k * Beat - from) * us / 1000.0 / Beat;
+            from = k * Beat;
+            us = tempoOf(k);
+        }
+        return ms + double(tick - from) * us / 1000.0 / Beat;
+    };
     SmfSong song;
     SmfReadCost cost;
     std::string why;
     ASSERT_TRUE(readSmf(file.encode(), &song, &why, &cost)) << why;
     ASSERT_EQ(song.events.size(), 2 * Beats);
     EXPECT_LE(cost.tempoLookups, 2 * (song.events.size() + Beats));
-    double start = 0;  // of beat k, in ms
     for (uint32_t k = 0; k < Beats; ++k) {
-        const double beatMs = tempoOf(k) / 1000.0;
-        ASSERT_NEAR(song.events[2 * k].ms, start, 1e-6) << "note-on of beat " << k;
-        ASSERT_NEAR(song.events[2 * k + 1].ms, start + beatMs / 2, 1e-6) << "note-off of beat " << k;
-        start += beatMs;
+        const SmfSong::Event &on = song.events[2 * k], &off = song.events[2 * k + 1];
+        ASSERT_EQ(on.message, 0x640090u | uint32_t(notes[k].key) << 8) << "note " << k;
+        ASSERT_EQ(off.message, 0x400080u | uint32_t(notes[k].key) << 8) << "note " << k;
+        ASSERT_NEAR(on.ms, msOf(notes[k].on), 1e-6) << "note-on " << k;
+        ASSERT_NEAR(off.ms, msOf(notes[k].off), 1e-6) << "note-off " << k;
     }
-    EXPECT_NEAR(song.lengthMs, start - tempoOf(Beats - 1) / 1000.0 / 2, 1e-6);
+    EXPECT_NEAR(song.lengthMs, msOf(notes.back().off), 1e-6);
 }
 
 TEST(SmfRead, RefusesWhatItCannotPlay) {

@@ -1,7 +1,8 @@
 // Lesson 1 end to end on the real main window, offscreen, with the recorder as MIDI device:
-// a test-mode set from the lesson list to the saved result, and a question that keeps every
-// window from taking input while it goes on painting.
+// a test-mode set from the lesson list to the saved result, and a question that keeps the
+// lesson's windows from taking input while it goes on painting, and acts on that input after.
 #include "shelltestsupport.h"
+#include "userinput.h"
 
 #include "common/helpwindow.h"
 
@@ -18,6 +19,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <functional>
 
 namespace shell {
 namespace {
@@ -158,17 +160,10 @@ TEST_F(LessonOne, ATestSetFromTheListToTheSavedResult) {
     EXPECT_FALSE(frm->paletteWindows().isVisible("frmIntervals"));
 }
 
-// While a question sounds the windows hold input back and refuse closing, but go on painting
-// and running their timers; the play is counted once it has sounded. The clicks made
-// meanwhile are acted on after it, in the order they were made, and not before: the question
-// is neither cut short nor answered before it is heard.
-// A left click at the middle of a widget that comes, as a mouse's does, to its top-level window
-// first, through the window system.
-void clickThroughWindow(QWidget* w) {
-    QWidget* top = w->window();
-    QTest::mouseClick(top->windowHandle(), Qt::LeftButton, Qt::NoModifier, w->mapTo(top, w->rect().center()));
-}
-
+// While a question sounds the lesson's windows hold input back, but go on painting and running
+// their timers; the play is counted once it has sounded. The clicks made meanwhile are acted on
+// after it, in the order they were made, and not before: the question is neither cut short nor
+// answered before it is heard.
 TEST_F(LessonOne, InputDuringAQuestionWaitsForItThenActsInOrder) {
     auto frm = annAtTheList(true);
     frm->lvwLesson->topLevelItem(0)->setSelected(true);
@@ -205,14 +200,13 @@ TEST_F(LessonOne, InputDuringAQuestionWaitsForItThenActsInOrder) {
             waitCursor = QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
             // The eraser on its palette window, then Next, Next, Previous on the main window:
             // the eraser armed; item 2 when they come in order (3 when the other way round, 1
-            // when lost); F1's help shown; the window not closed. The clicks come through the
-            // windows as a mouse's do, one window after the other.
+            // when lost); F1's help shown. The clicks come through the windows as a mouse's do,
+            // one window after the other.
             clickThroughWindow(palette(*frm, "Eraser"));
             clickThroughWindow(frm->cmdNext);
             clickThroughWindow(frm->cmdNext);
             clickThroughWindow(frm->cmdPrevious);
             QTest::keyClick(frm.get(), Qt::Key_F1);
-            frm->close();
         }
         if (ticks > 5)
             actedOnDuring = actedOnDuring || frm->state.CurrentItem != 1 ||
@@ -242,6 +236,74 @@ TEST_F(LessonOne, InputDuringAQuestionWaitsForItThenActsInOrder) {
     EXPECT_TRUE(helpShown());
     EXPECT_TRUE(frm->state.ExerciseRunning);
     EXPECT_TRUE(frm->isVisible());
+}
+
+// Each way a student acts on the main window while a question sounds waits for the question
+// and is acted on once it has sounded: a tap on the touch screen as a click, Stop by scoring,
+// the speaker by playing the question again (and a Stop behind it then scores), the close box
+// by asking about the running exercise and closing.
+TEST_F(LessonOne, WhatIsDoneDuringAQuestionIsDoneAfterIt) {
+    struct Case {
+        const char* what;
+        std::function<void(FrmTonvale&)> during;
+        std::function<void(FrmTonvale&)> after;
+    };
+    const auto scored = [](FrmTonvale& frm) {
+        EXPECT_FALSE(frm.state.ExerciseRunning);
+        EXPECT_TRUE(frm.cmdGo->isEnabled());
+    };
+    const Case cases[] = {
+        {"Next tapped", [](FrmTonvale& frm) { tapThroughWindow(frm.cmdNext); },
+         [](FrmTonvale& frm) { EXPECT_EQ(frm.state.CurrentItem, 2); }},
+        {"Stop", [](FrmTonvale& frm) { clickThroughWindow(frm.cmdStop); }, scored},
+        {"the speaker, then Stop",
+         [](FrmTonvale& frm) {
+             clickThroughWindow(frm.arrays->cmdSpeaker[1]);
+             clickThroughWindow(frm.cmdStop);
+         },
+         [&](FrmTonvale& frm) {
+             EXPECT_EQ(frm.state.ItemPlayCount[1], 2);
+             EXPECT_EQ(heardSince(0).filter(": 90 ").size(), 4);   // both tones, twice
+             scored(frm);
+         }},
+        {"the close box", [](FrmTonvale& frm) { frm.windowHandle()->close(); },
+         [&](FrmTonvale& frm) {
+             EXPECT_EQ(messageTexts(), QStringList{"Exit: You may lose points if you Quit now.\r\n\r\n"
+                                                   "Are you sure you want to quit?"});
+             scored(frm);
+             EXPECT_FALSE(frm.isVisible());
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        platform::VirtualClock clock(50000);
+        platform::ClockOverride clockGuard(&clock);
+        auto frm = annAtTheList(true);
+        frm->lvwLesson->topLevelItem(0)->setSelected(true);
+        scriptMajorThirdsBelowC();
+        frm->cmdStart_Click();
+        ASSERT_TRUE(frm->state.ExerciseRunning);
+        if (auto* help = common::HelpWindow::current()) help->close();
+        midi_.clearLog();
+        dialogs_.shown.clear();
+        // Yes to the quit question.
+        dialogs_.answers = {platform::AnsYes};
+        bool during = false;
+        QTimer::singleShot(0, frm.get(), [&] {
+            during = frm->state.QuestionSounding;
+            c.during(*frm);
+        });
+        frm->arrays->cmdSpeaker[1]->click();
+        ASSERT_TRUE(during);
+        // The question sounded whole, and nothing was done meanwhile.
+        EXPECT_EQ(heardSince(0).filter(": 90 ").size(), 2);
+        EXPECT_EQ(frm->state.CurrentItem, 1);
+        EXPECT_TRUE(frm->state.ExerciseRunning);
+        EXPECT_TRUE(dialogs_.shown.isEmpty());
+        EXPECT_TRUE(frm->isVisible());
+        QApplication::processEvents();
+        c.after(*frm);
+    }
 }
 
 } // namespace
