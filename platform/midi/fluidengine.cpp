@@ -69,7 +69,8 @@ FluidSynthEngine::~FluidSynthEngine() {
     }
     stageChanged_.notify_all();
     if (loader_.joinable()) loader_.join();
-    audio_.reset();  // the audio thread goes before what it renders
+    audio_.reset();  // the audio threads go before what they render
+    pulse_.reset();
     if (renderer_) delete_fluid_file_renderer(renderer_);
     if (!lazySubset_.isEmpty()) Sf2File::forgetUnread(lazySubset_);
     if (sequencer_) delete_fluid_sequencer(sequencer_);
@@ -78,12 +79,19 @@ FluidSynthEngine::~FluidSynthEngine() {
 }
 
 namespace {
-FluidSynthEngine* g_shared = nullptr;  // owned by the program's sound
+std::mutex g_sharedMutex;
+std::weak_ptr<FluidSynthEngine> g_shared;  // owned by the program's sound
 } // namespace
 
-std::shared_ptr<FluidSynthEngine> FluidSynthEngine::shared() { return g_shared ? g_shared->shared_from_this() : nullptr; }
+std::shared_ptr<FluidSynthEngine> FluidSynthEngine::shared() {
+    std::lock_guard<std::mutex> lock(g_sharedMutex);
+    return g_shared.lock();
+}
 
-void FluidSynthEngine::setShared(FluidSynthEngine* engine) { g_shared = engine; }
+void FluidSynthEngine::setShared(const std::weak_ptr<FluidSynthEngine>& engine) {
+    std::lock_guard<std::mutex> lock(g_sharedMutex);
+    g_shared = engine;
+}
 
 void FluidSynthEngine::loadSynth() {
     if (!loadFluidSynth()) return;
@@ -122,14 +130,9 @@ void FluidSynthEngine::loadSynth() {
     sequencer_ = new_fluid_sequencer2(0);
     if (sequencer_) synthDest_ = fluid_sequencer_register_fluidsynth(sequencer_, synth_);
     if (options_.background && !options_.openOutput.isEmpty()) {
-        for (const QString& name : options_.openOutput) {
-            if (fluid_settings_setstr(settings_, "audio.driver", name.toLatin1().constData()) == FLUID_FAILED) continue;
-            if (fluid_audio_driver_t* d = new_fluid_audio_driver(settings_, synth_)) {
-                std::lock_guard<std::mutex> lock(outputMutex_);
-                audio_.reset(d);
-                break;
-            }
-        }
+        std::lock_guard<std::mutex> lock(outputMutex_);
+        for (const QString& name : options_.openOutput)
+            if (openAudio(name)) break;
     }
 }
 
@@ -314,6 +317,7 @@ void FluidSynthEngine::send(quint32 message, int channelBase) {
         track(message, channelBase);
     }
     sendNow(message, channelBase);
+    wakeOutput(false);
 }
 
 void FluidSynthEngine::sendNow(quint32 message, int channelBase) {
@@ -365,16 +369,10 @@ qint32 FluidSynthEngine::acquireOutput(const QStringList& drivers) {
     if (!hasSynth()) return MidiNoDriver;
     std::lock_guard<std::mutex> lock(outputMutex_);
     ++outputChanges_;
-    if (!audio_ && !options_.offline) {
-        for (const QString& name : drivers) {
-            if (fluid_settings_setstr(settings_, "audio.driver", name.toLatin1().constData()) == FLUID_FAILED)
-                continue;  // not built into this FluidSynth
-            if (fluid_audio_driver_t* d = new_fluid_audio_driver(settings_, synth_)) {
-                audio_.reset(d);
-                break;
-            }
-        }
-        if (!audio_) return MidiNoDriver;
+    if (!hasAudio() && !options_.offline) {
+        for (const QString& name : drivers)
+            if (openAudio(name)) break;
+        if (!hasAudio()) return MidiNoDriver;
     }
     ++outputUsers_;
     return MidiOk;
@@ -385,14 +383,18 @@ void FluidSynthEngine::releaseOutput() {
     {
         std::lock_guard<std::mutex> lock(outputMutex_);
         if (outputUsers_ > 0) --outputUsers_;
-        if (outputUsers_ > 0 || !audio_) return;
+        if (outputUsers_ > 0 || !hasAudio()) return;
         change = ++outputChanges_;
     }
     postAfter(OutputGraceMs, [this, change] {
         AudioDriverPtr closing;
+        std::unique_ptr<PulseOutput> closingPulse;
         {
             std::lock_guard<std::mutex> lock(outputMutex_);
-            if (outputUsers_ == 0 && outputChanges_ == change) closing = std::move(audio_);
+            if (outputUsers_ == 0 && outputChanges_ == change) {
+                closing = std::move(audio_);
+                closingPulse = std::move(pulse_);
+            }
         }
         // Deleted outside the lock: stopping the audio thread may take a moment.
     });
@@ -400,7 +402,32 @@ void FluidSynthEngine::releaseOutput() {
 
 bool FluidSynthEngine::hasOutput() const {
     std::lock_guard<std::mutex> lock(outputMutex_);
-    return audio_ != nullptr || (options_.offline && outputUsers_ > 0);
+    return hasAudio() || (options_.offline && outputUsers_ > 0);
+}
+
+PulseOutput* FluidSynthEngine::pulseOutput() {
+    std::lock_guard<std::mutex> lock(outputMutex_);
+    return pulse_.get();
+}
+
+bool FluidSynthEngine::openAudio(const QString& driver) {
+    if (driver == QLatin1String("pulseaudio")) {
+        pulse_ = PulseOutput::open(synth_, sampleRate_, [this] { return timedPending(); }, options_.pulse);
+        return pulse_ != nullptr;
+    }
+    if (fluid_settings_setstr(settings_, "audio.driver", driver.toLatin1().constData()) == FLUID_FAILED)
+        return false;  // not built into this FluidSynth
+    audio_.reset(new_fluid_audio_driver(settings_, synth_));
+    return audio_ != nullptr;
+}
+
+void FluidSynthEngine::wakeOutput(bool scheduled) {
+    std::lock_guard<std::mutex> lock(outputMutex_);
+    if (pulse_) pulse_->wake(scheduled);
+}
+
+bool FluidSynthEngine::timedPending() {
+    return sequencer_ && int(scheduledUntil_.load() - fluid_sequencer_get_tick(sequencer_)) > 0;
 }
 
 // ---- scheduling ----
@@ -418,11 +445,18 @@ void FluidSynthEngine::schedule(int source, const std::vector<TimedMessage>& mes
     std::vector<std::pair<Preset, quint32>> notes;
     ensure(needed(plain, channelBase, &notes));
     loadSamples(notes, channelBase);
+    scheduleLoaded(source, messages, plain, channelBase);
+    // Woken once they wait: the output takes the buffer for timed messages.
+    wakeOutput(true);
+}
 
+void FluidSynthEngine::scheduleLoaded(int source, const std::vector<TimedMessage>& messages,
+                                      const std::vector<quint32>& plain, int channelBase) {
     std::lock_guard<std::mutex> lock(scheduleMutex_);
     const unsigned int tickNow = fluid_sequencer_get_tick(sequencer_);
     const qint64 nowMs = Clock::instance().nowMs();
     auto& mine = scheduled_[source];
+    unsigned int latest = tickNow;
     fluid_event_t* ev = new_fluid_event();
     for (const TimedMessage& m : messages) {
         const quint32 msg = m.message;
@@ -447,8 +481,10 @@ void FluidSynthEngine::schedule(int source, const std::vector<TimedMessage>& mes
         const unsigned int tick = tickNow + unsigned(std::max<qint64>(0, m.timeMs - nowMs));
         fluid_sequencer_send_at(sequencer_, ev, tick, 1);
         mine.push_back({tick, m});
+        latest = std::max(latest, tick);
     }
     delete_fluid_event(ev);
+    if (int(latest - scheduledUntil_.load()) > 0) scheduledUntil_ = latest;
     std::lock_guard<std::mutex> presets(presetMutex_);
     for (quint32 m : plain) track(m, channelBase);
 }
@@ -463,6 +499,10 @@ std::vector<TimedMessage> FluidSynthEngine::unschedule(int source) {
     for (const auto& [t, m] : scheduled_[source])
         if (t > tick) dropped.push_back(m);
     scheduled_.erase(source);
+    unsigned int latest = tick;
+    for (const auto& [other, list] : scheduled_)
+        for (const auto& e : list) latest = std::max(latest, e.first);
+    scheduledUntil_ = latest;
     return dropped;
 }
 

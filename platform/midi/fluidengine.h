@@ -15,6 +15,7 @@
 // soundfont waits for it there, so nothing sent early is lost. The piano's samples are read
 // key by key, before the first note that plays each (a lazy subset).
 #include "platform/midi/midiout.h"
+#include "platform/midi/pulseoutput.h"
 
 #include <QString>
 #include <QStringList>
@@ -44,7 +45,8 @@ QString generalMidiSoundfont();
 void routeFluidSynthLog();
 
 // The audio drivers tried in turn for the desktop's default output: PulseAudio (also what a
-// PipeWire desktop serves), then ALSA's default device.
+// PipeWire desktop serves; the engine's own stream, PulseOutput), then ALSA's default device
+// (FluidSynth's driver, like any other name).
 QStringList defaultAudioDrivers();
 
 struct AudioDriverDeleter {
@@ -52,7 +54,7 @@ struct AudioDriverDeleter {
 };
 using AudioDriverPtr = std::unique_ptr<fluid_audio_driver_t, AudioDriverDeleter>;
 
-class FluidSynthEngine : public std::enable_shared_from_this<FluidSynthEngine> {
+class FluidSynthEngine {
 public:
     static constexpr int PortChannels = 16;      // channels 0..15
     static constexpr int SongChannelBase = 16;   // songs: channels 16..31
@@ -62,8 +64,9 @@ public:
     struct Options {
         QString soundfont;          // empty: generalMidiSoundfont()
         QString wavFile;            // set: renderOffline() writes here (WAV, 16-bit stereo)
-        int periodSize = 128;       // frames per audio period; with 2 periods 5.8 ms at 44.1 kHz
+        int periodSize = 128;       // frames per audio period of FluidSynth's drivers and offline blocks
         int periods = 2;
+        PulseOutput::Buffering pulse;   // the PulseAudio stream's buffering
         bool background = false;    // load on a worker thread started by the constructor
         bool offline = false;       // no audio device: outputs open without one, renderOffline() sounds
         QStringList openOutput;     // background: audio drivers of an output opened ahead
@@ -77,10 +80,10 @@ public:
     // The engine of the program's mapper and songs: the one the program's sound holds
     // (platform::ProgramSound, which main() makes right after the application object and ends
     // before it returns); nullptr while there is none, so a test never starts a synthesizer
-    // unasked. Not owned here: no static outlives main() holding an engine.
+    // unasked. Only watched here: no static outlives main() holding an engine.
     static std::shared_ptr<FluidSynthEngine> shared();
-    // The program's sound names its engine (made by make_shared) here, and nullptr as it ends.
-    static void setShared(FluidSynthEngine* engine);
+    // The program's sound names its engine here, and an empty pointer as it ends.
+    static void setShared(const std::weak_ptr<FluidSynthEngine>& engine);
 
     // Waits for the synth (not the soundfont): true when it is there and the soundfont file
     // is a readable SoundFont.
@@ -101,6 +104,8 @@ public:
     void releaseOutput();
     static constexpr int OutputGraceMs = 500;
     bool hasOutput() const;
+    // The PulseAudio stream, when that is the output (tests and benchmarks read it).
+    PulseOutput* pulseOutput();
 
     // The port's one connection at a time.
     bool claim() { return !claimed_.exchange(true); }
@@ -162,6 +167,12 @@ private:
                             std::vector<std::pair<Preset, quint32>>* notes = nullptr);
     void loadSamples(const std::vector<std::pair<Preset, quint32>>& notes, int channelBase);
     void sendNow(quint32 message, int channelBase);
+    bool openAudio(const QString& driver);   // outputMutex_ held
+    bool hasAudio() const { return audio_ || pulse_; }
+    void wakeOutput(bool scheduled);
+    bool timedPending();
+    void scheduleLoaded(int source, const std::vector<TimedMessage>& messages, const std::vector<quint32>& plain,
+                        int channelBase);
 
     Options options_;
     QString soundfont_;
@@ -194,6 +205,7 @@ private:
 
     mutable std::mutex outputMutex_;
     AudioDriverPtr audio_;
+    std::unique_ptr<PulseOutput> pulse_;
     int outputUsers_ = 0;
     quint64 outputChanges_ = 0;       // a pending close applies only if nothing happened since
     std::atomic<bool> claimed_{false};
@@ -201,6 +213,7 @@ private:
     std::mutex scheduleMutex_;        // what each source has scheduled, in sequencer ticks
     std::map<int, std::vector<std::pair<unsigned int, TimedMessage>>> scheduled_;
     std::map<int, fluid_seq_id_t> sources_;
+    std::atomic<unsigned int> scheduledUntil_{0};   // the latest tick a scheduled message waits for
 };
 
 // Renders the messages offline through FluidSynth into a WAV file (16-bit stereo, 44.1 kHz):

@@ -23,6 +23,13 @@ public:
 
     // The program's sound while it exists, else nullptr.
     static ProgramSound* instance();
+
+    // Called as the program's sound ends while others still hold its engine: a fault, since
+    // the synthesizer and its threads would then outlive main() (and quitting would abort in
+    // the destructors after it). The default stops a debug build at once and reports it on the
+    // error output otherwise; tests put their own. Returns the handler it replaces.
+    using EngineHeldHandler = void (*)(long otherHolders);
+    static EngineHeldHandler setEngineHeldHandler(EngineHeldHandler handler);
     FluidSynthEngine& engine() { return *engine_; }
     FluidSongPlayer& songs() { return *songs_; }
 

@@ -53,6 +53,11 @@ void MetronomePanel::enable() { timer_->start(interval_); }
 
 void MetronomePanel::disable() { timer_->stop(); }
 
+void MetronomePanel::setShown(bool shown) {
+    shown_ = shown;
+    if (shown) enable();
+}
+
 bool MetronomePanel::enabled() const { return timer_->isRunning(); }
 
 void MetronomePanel::showLamp(int picture) {

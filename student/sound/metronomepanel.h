@@ -64,8 +64,10 @@ public:
     // The lamp's two pictures: 0 on the beat, 1 between beats.
     void showLamp(int picture);
     int lampPicture() const { return lamp_; }
-    // What the timing side sees of the window: whether it is shown.
-    void setShown(bool shown) { shown_ = shown; }
+    // What the timing side sees of the window: whether it is shown. A window that is shown
+    // starts its metronome, as its activation does: the window manager may leave the focus on
+    // the main window, and a student listens to a few clicks before the first tap.
+    void setShown(bool shown);
     // Slider1_Change: the new interval (the grid starts again from now) and the beat forgotten.
     void Slider1_Change();
 

@@ -204,3 +204,24 @@ TEST(ProgramSound, TakesItsEngineWithItWhenItEnds) {
     EXPECT_EQ(FluidSynthEngine::shared(), nullptr);
     EXPECT_EQ(SongPlayer::instance().open(song), SongNoDevice);
 }
+
+// Whoever still holds the engine as the program's sound ends would keep the synthesizer's
+// threads past main(): the sound says so (a debug build stops there), and the engine it no
+// longer owns is not handed out any more.
+TEST(ProgramSound, ChecksThatItLetsGoOfItsEngineLast) {
+    static long reported;
+    reported = -1;
+    const auto previous = ProgramSound::setEngineHeldHandler([](long others) { reported = others; });
+    for (const bool heldElsewhere : {false, true}) {
+        SCOPED_TRACE(heldElsewhere ? "held elsewhere" : "not held elsewhere");
+        reported = -1;
+        std::shared_ptr<FluidSynthEngine> holder;
+        {
+            ProgramSound sound({"no-such-driver"});
+            if (heldElsewhere) holder = FluidSynthEngine::shared();
+        }
+        EXPECT_EQ(reported, heldElsewhere ? 1 : -1);
+        EXPECT_EQ(FluidSynthEngine::shared(), nullptr);
+    }
+    ProgramSound::setEngineHeldHandler(previous);
+}

@@ -14,6 +14,7 @@
 #include <QKeyEvent>
 #include <QSlider>
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace played {
@@ -170,6 +171,35 @@ TEST_F(PlayedTest, MetronomeClicksOnTheBeatOnChannelNineAndMeasuresIt) {
     kb.show();
     kb.Form_Activate();
     EXPECT_TRUE(kb.metronome().enabled());
+}
+
+// A window manager may leave the focus on the main window when a tool window opens (and a
+// student need not click it): the metronome starts with the window all the same, so the clicks
+// are heard before the first tap.
+TEST_F(PlayedTest, MetronomeStartsWithItsWindowWhereverTheFocusIs) {
+    struct ActivationKeptAway : QObject {
+        int kept = 0;
+        bool eventFilter(QObject*, QEvent* e) override { return e->type() == QEvent::WindowActivate && ++kept; }
+    } focusElsewhere;
+    qApp->installEventFilter(&focusElsewhere);
+    const std::vector<std::pair<QString, std::function<sound::MetronomePanel&()>>> windows = {
+        {"frmDrum", [&]() -> sound::MetronomePanel& { return drum().metronome(); }},
+        {"frmKeyboard", [&]() -> sound::MetronomePanel& { return piano().metronome(); }},
+    };
+    for (const auto& [name, show] : windows) {
+        SCOPED_TRACE(name.toStdString());
+        registry.unloadAll();
+        devices.clearLog();
+        const qint64 origin = clock.nowMs();
+        sound::MetronomePanel& metronome = show();
+        QApplication::processEvents();
+        EXPECT_TRUE(metronome.enabled());
+        ticks.advance(1000);
+        EXPECT_EQ(sent(origin), QStringList({"+250 C9 00", "+250 99 4B 7F", "+250 89 4B 00"}));
+        EXPECT_EQ(metronome.lampPicture(), 1);   // past the beat: the lamp has moved on
+    }
+    EXPECT_GT(focusElsewhere.kept, 0);   // no window was activated
+    qApp->removeEventFilter(&focusElsewhere);
 }
 
 TEST_F(PlayedTest, DrumPadCarriesChannelNineInItsOwnMessages) {
