@@ -4,6 +4,7 @@
 // it no window is ever open. The played input (student/played/) hands its piano and drum
 // windows to the host through it.
 #include <QString>
+#include <Qt>
 
 #include "common/controlarray.h"
 
@@ -11,11 +12,16 @@
 
 namespace lessons {
 
+// A floating tool window (palette, piano, drum pad) keeps the size its contents need: its title
+// bar shows the caption and a close box, never a minimize or maximize button.
+inline constexpr Qt::WindowFlags kToolWindowFlags =
+    Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+
 class PaletteHost {
 public:
     virtual ~PaletteHost() = default;
     // A window that is not a palette (piano, drum): `make` creates it as a child of the
-    // owner, with the Qt::Tool flag.
+    // owner, with kToolWindowFlags.
     virtual void addToolWindow(const QString& window, std::function<QWidget*(QWidget* owner)> make) {
         (void)window, (void)make;
     }

@@ -19,7 +19,7 @@ constexpr int kMargin = 3;
 } // namespace
 
 PaletteWindow::PaletteWindow(const PaletteSpec& spec, lessons::LessonContext& ctx, QWidget* owner)
-    : QWidget(owner, Qt::Tool), spec_(spec), ctx_(ctx) {
+    : QWidget(owner, lessons::kToolWindowFlags), spec_(spec), ctx_(ctx) {
     setObjectName(spec_.window);
     const lessons::PaletteInfo* info = lessons::paletteInfo(spec_.window);
     setWindowTitle(info ? QString::fromLatin1(info->caption) : spec_.window);

@@ -144,7 +144,7 @@ void DrumPad::paintEvent(QPaintEvent*) {
 
 FrmDrum::FrmDrum(DrumLogic& logic, std::function<QPixmap(int)> lampPictures, std::function<void()> onUnload,
                  QWidget* owner)
-    : QWidget(owner, Qt::Tool), logic_(logic), onUnload_(std::move(onUnload)) {
+    : QWidget(owner, lessons::kToolWindowFlags), logic_(logic), onUnload_(std::move(onUnload)) {
     setObjectName("frmDrum");
     setWindowTitle("Drum");
     Frame1_ = new QFrame(this);

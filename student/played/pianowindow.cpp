@@ -140,7 +140,7 @@ void PianoKey::mouseReleaseEvent(QMouseEvent* event) {
 
 FrmKeyboard::FrmKeyboard(KeyboardLogic& logic, std::function<QPixmap(int)> lampPictures,
                          std::function<void()> onUnload, QWidget* owner)
-    : QWidget(owner, Qt::Tool), logic_(logic), onUnload_(std::move(onUnload)) {
+    : QWidget(owner, lessons::kToolWindowFlags), logic_(logic), onUnload_(std::move(onUnload)) {
     setObjectName("frmKeyboard");
     setWindowTitle("Piano Keyboard");
     setAttribute(Qt::WA_DeleteOnClose, false);

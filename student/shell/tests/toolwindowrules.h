@@ -78,7 +78,14 @@ inline void expectToolWindowsKeepTheRules(FrmTonvale& frm, const QRect& availabl
     const NamedRects open = openToolWindows(frm), keep = mustStayInSight(frm);
     for (size_t i = 0; i < open.size(); ++i) {
         const auto& [name, r] = open[i];
-        const QString title = frm.paletteWindows().window(name)->windowTitle();
+        const QWidget* window = frm.paletteWindows().window(name);
+        const QString title = window->windowTitle();
+        // A palette keeps the size its buttons need: its title bar offers a close box only.
+        const Qt::WindowFlags flags = window->windowFlags();
+        EXPECT_TRUE(flags & Qt::CustomizeWindowHint) << name.toStdString() << " leaves its title bar to the desktop";
+        EXPECT_FALSE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint))
+            << name.toStdString() << " can be minimized or maximized";
+        EXPECT_TRUE(flags & Qt::WindowCloseButtonHint) << name.toStdString() << " has no close box";
         EXPECT_GE(r.width(), titleNeeds(title)) << name.toStdString() << " " << text(r) << " cuts its title \""
                                                 << title.toStdString() << "\"";
         EXPECT_TRUE(available.contains(r))
