@@ -44,8 +44,9 @@ FrmConnections::FrmConnections(ClassServer& server, const QString& dbPath, QWidg
 }
 
 FrmConnections::~FrmConnections() {
-    // The answer to a question still out must not reach a dialog that is gone.
-    if (outstanding_) server_.cancelRequest(slot_);
+    // The answers to questions still out must not reach a dialog that is gone.
+    for (int slot : asked_)
+        if (!answers_.contains(slot)) server_.cancelRequest(slot);
 }
 
 void FrmConnections::Form_Load() {
@@ -64,9 +65,10 @@ void FrmConnections::Form_Load() {
     }
     // The questions start once the dialog is up.
     asking_ = true;
-    onLoad_ = true;
-    slot_ = 0;
-    QTimer::singleShot(0, this, &FrmConnections::askNext);
+    QTimer::singleShot(0, this, [this] {
+        asking_ = false;
+        startAsking(true);
+    });
 }
 
 void FrmConnections::setConnected(QTreeWidgetItem* row, bool connected) {
@@ -92,39 +94,47 @@ void FrmConnections::startAsking(bool onLoad) {
     if (asking_) return;
     asking_ = true;
     onLoad_ = onLoad;
-    slot_ = 0;
-    askNext();
+    asked_.clear();
+    answers_.clear();
+    settled_ = 0;
+    // Every connected program is asked at once, so a silent one costs one time-out in all, not
+    // one each; the answers are then told in slot order, as they would be one by one.
+    for (int slot = 1; slot <= server_.highestSlot(); ++slot) {
+        if (!server_.isConnected(slot)) continue;
+        const bool sent = server_.request(slot, QString::fromLatin1(kComputerName),
+                                          [this, slot](Reply reply, const QString& name) {
+                                              answered(slot, reply == Reply::Answered, name);
+                                          });
+        if (sent) asked_.push_back(slot);
+    }
+    settle();
 }
 
-void FrmConnections::askNext() {
-    for (++slot_; slot_ <= server_.highestSlot(); ++slot_) {
-        if (!server_.isConnected(slot_)) continue;
-        const bool sent = server_.request(slot_, QString::fromLatin1(kComputerName),
-                                          [this](Reply reply, const QString& name) {
-                                              outstanding_ = false;
-                                              if (reply == Reply::Answered) {
-                                                  if (QTreeWidgetItem* r = row(name)) {
-                                                      setConnected(r, true);
-                                                  } else if (onLoad_ && !name.isEmpty()) {
-                                                      platform::Dialogs::instance().messageBox(
-                                                          QStringLiteral("There is no record of a computer named ") +
-                                                              name + QStringLiteral("\r\n") +
-                                                              QStringLiteral("Click Refresh, from the View menu, to "
-                                                                             "obtain new information about this computer"),
-                                                          platform::OkOnly | platform::Information,
-                                                          QStringLiteral("New Computer Found"), this);
-                                                  }
-                                              }
-                                              // Each answer starts the next question from the event loop.
-                                              QTimer::singleShot(0, this, &FrmConnections::askNext);
-                                          });
-        if (sent) {
-            outstanding_ = true;
-            return;
+void FrmConnections::answered(int slot, bool answered, const QString& name) {
+    answers_.insert(slot, answered ? name : QString());
+    if (answered)
+        if (QTreeWidgetItem* r = row(name)) setConnected(r, true);
+    settle();
+}
+
+void FrmConnections::settle() {
+    // A message box below runs its own event loop, in which further answers come in.
+    if (settling_) return;
+    settling_ = true;
+    while (settled_ < asked_.size() && answers_.contains(asked_[settled_])) {
+        const QString name = answers_.value(asked_[settled_++]);
+        if (onLoad_ && !name.isEmpty() && !row(name)) {
+            platform::Dialogs::instance().messageBox(
+                QStringLiteral("There is no record of a computer named ") + name + QStringLiteral("\r\n") +
+                    QStringLiteral("Click Refresh, from the View menu, to obtain new information about this computer"),
+                platform::OkOnly | platform::Information, QStringLiteral("New Computer Found"), this);
         }
     }
-    asking_ = false;
-    emit askingFinished();
+    settling_ = false;
+    if (asking_ && settled_ == asked_.size()) {
+        asking_ = false;
+        emit askingFinished();
+    }
 }
 
 } // namespace classserver

@@ -1,8 +1,11 @@
 #pragma once
 // "Connections": which computers known to the class database have a student program
-// connected now. Each connected program is asked its computer's name, one at a time through
-// the server's request (each answer moves the check on; nothing waits in a loop).
+// connected now. Every connected program is asked its computer's name at once through the
+// server's request (nothing waits in a loop); the answers are told in slot order.
 #include <QDialog>
+#include <QHash>
+
+#include <vector>
 
 class QPushButton;
 class QTreeWidget;
@@ -38,15 +41,18 @@ signals:
 
 private:
     void startAsking(bool onLoad);
-    void askNext();
+    void answered(int slot, bool answered, const QString& name);
+    void settle();
     void setConnected(QTreeWidgetItem* row, bool connected);
 
     ClassServer& server_;
     QString dbPath_;
     bool asking_ = false;
     bool onLoad_ = false;
-    bool outstanding_ = false;
-    int slot_ = 0;
+    bool settling_ = false;
+    std::vector<int> asked_;           // the slots asked, in increasing order
+    QHash<int, QString> answers_;      // slot -> the name it gave (empty: none in time)
+    size_t settled_ = 0;               // how many of asked_ have been told
 };
 
 } // namespace classserver

@@ -97,3 +97,24 @@ TEST_F(WindowFixture, ConnectionsClosedWhileAskingLetTheQuestionGo) {
     pump(50);
     EXPECT_TRUE(dialogs.shown.isEmpty());
 }
+
+TEST_F(WindowFixture, ConnectionsAskEveryProgramAtOnce) {
+    // Two sleeping laptops ahead of an awake one must not keep it unmarked until they time out.
+    w->server().setRequestTimeoutMs(60000);
+    addStudent(db, "Ann", "LAB1", 11);
+    const quint16 port = w->listeningPort();
+    FakeClient asleep1(port), asleep2(port), lab1(port);
+    lab1.onRequest = namedAs("LAB1");
+    ASSERT_TRUE(waitUntil([&] { return w->server().clientCount() == 3; }));
+    dialogs.modalHandlers["frmConnections"] = [&](QDialog& d) {
+        auto& dlg = static_cast<FrmConnections&>(d);
+        EXPECT_TRUE(waitUntil([&] { return lab1.requests.size() == 1 && !dlg.row("LAB1")->text(1).startsWith("Dis"); }));
+        EXPECT_EQ(asleep1.requests.size(), 1);
+        EXPECT_EQ(asleep2.requests.size(), 1);
+        EXPECT_TRUE(dlg.isAsking());
+        dlg.cmdOK->click();
+        return dlg.result();
+    };
+    w->mnuViewConnections->trigger();
+    EXPECT_FALSE(w->server().busy());
+}
