@@ -215,13 +215,15 @@ TEST_F(PlayedLessons, PlayedNotesKeepTheirValueWithTheNotePaletteClosed) {
 }
 
 TEST_F(PlayedLessons, Lesson7WritesTheRhythmOnAPercussionStaffAtEachLevel) {
-    const struct { int level; int pulses; int bars; int notes; } cases[] = {
-        {2, 2, 2, 5},
-        {3, 3, 2, 6},
+    const struct { int level; std::vector<double> draws; int pulses; int bars; int notes; } cases[] = {
+        {2, {}, 2, 2, 5},
+        {3, {}, 3, 2, 6},
+        {5, {0.7}, 1, 4, 8},    // two-four over four bars
+        {11, {0.9}, 4, 4, 13},  // six-eight over four bars
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.level);
-        startLesson(7, c.level, {});
+        startLesson(7, c.level, c.draws);
         EXPECT_TRUE(frm->paletteWindows().isVisible("frmDrum"));
         EXPECT_EQ(a().lblAs[1]->text(), "Play the following rhythms.");
         EXPECT_EQ(lessons::getInt(a().ClefSymbol[1], "Clef"), 3);
