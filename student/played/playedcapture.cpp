@@ -81,6 +81,10 @@ void PlayedCapture::deselectAll() {
         if (ctx_.LoadedFlags.get(2, i)) lessons::put(notes.at(i), "ForeColor", 0);
 }
 
+// The phrase's last note is written: a beat it left short is never beamed, so the notes
+// selected for that beam would stay coloured as if the student had chosen them.
+void PlayedCapture::closePhrase() { deselectAll(); }
+
 // ---- Writing --------------------------------------------------------------------------------
 
 // Writes the note the pressed button chose on `staff` and gives the element it loaded (0 when
@@ -240,6 +244,7 @@ void PlayedCapture::pianoTick(KeyboardLogic& piano, qint64 now) {
     placeTemplate(*m);
     const Written w = writeNote(*piano.HeldKey, spell, length, *m, piano.beat);
     selectionTail(*m, w, sound::TailForm::Timer);
+    closePhrase();
     piano.ReleaseTime = 0;
     piano.NoteStartTime = 0;
     piano.HeldKey.reset();
@@ -314,6 +319,7 @@ void PlayedCapture::writeLastTap(DrumLogic& drum, qint64 end, const sound::BarMa
     placeTemplate(m);
     const Written w = writeNote(kDrumKey, 0, end - drum.NoteStartTime, m, drum.beat);
     selectionTail(m, w, sound::TailForm::Timer);
+    closePhrase();
     drum.ReleaseTime = 0;
     drum.NoteStartTime = 0;
     setTemplateDots(0);

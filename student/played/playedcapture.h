@@ -79,6 +79,7 @@ private:
     void setTemplateDots(int dots);
     void setTemplateAccidental(int accidental);
     void deselectAll();
+    void closePhrase();
     void storeTap(qint32 ticks);
     qint32 spelling() const;
     int noteValue(int index) const;
