@@ -48,8 +48,11 @@ void copyWidgetProperties(const QObject* from, QObject* to) {
 
 void applyRecordGeometry(QWidget* w, const ElementRecord& r) {
     if (!w) return;
-    w->setGeometry(twipsToPixels(r.Left), twipsToPixels(r.Top), qMax(0, twipsToPixels(r.Width)),
-                   qMax(0, twipsToPixels(r.Height)));
+    // Every edge is converted, not the size: two elements that meet in twips then meet on
+    // screen too (a row of staves shows no blank column between them).
+    const int left = twipsToPixels(r.Left), top = twipsToPixels(r.Top);
+    w->setGeometry(left, top, qMax(0, twipsToPixels(r.Left + r.Width) - left),
+                   qMax(0, twipsToPixels(r.Top + r.Height) - top));
 }
 
 qint64 nextZOrderStamp() {

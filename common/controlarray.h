@@ -5,7 +5,7 @@
 //
 // Each element keeps its own record of where the code put it: Left, Top, Width and Height in
 // twips exactly as they were set (doubles), its Tag, Visible and its stacking. The widget only
-// shows the record: its pixel geometry is floor(twips / 15) of each value. Code reads
+// shows the record: each of its pixel edges is floor(twips / 15) of that edge. Code reads
 // positions from the record, never back from the widget, so positions compare exactly
 // (a scorer compares a label's Left with a line's X1; the editor moves a note by 75 twips).
 #include <QMetaProperty>
@@ -49,7 +49,7 @@ struct ElementRecord {
 
 using OptTwips = std::optional<double>;
 
-// Shows a record on its widget: pixels of each edge and size.
+// Shows a record on its widget: the pixels of each of its four edges.
 void applyRecordGeometry(QWidget* w, const ElementRecord& r);
 // Next stacking stamp (program-wide, increasing).
 qint64 nextZOrderStamp();

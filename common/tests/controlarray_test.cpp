@@ -54,7 +54,8 @@ TEST(ControlArray, PicturesComeAlongButEmptyOnesNeverWipeText) {
     EXPECT_EQ(labels[1]->text(), "answer");
 }
 
-// Each element keeps the twips the code gave it; the widget shows floor(twips / 15).
+// Each element keeps the twips the code gave it; the widget shows floor(twips / 15) of each
+// edge.
 TEST(ControlArray, ElementsKeepTheirTwipsAndShowPixels) {
     QWidget form;
     auto* tmpl = new QLabel("answer", &form);
@@ -67,14 +68,14 @@ TEST(ControlArray, ElementsKeepTheirTwipsAndShowPixels) {
     EXPECT_EQ(arr.Height(1), 329);
     EXPECT_EQ(arr.Tag(1), "template");
     EXPECT_FALSE(arr.Visible(1));
-    EXPECT_EQ(arr[1]->geometry(), QRect(68, 26, 44, 21));
+    EXPECT_EQ(arr[1]->geometry(), QRect(68, 26, 44, 22));
 
     // A sharp 15 twips right and 130 apart, a slur at 1705, a snap of 75: exact, never
     // rounded through pixels.
     const struct { double left, top; QRect pixels; } moves[] = {
-        {1015, 1705, QRect(67, 113, 44, 21)},
-        {1015 + 15, 1705 - 75, QRect(68, 108, 44, 21)},
-        {1030 + 130, 1630 - 75, QRect(77, 103, 44, 21)},
+        {1015, 1705, QRect(67, 113, 44, 22)},
+        {1015 + 15, 1705 - 75, QRect(68, 108, 44, 22)},
+        {1030 + 130, 1630 - 75, QRect(77, 103, 44, 22)},
         {-7.5, 0.5, QRect(-1, 0, 44, 21)},
     };
     for (const auto& m : moves) {
@@ -97,6 +98,25 @@ TEST(ControlArray, ElementsKeepTheirTwipsAndShowPixels) {
     EXPECT_FALSE(arr.Move(7, 1));
     EXPECT_EQ(arr.record(7), nullptr);
     EXPECT_EQ(arr.Left(7), 0);
+}
+
+// Elements that meet in twips meet on screen: each edge is floor(twips / 15), so a staff
+// drawn after another leaves no blank column between their lines whatever their fractions.
+TEST(ControlArray, ElementsThatMeetInTwipsMeetOnScreen) {
+    QWidget form;
+    auto* tmpl = new QLabel(&form);
+    common::ControlArray<QLabel> arr(tmpl, [](QWidget* p) { return new QLabel(p); });
+    ASSERT_TRUE(arr.load(1));
+    ASSERT_TRUE(arr.load(2));
+    const struct { double left, width; } rows[] = {{7120, 2600}, {5920, 2000}, {4520, 2600}, {-10, 37.5}};
+    for (const auto& r : rows) {
+        ASSERT_TRUE(arr.Move(1, r.left, 465, r.width, 1450));
+        ASSERT_TRUE(arr.Move(2, r.left + r.width, 465 + 1450, r.width, 1450));
+        EXPECT_EQ(arr[2]->x(), arr[1]->geometry().right() + 1) << r.left;
+        EXPECT_EQ(arr[2]->y(), arr[1]->geometry().bottom() + 1) << r.left;
+        EXPECT_EQ(arr[1]->x(), common::twipsToPixels(r.left));
+        EXPECT_EQ(arr[1]->geometry().right() + 1, common::twipsToPixels(r.left + r.width));
+    }
 }
 
 // An element can unload itself from its own event: it is gone from the array and the screen

@@ -70,7 +70,13 @@ void PaletteWindow::refresh() {
         QToolButton* b = buttons_[size_t(i - 1)];
         if (!b) continue;
         const int image = t.Image(spec_.window, i) ? t.Image(spec_.window, i) : spec_.buttons[size_t(i - 1)].image;
-        if (spec_.picture) b->setIcon(QIcon(spec_.picture(image)));
+        // A picture is drawn only when its image changes: every tool change refreshes the
+        // window, and a tap on the drum changes the tools several times.
+        shownImages_.resize(buttons_.size(), 0);
+        if (spec_.picture && shownImages_[size_t(i - 1)] != image) {
+            b->setIcon(QIcon(spec_.picture(image)));
+            shownImages_[size_t(i - 1)] = image;
+        }
         b->setChecked(t.pressed(spec_.window, i));
         b->setEnabled(t.Enabled(spec_.window, i));
         b->setVisible(t.Visible(spec_.window, i));

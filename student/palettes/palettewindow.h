@@ -71,6 +71,7 @@ private:
     PaletteSpec spec_;
     lessons::LessonContext& ctx_;
     std::vector<QToolButton*> buttons_;   // [i - 1], nullptr for separators
+    std::vector<int> shownImages_;        // [i - 1]: the image each button's picture shows, 0 none
     QWidget* content_ = nullptr;
     int observer_ = 0;
 };

@@ -6,6 +6,7 @@
 #include "common/basic.h"
 #include "music/framework/dispatch.h"
 #include "student/lessons/musicmath.h"
+#include "student/lessons/notespacing.h"
 
 #include <set>
 
@@ -70,9 +71,17 @@ void PlayedCapture::pressButton(const sound::NoteChoice& choice) {
     if (choice.dots) setTemplateDots(choice.dots);
 }
 
-void PlayedCapture::placeTemplate(const sound::BarMath& m) {
-    lessons::ElementArray& staves = ctx_.arrays.StaffLines;
-    ctx_.arrays.NoteSymbol.setLeft(0, double(sound::templateLeft(staves.Left(2), m, staves.Left(m.bar + 2))));
+void PlayedCapture::placeTemplate(int staff, qint32 onset, const sound::NoteChoice& choice, const sound::BarMath& m) {
+    const lessons::NotationArrays& a = ctx_.arrays;
+    lessons::SpacedNote n;
+    n.onset = onset;
+    n.ticks = choice.ticks;
+    n.value = choice.button - 3;
+    n.dots = choice.dots > 0;
+    n.accidental = lessons::getInt(a.NoteSymbol.at(0), "AccidentalName");
+    n.unbeamed = true;
+    const lessons::BarRoom room{a.StaffLines.Left(staff), a.StaffLines.Width(staff), staff == 2, m.barTicks, m.beatTicks};
+    ctx_.arrays.NoteSymbol.setLeft(0, lessons::spacedLeftOnStaff(a, ctx_.LoadedFlags, staff, room, n));
 }
 
 void PlayedCapture::deselectAll() {
@@ -80,6 +89,10 @@ void PlayedCapture::deselectAll() {
     for (int i = 1; i <= notes.ubound(); ++i)
         if (ctx_.LoadedFlags.get(2, i)) lessons::put(notes.at(i), "ForeColor", 0);
 }
+
+// The phrase's last note is written: a beat it left short is never beamed, so the notes
+// selected for that beam would stay coloured as if the student had chosen them.
+void PlayedCapture::closePhrase() { deselectAll(); }
 
 // ---- Writing --------------------------------------------------------------------------------
 
@@ -104,8 +117,10 @@ PlayedCapture::Written PlayedCapture::writeNote(int key, qint32 spell, qint64 le
     const sound::NoteChoice choice = sound::classifyLength(lengthMs, beat.SliderValue, beat.BeatPeriod, m.beatTicks);
     pressButton(choice);
     w.length = choice.ticks;
+    const qint32 onset = m.sum - m.bar * m.barTicks;
     const sound::BarSplit split = sound::splitAtBarLine(m, w.length);
     if (!split.crosses) {
+        placeTemplate(m.bar + 2, onset, choice, m);
         w.first = addNote(m.bar + 2, key, spell);
         return w;
     }
@@ -117,6 +132,7 @@ PlayedCapture::Written PlayedCapture::writeNote(int key, qint32 spell, qint64 le
     const auto firstChoice = sound::choiceForLength(split.first);
     if (firstChoice) {
         pressButton(*firstChoice);
+        placeTemplate(m.bar + 2, onset, *firstChoice, m);
         w.first = addNote(m.bar + 2, key, spell);
     }
     if (m.bar + 3 > staves.ubound()) return w;   // no staff for the next bar: the first part only
@@ -132,7 +148,7 @@ PlayedCapture::Written PlayedCapture::writeNote(int key, qint32 spell, qint64 le
     ResetFloatingNotes();
     if (restChoice) {
         pressButton(*restChoice);
-        ctx_.arrays.NoteSymbol.setLeft(0, double(sound::secondPartLeft(staves.Left(2), m, split.first, staves.Left(m.bar + 3))));
+        placeTemplate(m.bar + 3, 0, *restChoice, m);
         w.second = addNote(m.bar + 3, key, spell);
     }
     return w;
@@ -193,7 +209,6 @@ void PlayedCapture::pianoPress(KeyboardLogic& piano, int index, qint64 now) {
     // Only the melody lesson writes; a staff that is full, or a time signature whose bars
     // cannot be counted, writes nothing and leaves the waiting note as it is.
     if (writes(2) && m && m->hasRoom(ctx_.arrays.StaffLines.ubound())) {
-        placeTemplate(*m);
         if (!piano.HeldKey || piano.NoteStartTime == 0) {
             piano.NoteStartTime = now;
             selectionTail(*m, Written{}, sound::TailForm::Press);
@@ -237,9 +252,9 @@ void PlayedCapture::pianoTick(KeyboardLogic& piano, qint64 now) {
     const qint64 length = piano.ReleaseTime - piano.NoteStartTime;
     const qint32 spell = spelling();
     setTemplateAccidental(sound::AccidentalFromPiano(*piano.HeldKey, spell));
-    placeTemplate(*m);
     const Written w = writeNote(*piano.HeldKey, spell, length, *m, piano.beat);
     selectionTail(*m, w, sound::TailForm::Timer);
+    closePhrase();
     piano.ReleaseTime = 0;
     piano.NoteStartTime = 0;
     piano.HeldKey.reset();
@@ -265,8 +280,7 @@ void PlayedCapture::drumPress(DrumLogic& drum, qint64 now) {
     } else if (writes(4)) {
         const auto m = barArithmetic();
         if (m && m->hasRoom(ctx_.arrays.StaffLines.ubound())) {
-            placeTemplate(*m);
-            if (drum.NoteStartTime == 0) {
+                if (drum.NoteStartTime == 0) {
                 drum.NoteStartTime = now;
                 selectionTail(*m, Written{}, sound::TailForm::Press);
             } else {
@@ -311,9 +325,9 @@ void PlayedCapture::drumTick(DrumLogic& drum, qint64 now) {
 
 void PlayedCapture::writeLastTap(DrumLogic& drum, qint64 end, const sound::BarMath& m) {
     ResetFloatingNotes();
-    placeTemplate(m);
     const Written w = writeNote(kDrumKey, 0, end - drum.NoteStartTime, m, drum.beat);
     selectionTail(m, w, sound::TailForm::Timer);
+    closePhrase();
     drum.ReleaseTime = 0;
     drum.NoteStartTime = 0;
     setTemplateDots(0);

@@ -74,11 +74,14 @@ private:
     // the phrase is closed.
     void writeLastTap(DrumLogic& drum, qint64 end, const sound::BarMath& m);
     int addNote(int staff, int key, qint32 spelling);
-    void placeTemplate(const sound::BarMath& m);
+    // The template where the next note of `choice` goes: on staff element `staff`, `onset`
+    // ticks into its bar, spaced from the notes written there before.
+    void placeTemplate(int staff, qint32 onset, const sound::NoteChoice& choice, const sound::BarMath& m);
     void pressButton(const sound::NoteChoice& choice);
     void setTemplateDots(int dots);
     void setTemplateAccidental(int accidental);
     void deselectAll();
+    void closePhrase();
     void storeTap(qint32 ticks);
     qint32 spelling() const;
     int noteValue(int index) const;

@@ -138,17 +138,6 @@ BarSplit splitAtBarLine(const BarMath& m, qint32 length) {
     return s;
 }
 
-float templateLeft(double firstBarLeft, const BarMath& m, double barStaffLeft) {
-    const double w = firstBarLeft;
-    if (m.bar == 0) return float(w * 1.1 * m.beats + firstBarLeft + 1200);
-    return float(w * 1.1 * (m.beats - double(m.bar) * m.beatsPerBar) + barStaffLeft);
-}
-
-float secondPartLeft(double firstBarLeft, const BarMath& m, qint32 first, double nextStaffLeft) {
-    const double p = m.beats + double(first) / m.beatTicks;
-    return float(firstBarLeft * 1.1 * (p - Int(p / m.beatsPerBar) * m.beatsPerBar) + nextStaffLeft);
-}
-
 // ---- Selection and beams ----
 
 TailPlan planSelectionTail(const BarMath& m, qint32 length, std::optional<qint32> lastValue, TailForm form) {

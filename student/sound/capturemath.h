@@ -1,9 +1,9 @@
 #pragma once
 // The arithmetic of played input, apart from any window: the piano's key map and note steps,
 // the metronome's interval, the ladder that turns a played length in milliseconds into a note
-// value against the measured beat, the bar arithmetic of the music already written, where the
-// next note goes, where a note crossing a bar line is split, and which notes the selection
-// tail deselects, selects and beams. The piano and drum captures call these; tests read them
+// value against the measured beat, the bar arithmetic of the music already written, where a
+// note crossing a bar line is split, and which notes the selection tail deselects, selects
+// and beams. The piano and drum captures call these; tests read them
 // as tables.
 #include <QtGlobal>
 #include <array>
@@ -103,14 +103,6 @@ struct BarSplit {
     qint32 rest = 0;     // NewTotal mod BarTicks
 };
 BarSplit splitAtBarLine(const BarMath& m, qint32 length);
-
-// Where the template note stands for the next note (twips, single precision): in the first bar
-// W x 1.1 x beats + W + 1200, later W x 1.1 x (beats - bar x BPB) + the bar staff's left, with
-// W = StaffLines(2).Left.
-float templateLeft(double firstBarLeft, const BarMath& m, double barStaffLeft);
-// The second part of a split note: P = beats + first / beatTicks,
-// W x 1.1 x (P - Int(P / BPB) x BPB) + the next bar staff's left.
-float secondPartLeft(double firstBarLeft, const BarMath& m, qint32 first, double nextStaffLeft);
 
 // ---- Selection and beams ----
 

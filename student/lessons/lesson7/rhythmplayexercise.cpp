@@ -4,6 +4,7 @@
 #include "student/lessons/exerciseflow.h"
 #include "student/lessons/generators/rhythmgenerator.h"
 #include "student/lessons/musicmath.h"
+#include "student/lessons/notespacing.h"
 #include "student/sound/capturemath.h"
 
 #include "common/basic.h"
@@ -208,7 +209,6 @@ private:
         const double beatTicks = GetBeatTicks(getInt(metre, "Pulses"), getInt(metre, "NoteValue"));
         if (bpb <= 0 || beatTicks <= 0) return;
         const double barTicks = beatTicks * bpb;
-        const double l2 = a_.StaffLines.Left(2);
         qint32 ticks = 0;
         int previous = 0;
         for (int i = 1; i <= level_.notes; ++i) {
@@ -217,14 +217,18 @@ private:
             const int k = int(basic::Int(beat / bpb));
             // A rhythm that outruns its bars writes nothing past the last one.
             if (k + 2 > level_.segments) break;
-            const double x = k == 0 ? l2 * 1.05 * beat + l2 + 1200
-                                    : l2 * 1.05 * (beat - k * bpb) + a_.StaffLines.Left(k + 2);
-            a_.NoteSymbol.setLeft(0, double(float(x)));
             releaseAll(kNotes);
             const qint32 length = qint32(basic::Int(table.duration(i) * 2.048 + 0.5));
             const auto e = noteEntry(length);
             // Nor a note that would end past it: the rests then fill the last bar.
             if (ticks + length > qint32(barTicks) * (level_.segments - 1)) break;
+            SpacedNote spaced;
+            spaced.onset = ticks - k * qint32(barTicks);
+            spaced.ticks = length;
+            spaced.value = e ? e->note : getInt(a_.NoteSymbol[0], "Note");
+            spaced.dots = e && e->dots > 0;
+            spaced.unbeamed = true;
+            a_.NoteSymbol.setLeft(0, spacedLeftOnStaff(a_, ctx_.LoadedFlags, k + 2, room(k + 2, barTicks, beatTicks), spaced));
             if (e) {
                 put(a_.NoteSymbol[0], "Note", e->note);
                 s_.tools.setValue(kNotes, e->button, 1);
@@ -262,11 +266,25 @@ private:
             if (r.dots) put(a_.NoteSymbol[0], "DotsNumberOf", r.dots);
             const int segment = int(basic::Int(beat / bpb)) + 2;
             if (segment > level_.segments) break;
+            SpacedNote spaced;
+            spaced.onset = ticks - (segment - 2) * qint32(barTicks);
+            spaced.ticks = (8192 >> r.note) * (r.dots ? 3 : 2) / 2;
+            spaced.rest = true;
+            spaced.value = r.note;
+            spaced.dots = r.dots > 0;
+            const double left = spacedLeftOnStaff(a_, ctx_.LoadedFlags, segment, room(segment, barTicks, beatTicks), spaced);
             const int added = add(segment, 16);
             // A rest the editor did not write ends the filling: it would never end otherwise.
             if (!added) break;
+            // The rest stands spaced from the notes before it, as a note would.
+            a_.NoteSymbol.setLeft(added, left);
             ticks += noteValue(a_.NoteSymbol[added]);
         }
+    }
+
+    BarRoom room(int segment, double barTicks, double beatTicks) const {
+        return {a_.StaffLines.Left(segment), a_.StaffLines.Width(segment), segment == 2, qint32(barTicks),
+                qint32(beatTicks)};
     }
 
     // The selected notes of the beat get one stem direction and a beam when there are two

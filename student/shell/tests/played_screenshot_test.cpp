@@ -1,6 +1,7 @@
 // Pictures on a real X display (Xvfb): the piano beside a melody lesson written by playing it,
 // and the drum pad beside a lesson 7 rhythm tapped and marked and beside a lesson 4 rhythm
-// tapped and marked, in test-output/piano_lesson2.png, drum_lesson7.png and drum_lesson4.png.
+// tapped and marked, in test-output/piano_lesson2.png, drum_lesson7.png and drum_lesson4.png;
+// sixteenths tapped and shown in notespacing_lesson4.png and notespacing_lesson7.png.
 #include "playedlessonsfixture.h"
 
 #include "common/testing/screenshots.h"
@@ -105,6 +106,33 @@ TEST_F(PlayedScreenshot, DrumPadBesideATappedAndMarkedRhythm) {
     ticks.advance(3500);
     EXPECT_EQ(written().size(), lengths.size());
     shoot(&pad, "drum_lesson4.png");
+}
+
+// Sixteenths as the student meets them: lesson 4 at level 4 (two-four) with sixteen-sixteen-
+// eighth tapped on every beat, and a lesson 7 rhythm of level 6 with its sixteenths, in
+// test-output/notespacing_lesson4.png and notespacing_lesson7.png.
+TEST_F(PlayedScreenshot, SixteenthsTappedAndShown) {
+    if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "needs a real X display (run under xvfb-run)";
+    startLesson(4, 5, {0.5});
+    ASSERT_EQ(lessons::getInt(a().tmMeter[1], "Pulses"), 1);
+    played::FrmDrum& pad = drum();
+    measureBeat(pad.metronome(), pad.logic().beat);
+    const qint64 t0 = clock.nowMs();
+    for (int beat = 0; beat < 6; ++beat) {
+        const qint64 at = t0 + 1000 * beat;
+        tapAt(pad, at, 100);
+        tapAt(pad, at + 250, 100);
+        tapAt(pad, at + 500, beat < 5 ? 100 : 500);
+    }
+    ticks.advance(2800);
+    ASSERT_EQ(written().size(), 18u);
+    shoot(&pad, "notespacing_lesson4.png");
+
+    startLesson(7, 7, {}, 7001);
+    int sixteenths = 0;
+    for (int n : written()) sixteenths += lessons::getInt(a().NoteSymbol[n], "Note") == 4;
+    EXPECT_GE(sixteenths, 4);
+    shoot(&drum(), "notespacing_lesson7.png");
 }
 
 } // namespace

@@ -127,6 +127,51 @@ TEST_F(PlayedLessons, RhythmTappedOnThePadIsWrittenWithTieAndBeams) {
     for (int n : ns) EXPECT_EQ(a().NoteSymbol.Top(n), a().NoteSymbol.Top(ns[0]));
 }
 
+// A phrase that ends inside a beat leaves its last notes unbeamed; once they are written
+// none of them still looks selected, whether the metronome or Stop wrote the last one.
+TEST_F(PlayedLessons, NoPlayedNoteIsLeftLookingSelected) {
+    enum class End { Timer, Stop };
+    const struct { const char* name; int lesson; End end; } cases[] = {
+        {"piano, by timer", 2, End::Timer},
+        {"drum, by timer", 4, End::Timer},
+        {"drum, by Stop", 4, End::Stop},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::function<void(qint64, qint64)> play;
+        if (c.lesson == 2) {
+            startLesson(2, 7, {0.0, 0.7});
+            played::FrmKeyboard& kb = piano();
+            measureBeat(kb.metronome(), kb.logic().beat);
+            play = [this, &kb](qint64 at, qint64 held) {
+                ticks.advance(at - clock.nowMs());
+                kb.key_MouseDown(19);
+                ticks.advance(held);
+                kb.key_MouseUp(19);
+            };
+        } else {
+            startLesson(4, 7, {0.0, 0.0, 0.0, 0.0});
+            played::FrmDrum& pad = drum();
+            measureBeat(pad.metronome(), pad.logic().beat);
+            play = [this, &pad](qint64 at, qint64 held) { tapAt(pad, at, held); };
+        }
+        // Two eighths (one beat, beamed), then a last eighth alone on the next beat.
+        const qint64 t0 = clock.nowMs();
+        play(t0, 200);
+        play(t0 + 500, 200);
+        play(t0 + 1000, 400);
+        if (c.end == End::Timer) ticks.advance(2800);
+        else {
+            ticks.advance(100);
+            frm->cmdStop->click();
+        }
+        const auto ns = written();
+        ASSERT_EQ(ns.size(), 3u);
+        EXPECT_EQ(lessons::getInt(a().NoteSymbol[ns[2]], "Note"), 3);
+        for (int n : ns) EXPECT_NE(quint32(lessons::getInt(a().NoteSymbol[n], "ForeColor")), 0xFF00FFu) << n;
+    }
+}
+
 TEST_F(PlayedLessons, ATapWaitingWhenTheSetEndsIsWrittenBeforeTheMarksOrNowhere) {
     // What the staff shows: every written note with its value, colour and tip.
     const auto staffShows = [this] {
@@ -215,13 +260,15 @@ TEST_F(PlayedLessons, PlayedNotesKeepTheirValueWithTheNotePaletteClosed) {
 }
 
 TEST_F(PlayedLessons, Lesson7WritesTheRhythmOnAPercussionStaffAtEachLevel) {
-    const struct { int level; int pulses; int bars; int notes; } cases[] = {
-        {2, 2, 2, 5},
-        {3, 3, 2, 6},
+    const struct { int level; std::vector<double> draws; int pulses; int bars; int notes; } cases[] = {
+        {2, {}, 2, 2, 5},
+        {3, {}, 3, 2, 6},
+        {5, {0.7}, 1, 4, 8},    // two-four over four bars
+        {11, {0.9}, 4, 4, 13},  // six-eight over four bars
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.level);
-        startLesson(7, c.level, {});
+        startLesson(7, c.level, c.draws);
         EXPECT_TRUE(frm->paletteWindows().isVisible("frmDrum"));
         EXPECT_EQ(a().lblAs[1]->text(), "Play the following rhythms.");
         EXPECT_EQ(lessons::getInt(a().ClefSymbol[1], "Clef"), 3);

@@ -143,6 +143,11 @@ protected:
         ASSERT_GT(bpb * beat, 0);
         EXPECT_EQ(loaded(a().StaffLines, 0) >= 0, true);
         EXPECT_EQ(a().StaffLines.ubound(), bars + 1);
+        // The staves meet on screen, and every bar line is a plain one but the final.
+        for (int s = 2; s <= bars + 1; ++s)
+            EXPECT_EQ(a().StaffLines[s]->x(), a().StaffLines[s - 1]->geometry().right() + 1) << "staff " << s;
+        for (int b = 1; b <= bars; ++b)
+            EXPECT_EQ(lessons::getInt(a().Bar[b], "BarLineType"), b == bars ? 2 : 0) << "bar line " << b;
         const auto ns = written();
         const auto& heard = frm->state.items.NoteTable;
         qint64 ticks = 0;

@@ -150,33 +150,6 @@ TEST(Bars, SplitAtTheBarLine) {
     }
 }
 
-TEST(Bars, TemplatePositions) {
-    // The first bar's notes stand 1200 twips further right than the same beat in later bars.
-    struct Case { qint32 sum; double firstBarLeft; double barStaffLeft; float left; };
-    const Case cases[] = {
-        {0, 1920, 1920, 1920 + 1200},
-        {2048, 1920, 1920, float(1920 * 1.1 + 1920 + 1200)},
-        {6144, 1920, 1920, float(1920 * 1.1 * 3 + 1920 + 1200)},
-        {8192, 1920, 3720, 3720},
-        {10240, 1920, 3720, float(1920 * 1.1 + 3720)},
-        {9216, 1920, 3720, float(1920 * 1.1 * 0.5 + 3720)},
-    };
-    for (const Case& c : cases) {
-        const auto m = barMath(c.sum, 2048, 4);
-        ASSERT_TRUE(m);
-        EXPECT_FLOAT_EQ(templateLeft(c.firstBarLeft, *m, c.barStaffLeft), c.left) << c.sum;
-    }
-    const auto first = barMath(2048, 2048, 4), later = barMath(10240, 2048, 4);
-    EXPECT_FLOAT_EQ(templateLeft(1920, *first, 1920) - 1920, templateLeft(1920, *later, 3720) - 3720 + 1200);
-
-    // The second part of a split note: three quarters and a half in 4/4 put it on beat 0 of
-    // bar 2; a dotted quarter from the last eighth leaves it at beat 0 too.
-    const auto three = barMath(6144, 2048, 4);
-    EXPECT_FLOAT_EQ(secondPartLeft(1920, *three, 2048, 3720), 3720);
-    const auto sixEighths = barMath(4608, 3072, 2);   // 6/8, one and a half beats written
-    EXPECT_FLOAT_EQ(secondPartLeft(1920, *sixEighths, 1536, 3720), 3720);
-}
-
 TEST(Selection, TailPlans) {
     struct Case {
         qint32 sum; qint32 length; std::optional<qint32> last; TailForm form;

@@ -25,9 +25,9 @@ struct Layout {
     int key;                    // lesson 2 only
 };
 
-// Every staff abuts the one before it, the head staff 600 twips wide, each bar staff
-// 1800 + 200 x the metre's factor wide (the first a further 1200), and each bar line stands
-// on the right end of its bar's staff.
+// Every staff abuts the one before it, on screen too (no column between them to break its
+// lines), the head staff 600 twips wide, each bar staff 1800 + 200 x the metre's factor wide
+// (the first a further 1200), and each bar line stands on the right end of its bar's staff.
 void expectStaves(const NotationArrays& a, const Layout& c) {
     const int w = c.metre.widthFactor;
     ASSERT_EQ(a.StaffLines.ubound(), c.staves);
@@ -40,6 +40,7 @@ void expectStaves(const NotationArrays& a, const Layout& c) {
         EXPECT_EQ(a.StaffLines.Height(i), 1450);
         if (i >= 2) {
             EXPECT_EQ(a.StaffLines.Left(i), a.StaffLines.Left(i - 1) + a.StaffLines.Width(i - 1));
+            EXPECT_EQ(a.StaffLines[i]->x(), a.StaffLines[i - 1]->geometry().right() + 1);
             EXPECT_EQ(a.StaffLines.Width(i), 1800 + 200 * w + (i == 2 ? 1200 : 0));
         }
     }
