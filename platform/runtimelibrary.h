@@ -23,4 +23,50 @@ bool findFunction(void* lib, F& fn, const char* name) {
     return fn != nullptr;
 }
 
+// What a forwarder returns while its library is missing.
+template <class R>
+R nothing() {
+    return R();
+}
+
 } // namespace platform
+
+// A library whose functions the program calls by their own names, as it would a linked one's.
+// LIST(X) names each function as X(return type, name, (parameters), (arguments)); a forwarder
+// that does not match the library's header does not compile.
+//   TONVALE_RUNTIME_FUNCTIONS(LIST, loader, "libname.so.N", "libname.so")
+// defines `bool platform::loader()`, which opens the first of the names that opens and finds
+// every function, once, and is false when the library or one of its functions is missing (an
+// older library stays open, unused); and each function of the list, which calls the loader
+// first and does nothing (returns zero) while it is false. Once in a source file, at file scope.
+#define TONVALE_RUNTIME_POINTER(ret, name, params, args) ret(*name) params = nullptr;
+#define TONVALE_RUNTIME_FIND(ret, name, params, args) all = ::platform::findFunction(lib, found.name, #name) && all;
+#define TONVALE_RUNTIME_FORWARD(ret, name, params, args)                                       \
+    ret name params {                                                                          \
+        const RuntimeFunctions* functions = runtimeFunctions();                                \
+        return functions ? functions->name args : ::platform::nothing<ret>();                  \
+    }
+#define TONVALE_RUNTIME_FUNCTIONS(LIST, loader, ...)                                           \
+    namespace {                                                                                \
+    struct RuntimeFunctions {                                                                  \
+        LIST(TONVALE_RUNTIME_POINTER)                                                          \
+    };                                                                                         \
+    const RuntimeFunctions* runtimeFunctions() {                                               \
+        static const RuntimeFunctions* const functions = []() -> const RuntimeFunctions* {     \
+            static RuntimeFunctions found;                                                     \
+            void* lib = ::platform::openRuntimeLibrary({__VA_ARGS__});                         \
+            bool all = lib != nullptr;                                                         \
+            if (all) {                                                                         \
+                LIST(TONVALE_RUNTIME_FIND)                                                     \
+            }                                                                                  \
+            return all ? &found : nullptr;                                                     \
+        }();                                                                                   \
+        return functions;                                                                      \
+    }                                                                                          \
+    }                                                                                          \
+    namespace platform {                                                                       \
+    bool loader() { return runtimeFunctions() != nullptr; }                                    \
+    }                                                                                          \
+    extern "C" {                                                                               \
+    LIST(TONVALE_RUNTIME_FORWARD)                                                              \
+    }

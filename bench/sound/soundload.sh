@@ -25,45 +25,30 @@ done
 
 WORK=$(mktemp -d)
 PULSE_PID=
-XVFB_PID=
 TONVALE_PID=
 cleanup() {
   [ -n "$TONVALE_PID" ] && kill "$TONVALE_PID" 2>/dev/null && wait "$TONVALE_PID" 2>/dev/null
   [ -n "$PULSE_PID" ] && kill "$PULSE_PID" 2>/dev/null && wait "$PULSE_PID" 2>/dev/null
-  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
+  stop_private_display
   rm -rf "$WORK"
 }
 trap cleanup EXIT
 
 . "$(dirname "$0")/../../scripts/silent-sound.sh"
+. "$(dirname "$0")/../../scripts/private-display.sh"
 start_silent_sound "$WORK" || { echo "the PulseAudio server did not start" >&2; exit 2; }
 
 env -i PATH="$PATH" HOME="$WORK" PULSE_SERVER="unix:$PULSE_SOCKET" QT_QPA_PLATFORM=offscreen "$BENCH"
 
 # ---- the idle share of the real program ----
-for n in $(seq 90 140); do
-  [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] || { DISPLAY_NUMBER=$n; break; }
-done
-Xvfb ":$DISPLAY_NUMBER" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-XVFB_PID=$!
-for _ in $(seq 200); do [ -e /tmp/.X11-unix/X$DISPLAY_NUMBER ] && break; sleep 0.05; done
-export DISPLAY=":$DISPLAY_NUMBER"
+start_private_display "$WORK" || { echo "the X server did not start" >&2; exit 2; }
 mkdir -p "$WORK/home/run" && chmod 700 "$WORK/home/run"
 env -i PATH="$PATH" HOME="$WORK/home" XDG_RUNTIME_DIR="$WORK/home/run" DISPLAY="$DISPLAY" \
     PULSE_SERVER="unix:$PULSE_SOCKET" QT_QPA_PLATFORM=xcb "$TONVALE" >"$WORK/tonvale.log" 2>&1 &
 TONVALE_PID=$!
-window() {  # the visible window with this title, once it is there
-  local w
-  for _ in $(seq 300); do
-    for w in $(xdotool search --onlyvisible --name '.*' 2>/dev/null); do
-      [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "$1" ] && { echo "$w"; return; }
-    done
-    sleep 0.1
-  done
-}
 press() {  # press <title> <key>
   local w
-  w=$(window "$1")
+  w=$(window_titled "$1" 30)
   [ -n "$w" ] || { echo "no window \"$1\"" >&2; exit 1; }
   timeout 10 xdotool windowfocus --sync "$w" 2>/dev/null
   xdotool key "$2"

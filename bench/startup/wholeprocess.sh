@@ -23,23 +23,16 @@ for f in "$WATCH" "$BARE" "$TONVALE"; do
 done
 
 WORK=$(mktemp -d)
-XVFB_PID=
 PULSE_PID=
 cleanup() {
   [ -n "$PULSE_PID" ] && kill "$PULSE_PID" 2>/dev/null && wait "$PULSE_PID" 2>/dev/null
-  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
+  stop_private_display
   rm -rf "$WORK"
 }
 trap cleanup EXIT
 
-# A display number nobody uses.
-for n in $(seq 90 140); do
-  [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] || { DISPLAY_NUMBER=$n; break; }
-done
-Xvfb ":$DISPLAY_NUMBER" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-XVFB_PID=$!
-for _ in $(seq 200); do [ -e /tmp/.X11-unix/X$DISPLAY_NUMBER ] && break; sleep 0.05; done
-
+. "$(dirname "$0")/../../scripts/private-display.sh"
+start_private_display "$WORK" || { echo "the X server did not start" >&2; exit 2; }
 . "$(dirname "$0")/../../scripts/silent-sound.sh"
 if start_silent_sound "$WORK"; then
   echo "silent sound device: a PulseAudio null sink"
@@ -53,7 +46,7 @@ run() {  # run <hold-ms> <program>
   home=$(mktemp -d "$WORK/home.XXXXXX")
   mkdir -m 700 "$home/run"
   printf 'pcm.!default { type null }\n' >"$home/.asoundrc"
-  env -i PATH="$PATH" HOME="$home" XDG_RUNTIME_DIR="$home/run" DISPLAY=":$DISPLAY_NUMBER" \
+  env -i PATH="$PATH" HOME="$home" XDG_RUNTIME_DIR="$home/run" DISPLAY="$DISPLAY" \
       ${PULSE_SOCKET:+PULSE_SERVER=unix:$PULSE_SOCKET} QT_QPA_PLATFORM=xcb "$WATCH" --hold "$1" -- "$2"
   rm -rf "$home"
 }

@@ -2,8 +2,6 @@
 
 #include "platform/runtimelibrary.h"
 
-#include <mutex>
-
 // Each entry: return type, name, parameter list, argument list. A definition that does not
 // match the library's header does not compile.
 #define TONVALE_FLUID_FUNCTIONS(X)                                                                       \
@@ -72,52 +70,4 @@
     X(void, fluid_event_key_pressure, (fluid_event_t * e, int c, short k, int v), (e, c, k, v))          \
     X(void, fluid_event_channel_pressure, (fluid_event_t * e, int c, int v), (e, c, v))
 
-namespace {
-struct Functions {
-#define TONVALE_FLUID_POINTER(ret, name, params, args) ret(*name) params = nullptr;
-    TONVALE_FLUID_FUNCTIONS(TONVALE_FLUID_POINTER)
-#undef TONVALE_FLUID_POINTER
-};
-Functions fn;
-bool loaded = false;
-
-bool load() {
-    void* lib = platform::openRuntimeLibrary({"libfluidsynth.so.3", "libfluidsynth.so"});
-    if (!lib) return false;
-    Functions found;
-    bool all = true;
-#define TONVALE_FLUID_FIND(ret, name, params, args)                                    \
-    all = platform::findFunction(lib, found.name, #name) && all;
-    TONVALE_FLUID_FUNCTIONS(TONVALE_FLUID_FIND)
-#undef TONVALE_FLUID_FIND
-    if (!all) return false;  // an older library: as if there were none (it stays open)
-    fn = found;
-    return true;
-}
-
-// Calls before a successful load land here and do nothing (there is no synthesizer).
-template <class R>
-R none() {
-    return R();
-}
-template <>
-void none<void>() {}
-} // namespace
-
-namespace platform {
-bool loadFluidSynth() {
-    static std::once_flag once;
-    std::call_once(once, [] { loaded = load(); });
-    return loaded;
-}
-} // namespace platform
-
-extern "C" {
-#define TONVALE_FLUID_FORWARD(ret, name, params, args)                                  \
-    ret name params {                                                                 \
-        if (!platform::loadFluidSynth()) return none<ret>();                          \
-        return fn.name args;                                                          \
-    }
-TONVALE_FLUID_FUNCTIONS(TONVALE_FLUID_FORWARD)
-#undef TONVALE_FLUID_FORWARD
-}
+TONVALE_RUNTIME_FUNCTIONS(TONVALE_FLUID_FUNCTIONS, loadFluidSynth, "libfluidsynth.so.3", "libfluidsynth.so")

@@ -2,8 +2,6 @@
 
 #include "platform/runtimelibrary.h"
 
-#include <mutex>
-
 // Each entry: return type, name, parameter list, argument list. A definition that does not
 // match the library's header does not compile.
 #define TONVALE_PULSE_FUNCTIONS(X)                                                                       \
@@ -45,51 +43,4 @@
     X(size_t, pa_stream_writable_size, (const pa_stream* s), (s))                                        \
     X(void, pa_operation_unref, (pa_operation * o), (o))
 
-namespace {
-struct Functions {
-#define TONVALE_PULSE_POINTER(ret, name, params, args) ret(*name) params = nullptr;
-    TONVALE_PULSE_FUNCTIONS(TONVALE_PULSE_POINTER)
-#undef TONVALE_PULSE_POINTER
-};
-Functions fn;
-bool loaded = false;
-
-bool load() {
-    void* lib = platform::openRuntimeLibrary({"libpulse.so.0", "libpulse.so"});
-    if (!lib) return false;
-    Functions found;
-    bool all = true;
-#define TONVALE_PULSE_FIND(ret, name, params, args) all = platform::findFunction(lib, found.name, #name) && all;
-    TONVALE_PULSE_FUNCTIONS(TONVALE_PULSE_FIND)
-#undef TONVALE_PULSE_FIND
-    if (!all) return false;
-    fn = found;
-    return true;
-}
-
-// Calls before a successful load land here and do nothing.
-template <class R>
-R none() {
-    return R();
-}
-template <>
-void none<void>() {}
-} // namespace
-
-namespace platform {
-bool loadPulseAudio() {
-    static std::once_flag once;
-    std::call_once(once, [] { loaded = load(); });
-    return loaded;
-}
-} // namespace platform
-
-extern "C" {
-#define TONVALE_PULSE_FORWARD(ret, name, params, args)                                  \
-    ret name params {                                                                 \
-        if (!platform::loadPulseAudio()) return none<ret>();                          \
-        return fn.name args;                                                          \
-    }
-TONVALE_PULSE_FUNCTIONS(TONVALE_PULSE_FORWARD)
-#undef TONVALE_PULSE_FORWARD
-}
+TONVALE_RUNTIME_FUNCTIONS(TONVALE_PULSE_FUNCTIONS, loadPulseAudio, "libpulse.so.0", "libpulse.so")
