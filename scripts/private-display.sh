@@ -4,8 +4,9 @@
 #   start_private_display <folder> [WxH]  starts Xvfb (1280x1024 by default) on a display number
 #                                         it picks itself; exports DISPLAY, sets XVFB_PID; false
 #                                         when Xvfb is not installed or did not start
-#   start_window_manager                  openbox on that display; sets WM_PID; false when
-#                                         openbox is not installed
+#   start_window_manager                  openbox on that display, once it manages windows;
+#                                         sets WM_PID; false when openbox is not installed or
+#                                         did not come up
 #   stop_window_manager, stop_private_display
 #   windows                               the visible windows, one "id title" a line
 #   window_titled <title> <seconds> [check]
@@ -35,8 +36,19 @@ stop_private_display() {
 
 start_window_manager() {
   command -v openbox >/dev/null || return 1
-  openbox --sm-disable >/dev/null 2>&1 &
+  # A window mapped while openbox is still taking over the screen can be left in a frame it
+  # never shows (seen on a loaded machine): nothing starts before it says it is up.
+  local ready
+  ready=$(mktemp -u)
+  openbox --sm-disable --startup "touch $ready" >/dev/null 2>&1 &
   WM_PID=$!
+  for _ in $(seq 600); do
+    [ -e "$ready" ] && { rm -f "$ready"; return 0; }
+    kill -0 "$WM_PID" 2>/dev/null || break
+    sleep 0.05
+  done
+  stop_window_manager
+  return 1
 }
 stop_window_manager() {
   [ -n "${WM_PID:-}" ] && kill "$WM_PID" 2>/dev/null && wait "$WM_PID" 2>/dev/null
