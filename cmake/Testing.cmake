@@ -22,13 +22,13 @@ endfunction()
 
 # tonvale_add_xvfb_test(<name> SOURCES <files...> LIBS <libs...> [SCREENS <WxH>=<gtest filter>...])
 # A test that takes pictures of windows on a real X server. The executable is always built, so
-# it cannot rot; the test is registered only where xvfb-run is available. By default it runs
+# it cannot rot; the test is registered only where Xvfb is available. By default it runs
 # once on a 1280x1024 screen; SCREENS runs the tests of each filter on an X server of its own
 # with the screen size given (test <name>_<WxH>).
-find_program(XVFB_RUN xvfb-run)
+find_program(XVFB Xvfb)
 function(_tonvale_xvfb_run test target size filter)
   add_test(NAME ${test}
-           COMMAND ${XVFB_RUN} -a -s "-screen 0 ${size}x24" $<TARGET_FILE:${target}> --gtest_filter=${filter})
+           COMMAND ${PROJECT_SOURCE_DIR}/scripts/on-private-display ${size} $<TARGET_FILE:${target}> --gtest_filter=${filter})
   set_tests_properties(${test} PROPERTIES
       ENVIRONMENT "QT_QPA_PLATFORM=xcb;TONVALE_TEST_OUTPUT=${TONVALE_TEST_OUTPUT}"
       TIMEOUT 120)
@@ -38,7 +38,7 @@ function(tonvale_add_xvfb_test name)
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE testmain ${T_LIBS} GTest::gtest)
   target_compile_definitions(${name} PRIVATE TEST_OUTPUT_DIR="${TONVALE_TEST_OUTPUT}")
-  if(NOT XVFB_RUN)
+  if(NOT XVFB)
     return()
   endif()
   if(NOT T_SCREENS)
