@@ -157,11 +157,11 @@ TEST(Screenshot, LessonOneMidExerciseAndMarked) {
     ASSERT_EQ(frm->state.CurrentLesson, 1);
     QWidget* palette = frm->paletteWindows().window("frmIntervals");
     ASSERT_NE(palette, nullptr);
-    auto press = [&](std::initializer_list<const char*> keys) {
+    auto press = [&](const std::vector<const char*>& keys) {
         for (const char* k : keys) palette->findChild<QToolButton*>(k)->click();
     };
     // The first four right, the fifth (a fifth above) named a major third.
-    const std::vector<std::initializer_list<const char*>> answers = {
+    const std::vector<std::vector<const char*>> answers = {
         {"3rd", "Plus", "below"}, {"8ve", "Perfect", "above"}, {"5th", "Perfect", "below"},
         {"4th", "Perfect", "below"}, {"3rd", "Plus", "above"},
     };
