@@ -38,9 +38,23 @@ endfunction()
 # once on a 1280x1024 screen; SCREENS runs the tests of each filter on an X server of its own
 # with the screen size given (test <name>_<WxH>).
 find_program(XVFB_RUN xvfb-run)
+# tonvale_xvfb_run(<var>): the xvfb-run command for one more test. Each test looks for a free
+# display from a number of its own, so two that ctest starts at the same moment never both
+# take the same one.
+function(tonvale_xvfb_run var)
+  get_property(started GLOBAL PROPERTY TONVALE_XVFB_TESTS)
+  if(NOT started)
+    set(started 0)
+  endif()
+  math(EXPR first "100 + ${started} * 10")
+  math(EXPR started "${started} + 1")
+  set_property(GLOBAL PROPERTY TONVALE_XVFB_TESTS ${started})
+  set(${var} ${XVFB_RUN} -a -n ${first} PARENT_SCOPE)
+endfunction()
 function(_tonvale_xvfb_run test target size filter)
+  tonvale_xvfb_run(xvfb)
   add_test(NAME ${test}
-           COMMAND ${XVFB_RUN} -a -s "-screen 0 ${size}x24" $<TARGET_FILE:${target}> --gtest_filter=${filter})
+           COMMAND ${xvfb} -s "-screen 0 ${size}x24" $<TARGET_FILE:${target}> --gtest_filter=${filter})
   set_tests_properties(${test} PROPERTIES
       ENVIRONMENT "QT_QPA_PLATFORM=xcb;TONVALE_TEST_OUTPUT=${TONVALE_TEST_OUTPUT}"
       TIMEOUT 120)
