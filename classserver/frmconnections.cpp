@@ -110,9 +110,9 @@ void FrmConnections::startAsking(bool onLoad) {
     settle();
 }
 
-void FrmConnections::answered(int slot, bool answered, const QString& name) {
-    answers_.insert(slot, answered ? name : QString());
-    if (answered)
+void FrmConnections::answered(int slot, bool inTime, const QString& name) {
+    answers_.insert(slot, inTime ? name : QString());
+    if (inTime)
         if (QTreeWidgetItem* r = row(name)) setConnected(r, true);
     settle();
 }

@@ -41,7 +41,7 @@ signals:
 
 private:
     void startAsking(bool onLoad);
-    void answered(int slot, bool answered, const QString& name);
+    void answered(int slot, bool inTime, const QString& name);
     void settle();
     void setConnected(QTreeWidgetItem* row, bool connected);
 

@@ -46,6 +46,7 @@ PaletteWindow::PaletteWindow(const PaletteSpec& spec, lessons::LessonContext& ct
         });
         buttons_.push_back(tb);
     }
+    shownImages_.assign(buttons_.size(), 0);
     if (spec_.content) content_ = spec_.content(this, ctx_);
     observer_ = ctx_.state.tools.subscribe([this] { refresh(); });
     refresh();
@@ -72,7 +73,6 @@ void PaletteWindow::refresh() {
         const int image = t.Image(spec_.window, i) ? t.Image(spec_.window, i) : spec_.buttons[size_t(i - 1)].image;
         // A picture is drawn only when its image changes: every tool change refreshes the
         // window, and a tap on the drum changes the tools several times.
-        shownImages_.resize(buttons_.size(), 0);
         if (spec_.picture && shownImages_[size_t(i - 1)] != image) {
             b->setIcon(QIcon(spec_.picture(image)));
             shownImages_[size_t(i - 1)] = image;

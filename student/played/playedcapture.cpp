@@ -280,7 +280,7 @@ void PlayedCapture::drumPress(DrumLogic& drum, qint64 now) {
     } else if (writes(4)) {
         const auto m = barArithmetic();
         if (m && m->hasRoom(ctx_.arrays.StaffLines.ubound())) {
-                if (drum.NoteStartTime == 0) {
+            if (drum.NoteStartTime == 0) {
                 drum.NoteStartTime = now;
                 selectionTail(*m, Written{}, sound::TailForm::Press);
             } else {
